@@ -1,0 +1,282 @@
+#include "store/ProjectFile.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "groups/GroupFile.h"
+#include "store/BlockCodec.h"
+#include "store/SlotRecords.h"
+
+namespace plenum {
+namespace {
+
+// The preset list of a settings block: the device's program slots.
+constexpr std::int16_t kPresetListUpperBound = kProgramSlots - 1;
+constexpr std::size_t kExtEntryBytes = 40 + 5 * 2 * 4;
+
+bool HasDeviceBlock(const DeviceRecord& record) { return record.isPresent() && record.ModelCode != 2; }
+
+// Hands out the next block to read: in a stream every block follows the last; in a fixed-record
+// file each block starts its own record.
+class BlockSource {
+public:
+    BlockSource(std::span<const std::uint8_t> file, ProjectLayout layout)
+        : file_(file), layout_(layout), stream_(file) {}
+
+    BinaryReader& next() {
+        if (layout_ == ProjectLayout::Stream) return stream_;
+        const std::size_t start = index_++ * kSessionRecordSize;
+        if (start >= file_.size()) {
+            record_ = std::make_unique<BinaryReader>(std::span<const std::uint8_t>{});
+            record_->fail();
+        } else {
+            record_ = std::make_unique<BinaryReader>(
+                file_.subspan(start, std::min(kSessionRecordSize, file_.size() - start)));
+        }
+        return *record_;
+    }
+
+    // True when every block read so far was whole and the file holds nothing after the last.
+    bool complete() const {
+        if (layout_ == ProjectLayout::Stream) return stream_.ok() && stream_.atEnd();
+        return !failed_ && index_ * kSessionRecordSize >= file_.size();
+    }
+    void check(const BinaryReader& reader) {
+        if (!reader.ok()) failed_ = true;
+    }
+
+private:
+    std::span<const std::uint8_t> file_;
+    ProjectLayout layout_;
+    BinaryReader stream_;
+    std::unique_ptr<BinaryReader> record_;
+    std::size_t index_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+std::vector<Bytes> EncodeProjectBlocks(const AppContext& ctx, std::int16_t marker) {
+    std::vector<Bytes> blocks;
+    auto block = [&](auto&& fill) {
+        BinaryWriter out;
+        fill(out);
+        blocks.push_back(out.take());
+    };
+    block([&](BinaryWriter& out) { out.i16(marker); });
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
+        block([&](BinaryWriter& out) { WriteDeviceRecord(out, ctx.device(slot)); });
+
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        const DeviceRecord& record = ctx.device(slot);
+        if (!HasDeviceBlock(record)) continue;
+        const auto index = static_cast<std::size_t>(slot);
+        if (record.isSub()) {
+            block([&](BinaryWriter& out) { out.bytes(ctx.subStatus[index].bytes); });
+            block([&](BinaryWriter& out) { out.bytes(ctx.subImage[index].bytes); });
+            block([&](BinaryWriter& out) { WriteSubExtra(out, ctx.subExtra[index]); });
+        } else {
+            block([&](BinaryWriter& out) { out.bytes(ctx.satStatus[index].bytes); });
+            block([&](BinaryWriter& out) { out.bytes(ctx.satImage[index].bytes); });
+            block([&](BinaryWriter& out) { WriteSatExtra(out, ctx.satExtra[index]); });
+        }
+        block([&](BinaryWriter& out) {
+            const Bytes packed = PackBlock(SlotSettings(ctx, slot));
+            out.i16(static_cast<std::int16_t>(static_cast<int>(packed.size()) - 1));
+            out.i16(kPresetListUpperBound);
+            out.bytes(packed);
+        });
+    }
+    for (const GroupRecord& group : ctx.groups) block([&](BinaryWriter& out) { WriteGroupRecord(out, group); });
+    for (std::size_t g = 0; g < ctx.groups.size(); ++g) {
+        if (!ctx.groups[g].isInUse()) continue;
+        block([&](BinaryWriter& out) {
+            out.i32(ctx.groupState[g].windowLeft);
+            out.i32(ctx.groupState[g].windowTop);
+        });
+    }
+    return blocks;
+}
+
+Bytes LayOutProject(const std::vector<Bytes>& blocks, ProjectLayout layout) {
+    Bytes file;
+    for (const Bytes& block : blocks) {
+        file.insert(file.end(), block.begin(), block.end());
+        if (layout == ProjectLayout::FixedRecords) {
+            // Every block fits a record: the largest, a satellite's extra record, is under 13 kB.
+            file.resize(((file.size() + kSessionRecordSize - 1) / kSessionRecordSize) * kSessionRecordSize, 0);
+        }
+    }
+    return file;
+}
+
+Bytes EncodeExtFile(const AppContext& ctx, bool withMarker) {
+    BinaryWriter out;
+    if (withMarker) out.i16(kExtProjectMarker);
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        const ExtFilterEntry& entry = ctx.extFilter[static_cast<std::size_t>(slot)];
+        out.bytes(entry.record);
+        for (const auto& pair : entry.pairs) {
+            out.i32(pair[0]);
+            out.i32(pair[1]);
+        }
+    }
+    return out.take();
+}
+
+ProjectStatus DecodeProject(AppContext& ctx, std::span<const std::uint8_t> file, ProjectLayout layout,
+                            std::initializer_list<std::int16_t> acceptedMarkers) {
+    BlockSource source(file, layout);
+    {
+        BinaryReader& in = source.next();
+        const std::int16_t marker = in.i16();
+        if (!in.ok()) return ProjectStatus::Corrupt;
+        if (std::find(acceptedMarkers.begin(), acceptedMarkers.end(), marker) == acceptedMarkers.end())
+            return ProjectStatus::WrongMarker;
+    }
+    // Decode into a copy; the caller's state changes only when the whole file was good.
+    auto staged = std::make_unique<AppContext>(ctx);
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        BinaryReader& in = source.next();
+        DeviceRecord record = ReadDeviceRecord(in);
+        source.check(in);
+        record.EditOpen = kFalse16;  // no edit window is open right after loading
+        staged->device(slot) = std::move(record);
+    }
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        const DeviceRecord& record = staged->device(slot);
+        const auto index = static_cast<std::size_t>(slot);
+        if (!HasDeviceBlock(record)) {
+            staged->satStatus[index] = {}, staged->subStatus[index] = {};
+            staged->satImage[index] = {}, staged->subImage[index] = {};
+            staged->satExtra[index] = {}, staged->subExtra[index] = {};
+            continue;
+        }
+        if (record.isSub()) {
+            BinaryReader& status = source.next();
+            status.bytes(staged->subStatus[index].bytes);
+            source.check(status);
+            BinaryReader& image = source.next();
+            image.bytes(staged->subImage[index].bytes);
+            source.check(image);
+            BinaryReader& extra = source.next();
+            staged->subExtra[index] = {};
+            ReadSubExtra(extra, staged->subExtra[index]);
+            source.check(extra);
+        } else {
+            BinaryReader& status = source.next();
+            status.bytes(staged->satStatus[index].bytes);
+            source.check(status);
+            BinaryReader& image = source.next();
+            image.bytes(staged->satImage[index].bytes);
+            source.check(image);
+            BinaryReader& extra = source.next();
+            staged->satExtra[index] = {};
+            ReadSatExtra(extra, staged->satExtra[index]);
+            source.check(extra);
+        }
+        BinaryReader& settings = source.next();
+        const std::int16_t storedUpper = settings.i16();
+        settings.i16();  // the preset list's upper bound: informational
+        if (storedUpper < -1) settings.fail();
+        Bytes packed(static_cast<std::size_t>(std::max<int>(storedUpper + 1, 0)));
+        settings.bytes(packed);
+        const auto plain = UnpackBlock(packed, SlotSettingsSize(record.isSub()));
+        if (!plain) settings.fail();
+        source.check(settings);
+        if (plain) ApplySlotSettings(*staged, slot, *plain);
+        // The hardware variant of models 8 and 10 lives in status byte 265 as well.
+        if (record.ModelCode == 8 || record.ModelCode == 10)
+            staged->ModelVariant[index] = staged->statusOf(slot)[status::kHwVariant];
+    }
+    for (auto& group : staged->groups) {
+        BinaryReader& in = source.next();
+        group = ReadGroupRecord(in);
+        source.check(in);
+    }
+    for (std::size_t g = 0; g < staged->groups.size(); ++g) {
+        if (!staged->groups[g].isInUse()) continue;
+        BinaryReader& in = source.next();
+        staged->groupState[g].windowLeft = in.i32();
+        staged->groupState[g].windowTop = in.i32();
+        source.check(in);
+    }
+    if (!source.complete()) return ProjectStatus::Corrupt;
+    ctx = std::move(*staged);
+    return ProjectStatus::Loaded;
+}
+
+bool DecodeExtFile(AppContext& ctx, std::span<const std::uint8_t> file, bool withMarker) {
+    BinaryReader in(file);
+    if (withMarker && in.i16() != kExtProjectMarker) return false;
+    std::array<ExtFilterEntry, kSlotCount> entries{};
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        ExtFilterEntry& entry = entries[static_cast<std::size_t>(slot)];
+        in.bytes(entry.record);
+        for (auto& pair : entry.pairs) {
+            pair[0] = in.i32();
+            pair[1] = in.i32();
+        }
+    }
+    if (!in.ok() || !in.atEnd()) return false;
+    ctx.extFilter = entries;
+    return true;
+}
+
+std::filesystem::path CompanionPath(const std::filesystem::path& projectFile) {
+    std::filesystem::path companion = projectFile;
+    companion += ".ext";
+    return companion;
+}
+
+std::error_code SaveProject(const AppContext& ctx, const std::filesystem::path& file) {
+    if (auto error = WriteFileAtomic(CompanionPath(file), EncodeExtFile(ctx, true))) return error;
+    return WriteFileAtomic(file, LayOutProject(EncodeProjectBlocks(ctx, kProjectMarker), ProjectLayout::Stream));
+}
+
+bool LoadProject(AppContext& ctx, Prompter& prompter, const std::filesystem::path& file) {
+    std::error_code error;
+    const auto bytes = ReadWholeFile(file, error);
+    if (!bytes) {
+        Tell(prompter, ctx.LanguageFlag,
+             error == std::errc::no_such_file_or_directory ? texts::kFileNotFound : texts::kFileWrong);
+        return false;
+    }
+    AppContext staged(ctx);
+    if (DecodeProject(staged, *bytes, ProjectLayout::Stream, {kProjectMarker, kProjectMarkerOld}) !=
+        ProjectStatus::Loaded) {
+        Tell(prompter, ctx.LanguageFlag, texts::kFileWrong);
+        return false;
+    }
+    staged.extFilter = {};
+    if (const auto ext = ReadWholeFile(CompanionPath(file), error)) {
+        if (!DecodeExtFile(staged, *ext, true)) {
+            Tell(prompter, ctx.LanguageFlag, texts::kFileWrong);
+            return false;
+        }
+    }
+    ctx = std::move(staged);
+    return true;
+}
+
+std::error_code SaveSessionProject(const AppContext& ctx, const AppPaths& paths) {
+    if (auto error = WriteFileAtomic(paths.sessionExtProject(), EncodeExtFile(ctx, false))) return error;
+    return WriteFileAtomic(paths.sessionProject(),
+                           LayOutProject(EncodeProjectBlocks(ctx, kSessionMarker), ProjectLayout::FixedRecords));
+}
+
+bool LoadSessionProject(AppContext& ctx, const AppPaths& paths) {
+    std::error_code error;
+    const auto bytes = ReadWholeFile(paths.sessionProject(), error);
+    if (!bytes) return false;
+    AppContext staged(ctx);
+    if (DecodeProject(staged, *bytes, ProjectLayout::FixedRecords, {kSessionMarker, kSessionMarkerOld}) !=
+        ProjectStatus::Loaded)
+        return false;
+    staged.extFilter = {};
+    if (const auto ext = ReadWholeFile(paths.sessionExtProject(), error)) DecodeExtFile(staged, *ext, false);
+    ctx = std::move(staged);
+    return true;
+}
+
+}  // namespace plenum
