@@ -12,7 +12,6 @@ namespace {
 
 // The preset list of a settings block: the device's program slots.
 constexpr std::int16_t kPresetListUpperBound = kProgramSlots - 1;
-constexpr std::size_t kExtEntryBytes = 40 + 5 * 2 * 4;
 
 bool HasDeviceBlock(const DeviceRecord& record) { return record.isPresent() && record.ModelCode != 2; }
 

@@ -1,0 +1,1 @@
+plenum_fuzz(fuzz_project SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_project.cpp DEPS plenum_store)

@@ -1,0 +1,67 @@
+#include "cli/CliSession.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "store/ProjectFile.h"
+
+namespace plenum::cli {
+namespace {
+
+std::string OneLine(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.replace(at, 2, "\n");
+    return text;
+}
+
+std::optional<bool> AnswerFrom(const GlobalOptions& options) {
+    if (options.yes) return true;
+    if (options.no) return false;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void CliPrompter::showMessage(Icon, const std::string& title, const std::string& text) {
+    err_ << title << ": " << OneLine(text) << '\n';
+}
+
+bool CliPrompter::askYesNo(Icon, const std::string& title, const std::string& text) {
+    const bool yes = answer_.value_or(false);
+    err_ << title << ": " << OneLine(text) << (yes ? " -> Yes" : " -> No") << '\n';
+    if (!answer_) err_ << "(answered No; pass --yes to confirm)\n";
+    return yes;
+}
+
+void CliPrompter::progress(int value, int maximum, const std::string& caption) {
+    if (maximum <= 0) return;
+    err_ << caption << ' ' << (100 * value / maximum) << "%\n";
+}
+
+CliSession::CliSession(const GlobalOptions& options, std::ostream& out, std::ostream& err)
+    : options_(options),
+      out_(out),
+      err_(err),
+      paths_(options.dataDir.empty() ? AppPaths::DefaultDataDir() : std::filesystem::path(options.dataDir)),
+      ctx_(std::make_unique<AppContext>()),
+      prompter_(err, AnswerFrom(options)) {}
+
+void CliSession::open() {
+    EnsureFolder(paths_.root());
+    EnsureAeqFolders(paths_);
+    ctx_->dataDir = paths_.root();
+    ctx_->LanguageFlag = LoadLanguage(paths_);
+    if (options_.lang == "en") ctx_->LanguageFlag = 0;
+    if (options_.lang == "zh") ctx_->LanguageFlag = 1;
+    ctx_->DecimalComma = false;  // the command line always takes "." as the decimal separator
+    LoadSessionProject(*ctx_, paths_);
+}
+
+bool CliSession::save() {
+    if (const auto error = SaveSessionProject(*ctx_, paths_)) {
+        err_ << "plenumctl: cannot save the session in " << paths_.root().string() << ": " << error.message() << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace plenum::cli

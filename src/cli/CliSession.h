@@ -1,0 +1,70 @@
+// What every plenumctl invocation shares: the data folder, the application context restored
+// from the folder's session project (saved again when the command succeeds), and a prompter that
+// reports on stderr and answers questions from --yes / --no.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/AppContext.h"
+#include "core/Config.h"
+#include "core/Prompter.h"
+
+namespace plenum::cli {
+
+// Exit codes of plenumctl.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;  // the system refused (its own message is on stderr)
+inline constexpr int kExitUsage = 2;    // bad arguments
+inline constexpr int kExitIo = 3;       // a file could not be written or read
+
+struct GlobalOptions {
+    std::string dataDir;
+    std::string lang;  // "", "en" or "zh"
+    bool yes = false;
+    bool no = false;
+    bool json = false;
+};
+
+// Messages go to the error stream as "title: text"; a question is answered by --yes / --no and,
+// when neither was given, answered No so that nothing happens that was not asked for.
+class CliPrompter : public Prompter {
+public:
+    CliPrompter(std::ostream& err, std::optional<bool> answer) : err_(err), answer_(answer) {}
+    void showMessage(Icon icon, const std::string& title, const std::string& text) override;
+    bool askYesNo(Icon icon, const std::string& title, const std::string& text) override;
+    void progress(int value, int maximum, const std::string& caption) override;
+
+private:
+    std::ostream& err_;
+    std::optional<bool> answer_;
+};
+
+class CliSession {
+public:
+    CliSession(const GlobalOptions& options, std::ostream& out, std::ostream& err);
+
+    // Creates the data folder and restores the language and the session project.
+    void open();
+    // Saves the session project; false (with a message) when it cannot be written.
+    bool save();
+
+    AppContext& ctx() { return *ctx_; }
+    const AppPaths& paths() const { return paths_; }
+    Prompter& prompter() { return prompter_; }
+    const GlobalOptions& options() const { return options_; }
+    std::ostream& out() { return out_; }
+    std::ostream& err() { return err_; }
+
+private:
+    GlobalOptions options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    AppPaths paths_;
+    std::unique_ptr<AppContext> ctx_;
+    CliPrompter prompter_;
+};
+
+}  // namespace plenum::cli

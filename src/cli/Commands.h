@@ -1,0 +1,22 @@
+// plenumctl's commands. Each group of commands registers its subcommands on the CLI11 app and,
+// when one of them is chosen, sets the action that runs against the opened session.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <iosfwd>
+
+#include "cli/CliSession.h"
+
+namespace plenum::cli {
+
+using Action = std::function<int(CliSession&)>;
+
+void AddRegistryCommands(CLI::App& app, Action& action);  // list, add, remove
+void AddSettingsCommands(CLI::App& app, Action& action);  // lang, project save|load
+
+// Runs plenumctl with the given arguments (argv[0] is the program name).
+int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+}  // namespace plenum::cli

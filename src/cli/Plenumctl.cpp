@@ -1,0 +1,40 @@
+#include <ostream>
+
+#include "cli/Commands.h"
+
+namespace plenum::cli {
+
+int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+    CLI::App app{"plenumctl - control DSP loudspeakers from the command line.\n"
+                 "Every invocation restores the session of the data folder and saves it when the command "
+                 "succeeds, so invocations chain like one session.",
+                 "plenumctl"};
+    app.require_subcommand(1);
+    GlobalOptions options;
+    app.add_option("--data-dir", options.dataDir, "Data folder (default: $XDG_DATA_HOME/plenum)");
+    app.add_option("--lang", options.lang, "Language of the messages: en or zh (default: the saved choice)")
+        ->check(CLI::IsMember({"en", "zh"}));
+    auto* yes = app.add_flag("--yes", options.yes, "Answer Yes to every question");
+    app.add_flag("--no", options.no, "Answer No to every question")->excludes(yes);
+    app.add_flag("--json", options.json, "Print results as JSON");
+
+    Action action;
+    AddRegistryCommands(app, action);
+    AddSettingsCommands(app, action);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error, out, err);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+    if (!action) return kExitOk;
+
+    CliSession session(options, out, err);
+    session.open();
+    const int result = action(session);
+    if (result != kExitOk) return result;
+    return session.save() ? kExitOk : kExitIo;
+}
+
+}  // namespace plenum::cli
