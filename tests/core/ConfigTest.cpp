@@ -156,3 +156,35 @@ TEST(StartupKeys, HiddenSwitchesOnlyWhileOpen) {
 
 }  // namespace
 }  // namespace plenum
+
+#include "core/LanguageSwitch.h"
+
+namespace plenum {
+namespace {
+
+TEST(LanguageSwitch, AsksInTheTargetLanguageAndPersists) {
+    test::TempDir dir;
+    AppPaths paths(dir.path());
+    AppContext ctx;
+    ScriptedPrompter prompter;
+    EXPECT_EQ(LanguageLabel(ctx), "EN");
+    prompter.answer(false);
+    EXPECT_FALSE(SwitchLanguage(ctx, prompter, paths));
+    EXPECT_EQ(ctx.LanguageFlag, 0);
+    EXPECT_FALSE(std::filesystem::exists(paths.languageIni()));
+    EXPECT_EQ(prompter.entries().back().title, "语言切换");
+
+    prompter.answer(true);
+    EXPECT_TRUE(SwitchLanguage(ctx, prompter, paths));
+    EXPECT_EQ(LanguageLabel(ctx), "CN");
+    EXPECT_EQ(LoadLanguage(paths), 1);
+
+    prompter.answer(true);
+    EXPECT_TRUE(SwitchLanguage(ctx, prompter, paths));
+    EXPECT_EQ(prompter.entries().back().title, "Switch Language");
+    EXPECT_NE(prompter.entries().back().text.find("Next launch this software will use English"), std::string::npos);
+    EXPECT_EQ(LoadLanguage(paths), 0);
+}
+
+}  // namespace
+}  // namespace plenum
