@@ -1,0 +1,210 @@
+#include "sat/ParamCommands.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace plenum {
+namespace {
+
+// Where one payload byte comes from.
+struct Src {
+    enum class K : std::uint8_t { Zero, Const, Way, Band, Section, Caller, Image, ImageBitWay, ImageBitSection, Status };
+    K kind = K::Zero;
+    int base = 0;        // constant value, or image / status offset
+    int wayStride = 0;   // image offset grows by this per way
+    int bandStride = 0;  // ... and by this per band
+};
+
+constexpr Src Z{};
+constexpr Src C(int value) { return {Src::K::Const, value}; }
+constexpr Src kWay{Src::K::Way};
+constexpr Src kBand{Src::K::Band};
+constexpr Src kSection{Src::K::Section};
+constexpr Src kCaller{Src::K::Caller};
+constexpr Src S(int offset, int wayStride = 0, int bandStride = 0) { return {Src::K::Image, offset, wayStride, bandStride}; }
+constexpr Src BitOfWay(int offset) { return {Src::K::ImageBitWay, offset}; }
+constexpr Src BitOfSection(int offset) { return {Src::K::ImageBitSection, offset}; }
+constexpr Src A(int offset) { return {Src::K::Status, offset}; }
+
+struct Form {
+    std::array<Src, 9> bytes{};
+    bool nineByte = false;
+    AddressLimits limits{};
+};
+
+constexpr Form Short(std::array<Src, 8> p, AddressLimits limits = {}) {
+    Form form;
+    std::copy(p.begin(), p.end(), form.bytes.begin());
+    form.limits = limits;
+    return form;
+}
+constexpr Form Nine(std::array<Src, 9> p, AddressLimits limits = {}) { return {p, true, limits}; }
+
+struct Row {
+    FamilyInfo info;
+    std::optional<Form> sat;
+    std::optional<Form> sub;
+};
+
+constexpr AddressLimits kTwoWays{2, 1, 1};
+
+// Satellite payloads follow the image layout of a 576-byte program; subwoofer payloads the
+// 192-byte one. Output ways exist only on the satellite; a subwoofer's single output is way 0.
+const std::array<Row, kParamFamilyCount> kTable{{
+    {{ParamFamily::InputGain, "input.gain", 1, true, true},
+     Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z}), Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z})},
+    {{ParamFamily::OutputGain, "out.gain", 1, true, true},
+     Short({C(1), kWay, S(334, 1), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), kCaller, S(66), Z, Z, Z, Z, Z})},
+    {{ParamFamily::MakeUpGain, "makeup", 1, true, true},
+     Short({C(3), kWay, S(494, 1), S(517, 1), Z, Z, Z, Z}, kTwoWays), Short({C(3), Z, S(127), Z, Z, Z, Z, Z})},
+    {{ParamFamily::InputDelay, "input.delay", 2, true, true},
+     Short({C(0), Z, S(23), S(24), S(25), Z, Z, Z}), Short({C(0), kCaller, S(23), S(24), S(25), Z, Z, Z})},
+    {{ParamFamily::OutputDelay, "out.delay", 2, true, false},
+     Short({C(1), kWay, S(338, 1), S(340, 1), S(342, 1), Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::InputMute, "input.mute", 3, true, true},
+     Short({C(0), Z, S(21), Z, Z, Z, Z, Z}), Short({C(0), Z, S(21), Z, Z, Z, Z, Z})},
+    {{ParamFamily::OutputMute, "out.mute", 3, true, false},
+     Short({C(1), kWay, BitOfWay(336), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::InputPolarity, "input.polarity", 4, true, true},
+     Short({C(0), Z, S(22), Z, Z, Z, Z, Z}), Short({C(0), Z, S(22), Z, Z, Z, Z, Z})},
+    {{ParamFamily::OutputPolarity, "out.polarity", 4, true, false},
+     Short({C(1), kWay, BitOfWay(337), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::InputPeqBand, "peq.in", 5, true, true},
+     Short({C(0), Z, kBand, S(35, 0, 1), S(86, 0, 1), S(137, 0, 1), S(188, 0, 1), S(239, 0, 1)}, {1, 51, 1}),
+     Short({C(0), Z, kBand, S(34, 0, 1), S(39, 0, 1), S(44, 0, 1), S(49, 0, 1), S(54, 0, 1)}, {1, 5, 1})},
+    {{ParamFamily::OutputPeqBand, "peq.out", 5, true, true},
+     Short({C(1), kWay, kBand, S(357, 1, 2), S(373, 1, 2), S(389, 1, 2), S(405, 1, 2), S(421, 1, 2)}, {2, 8, 1}),
+     Short({C(1), Z, kBand, S(77, 0, 1), S(85, 0, 1), S(93, 0, 1), S(101, 0, 1), S(109, 0, 1)}, {1, 8, 1})},
+    {{ParamFamily::InputEqBypass, "eqbypass.in", 6, true, true},
+     Short({C(0), kSection, BitOfSection(34), Z, Z, Z, Z, Z}, {1, 1, 3}),
+     Short({C(0), kSection, BitOfSection(33), Z, Z, Z, Z, Z})},
+    {{ParamFamily::OutputEqBypass, "eqbypass.out", 6, true, true},
+     Short({C(1), kWay, BitOfWay(356), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), Z, BitOfWay(76), Z, Z, Z, Z, Z})},
+    // The compressor's nine bytes: section, way, then the settings in the device's order and the
+    // automatic flag last.
+    {{ParamFamily::InputCompressor, "compressor", 7, true, true},
+     Nine({C(0), C(0), S(329), S(330), S(328), S(331), S(332), S(333), S(327)}),
+     Nine({C(0), C(0), S(61), S(62), S(60), S(63), S(64), S(65), S(59)})},
+    {{ParamFamily::OutputCompressor, "out.compressor", 7, true, false},
+     Nine({C(1), kWay, S(476, 1), S(478, 1), S(474, 1), S(480, 1), S(482, 1), S(484, 1), S(327)}, kTwoWays),
+     std::nullopt},
+    {{ParamFamily::Limiter, "limiter", 8, true, true},
+     Short({kWay, S(488, 1), S(490, 1), S(486, 1), Z, Z, Z, Z}, kTwoWays), Short({C(0), S(124), S(125), S(123), Z, Z, Z, Z})},
+    {{ParamFamily::Gate, "gate", 9, true, true},
+     Short({C(0), S(27), S(28), S(26), Z, Z, Z, Z}), Short({C(0), S(27), S(28), S(26), Z, Z, Z, Z})},
+    {{ParamFamily::InputCrossover, "xover.in", 10, true, true},
+     Short({C(0), Z, kCaller, S(32), S(33), S(31), Z, Z}), Short({C(0), Z, kCaller, S(31), S(32), S(30), Z, Z})},
+    {{ParamFamily::OutputHighPass, "xover.out.hp", 10, true, true},
+     Short({C(1), kWay, C(0), S(346, 1), S(348, 1), S(344, 1), Z, Z}, kTwoWays),
+     Short({C(1), Z, C(0), S(71), S(72), S(70), Z, Z})},
+    {{ParamFamily::OutputLowPass, "xover.out.lp", 10, true, true},
+     Short({C(1), kWay, C(1), S(352, 1), S(354, 1), S(350, 1), Z, Z}, kTwoWays),
+     Short({C(1), Z, C(1), S(74), S(75), S(73), Z, Z})},
+    {{ParamFamily::Input, "input", 11, true, true},
+     Short({C(0), S(17), S(18), S(19), Z, Z, Z, Z}), Short({C(0), S(17), S(18), S(19), Z, Z, Z, Z})},
+    {{ParamFamily::NoiseGenerator, "noise", 12, true, true},
+     Short({A(222), A(223), A(224), Z, Z, Z, Z, Z}), Short({A(222), A(223), A(224), Z, Z, Z, Z, Z})},
+    {{ParamFamily::FirEnable, "fir.enable", 13, true, false},
+     Short({C(0), kWay, kCaller, Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::Dlf, "dlf", 16, true, true},
+     Short({C(0), S(30), S(29), Z, Z, Z, Z, Z}), Short({C(0), S(29), Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::ApplyFirWay, "fir.apply", 17, true, false},
+     Short({C(1), kWay, Z, Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputLimiter, "out.limiter", 19, true, true},
+     Short({kWay, S(492, 1), Z, Z, Z, Z, Z, Z}, kTwoWays), Short({C(0), S(126), Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::RoomCorrection, "room", 29, true, false},
+     Short({S(500), Z, Z, Z, Z, Z, Z, Z}), std::nullopt},
+    {{ParamFamily::FirOutput, "fir.output", 31, true, false},
+     Short({C(0), S(520), Z, Z, Z, Z, Z, Z}), std::nullopt},
+    {{ParamFamily::AutoStandby, "standby", 20, true, true},
+     Short({A(227), A(228), Z, Z, Z, Z, Z, Z}), Short({A(227), A(228), Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::AutoSleep, "sleep", 21, true, true},
+     Short({A(225), A(226), Z, Z, Z, Z, Z, Z}), Short({A(225), A(226), Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::SpeakerLoad, "speaker.load", 32, true, true},
+     Short({A(262), A(263), Z, Z, Z, Z, Z, Z}), Short({A(262), A(263), Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::AmpBoost, "amp.boost", 33, true, true},
+     Short({A(266), Z, Z, Z, Z, Z, Z, Z}), Short({A(266), Z, Z, Z, Z, Z, Z, Z})},
+    {{ParamFamily::StoreState, "store.state", 27, true, true}, Short({}), Short({})},
+    {{ParamFamily::RecallFactory, "recall.factory", 28, true, true}, Short({}), Short({})},
+}};
+
+const Row& RowOf(ParamFamily family) {
+    const Row& row = kTable[static_cast<std::size_t>(family)];
+    assert(row.info.family == family && "table rows are in enum order");
+    return row;
+}
+
+const Form& FormOf(ParamFamily family, DeviceKind kind) {
+    const Row& row = RowOf(family);
+    return kind == DeviceKind::Sub ? *row.sub : *row.sat;
+}
+
+int ImageOffset(const Src& src, const ParamAddress& a) { return src.base + a.way * src.wayStride + a.band * src.bandStride; }
+
+}  // namespace
+
+const FamilyInfo& InfoOf(ParamFamily family) { return RowOf(family).info; }
+
+bool FamilyExists(ParamFamily family, DeviceKind kind) {
+    const Row& row = RowOf(family);
+    return kind == DeviceKind::Sub ? row.sub.has_value() : row.sat.has_value();
+}
+
+AddressLimits LimitsOf(ParamFamily family, DeviceKind kind) { return FormOf(family, kind).limits; }
+
+bool AddressValid(ParamFamily family, DeviceKind kind, const ParamAddress& a) {
+    if (!FamilyExists(family, kind)) return false;
+    const AddressLimits limits = LimitsOf(family, kind);
+    return a.way >= 0 && a.way < limits.ways && a.band >= 0 && a.band < limits.bands && a.section >= 0 &&
+           a.section < limits.sections;
+}
+
+template <std::size_t N>
+ParamCommand BuildParamCommand(ParamFamily family, DeviceKind kind, const ParamAddress& a, const ByteImage<N>& image,
+                               const DeviceStatusRecord& status) {
+    const Form& form = FormOf(family, kind);
+    auto byteOf = [&](const Src& src) -> std::uint8_t {
+        switch (src.kind) {
+            case Src::K::Zero: return 0;
+            case Src::K::Const: return static_cast<std::uint8_t>(src.base);
+            case Src::K::Way: return static_cast<std::uint8_t>(a.way);
+            case Src::K::Band: return static_cast<std::uint8_t>(a.band);
+            case Src::K::Section: return static_cast<std::uint8_t>(a.section);
+            case Src::K::Caller: return a.callerValue;
+            case Src::K::Image: return image[static_cast<std::size_t>(ImageOffset(src, a))];
+            case Src::K::ImageBitWay: return (image[static_cast<std::size_t>(src.base)] >> a.way) & 1;
+            case Src::K::ImageBitSection: return (image[static_cast<std::size_t>(src.base)] >> a.section) & 1;
+            case Src::K::Status: return status[static_cast<std::size_t>(src.base)];
+        }
+        return 0;
+    };
+    ParamCommand command;
+    command.code = InfoOf(family).code;
+    command.nineByte = form.nineByte;
+    if (form.nineByte)
+        for (std::size_t i = 0; i < 9; ++i) command.block[i] = byteOf(form.bytes[i]);
+    else
+        for (std::size_t i = 0; i < 8; ++i) command.params[i] = byteOf(form.bytes[i]);
+    return command;
+}
+
+template ParamCommand BuildParamCommand(ParamFamily, DeviceKind, const ParamAddress&, const SatParamImage&,
+                                        const DeviceStatusRecord&);
+template ParamCommand BuildParamCommand(ParamFamily, DeviceKind, const ParamAddress&, const SubParamImage&,
+                                        const DeviceStatusRecord&);
+
+CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddress& a) {
+    CarriedBytes carried;
+    for (const Src& src : FormOf(family, kind).bytes) {
+        switch (src.kind) {
+            case Src::K::Image: carried.image.push_back(ImageOffset(src, a)); break;
+            case Src::K::ImageBitWay:
+            case Src::K::ImageBitSection: carried.image.push_back(src.base); break;
+            case Src::K::Status: carried.status.push_back(src.base); break;
+            default: break;
+        }
+    }
+    return carried;
+}
+
+}  // namespace plenum
