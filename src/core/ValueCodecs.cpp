@@ -60,8 +60,9 @@ FrequencyBytes SplitFrequency(double hz) {
 DelayCode SplitDelayMs(double ms, double maxMs) {
     if (!(ms > 0.0)) ms = 0.0;  // also catches NaN
     ms = std::min(ms, maxMs);
-    const double whole = std::floor(ms);
-    const long samples = std::lround((ms - whole) / kDelaySampleMs);
+    // The epsilon keeps a value like 3.4 m / 0.34 (9.999999... ms) at the 10 ms it stands for.
+    const double whole = std::floor(ms + 1e-9);
+    const long samples = std::lround(std::max(ms - whole, 0.0) / kDelaySampleMs);
     return {static_cast<std::uint16_t>(whole), static_cast<std::uint8_t>(std::clamp(samples, 0L, 47L))};
 }
 
