@@ -8,9 +8,13 @@
 namespace plenum::cli {
 namespace {
 
-std::string OneLine(std::string text) {
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.replace(at, 2, "\n");
-    return text;
+// Message texts break lines with CR LF; a terminal wants LF.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r') out.push_back(c);
+    return out;
 }
 
 std::optional<bool> AnswerFrom(const GlobalOptions& options) {

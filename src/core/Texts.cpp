@@ -5,12 +5,20 @@
 namespace plenum {
 
 std::string FillText(std::string_view pattern, std::initializer_list<std::string_view> values) {
-    std::string out(pattern);
-    std::size_t index = 0;
-    for (std::string_view value : values) {
-        const std::string marker = "{" + std::to_string(index++) + "}";
-        for (std::size_t at = out.find(marker); at != std::string::npos; at = out.find(marker, at + value.size()))
-            out.replace(at, marker.size(), value);
+    // Copies the pattern, replacing each "{n}" whose n names a value; other braces stay as written.
+    std::string out;
+    out.reserve(pattern.size() + 16);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' && pattern[i + 1] >= '0' &&
+            pattern[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>(pattern[i + 1] - '0');
+            if (index < values.size()) {
+                out.append(*(values.begin() + index));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(pattern[i]);
     }
     return out;
 }
