@@ -38,18 +38,22 @@ FrameError BuildRequest(std::uint8_t busId, std::uint8_t code, const CommandPara
     out.clear();
     const FrameForm form = FormOf(code);
     if (form == FrameForm::BlockWrite && BlockLength(params) > block.size()) return FrameError::BlockTooLong;
-    const std::uint8_t id = code == ToByte(CommandCode::Identify) ? 0 : busId;
-    out.reserve(RequestLength(code, params));
-    out.insert(out.end(), {kFrameStart, kFrameMarker, id, code});
+    // Sized once and filled in place: a frame is written without reallocation.
+    out.resize(RequestLength(code, params));
+    out[0] = kFrameStart;
+    out[1] = kFrameMarker;
+    out[2] = code == ToByte(CommandCode::Identify) ? 0 : busId;
+    out[3] = code;
+    auto body = out.begin() + 4;
     switch (form) {
-        case FrameForm::Short: out.insert(out.end(), params.begin(), params.end()); break;
-        case FrameForm::NinePayload: out.insert(out.end(), block.begin(), block.begin() + 9); break;
+        case FrameForm::Short: std::copy(params.begin(), params.end(), body); break;
+        case FrameForm::NinePayload: std::copy_n(block.begin(), 9, body); break;
         case FrameForm::BlockWrite:
-            out.insert(out.end(), params.begin(), params.begin() + 5);
-            out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(BlockLength(params)));
+            body = std::copy_n(params.begin(), 5, body);
+            std::copy_n(block.begin(), BlockLength(params), body);
             break;
     }
-    out.push_back(kFrameEnd);
+    out.back() = kFrameEnd;
     return FrameError::None;
 }
 
