@@ -69,7 +69,10 @@ protected:
         record.ModelCode = device.config().modelCode;
         ASSERT_EQ(network.TcpConnect(slot, record.Address, device.port(), Millis{1000}), LinkResult::Ok);
         record.Connected = kTrue16;
+        const int acknowledged = device.acknowledgesReceived();
         ASSERT_EQ(comm->SendCommand(slot, CommandCode::Identify), 0);
+        // Settled: the device has seen the acknowledge, so a later clearLog() starts clean.
+        ASSERT_TRUE(Eventually([&] { return device.acknowledgesReceived() == acknowledged + 1; }));
     }
 
     static Bytes lastSent(const sim::SimulatedDevice& device) {
