@@ -246,6 +246,8 @@ private:
             return;
         }
         writing_ = true;
+        // Logged as it is handed to the link, so that a host holding the reply finds it logged.
+        device_.onSent(outbox_.front());
         auto self = shared_from_this();
         asyncWrite(outbox_.front(), [self](std::error_code error) {
             if (self->closed_) return;
@@ -253,7 +255,6 @@ private:
                 self->finish();
                 return;
             }
-            self->device_.onSent(self->outbox_.front());
             self->outbox_.pop_front();
             self->writeNext();
         });
@@ -721,15 +722,35 @@ void Simulator::start() {
         for (auto& device : impl_->devices) devices.push_back(device->impl_.get());
     }
     // Binding here, before the thread runs, makes start() return only when every device listens.
-    try {
-        for (DeviceImpl* device : devices) impl_->bring(*device);
-    } catch (...) {
-        for (DeviceImpl* device : devices) {
-            device->stopListening();
-            device->closeLinks();
-            device->closePty();
+    // An ephemeral common port is free on the first address only; when another process holds it on
+    // a later address, a fresh one is drawn.
+    bool choosing = false;
+    {
+        std::lock_guard lock(impl_->mutex);
+        choosing = impl_->commonPort == 0;
+    }
+    constexpr int kAttempts = 8;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            for (DeviceImpl* device : devices) impl_->bring(*device);
+            break;
+        } catch (const std::system_error& failure) {
+            for (DeviceImpl* device : devices) {
+                device->stopListening();
+                device->closeLinks();
+                device->closePty();
+            }
+            if (!choosing || attempt == kAttempts || failure.code() != asio::error::address_in_use) throw;
+            std::lock_guard lock(impl_->mutex);
+            impl_->commonPort = 0;
+        } catch (...) {
+            for (DeviceImpl* device : devices) {
+                device->stopListening();
+                device->closeLinks();
+                device->closePty();
+            }
+            throw;
         }
-        throw;
     }
     impl_->io.restart();
     impl_->work.emplace(impl_->io.get_executor());

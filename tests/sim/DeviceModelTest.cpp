@@ -28,11 +28,14 @@ struct ReplyCase {
     std::size_t sat;
     std::size_t sub;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const ReplyCase& c, std::ostream* out) { *out << c.name; }
 
-class ReplyLengthTest : public ::testing::TestWithParam<ReplyCase> {};
+
+class SimReplyLengthTest : public ::testing::TestWithParam<ReplyCase> {};
 
 // The host reads exactly this many bytes; a device that sends more or fewer desynchronises it.
-TEST_P(ReplyLengthTest, PerFamily) {
+TEST_P(SimReplyLengthTest, PerFamily) {
     const auto& c = GetParam();
     DeviceModel sat(Identity(0), 1), sub(Identity(1), 1);
     const Bytes request = c.code == 0 ? test::ShortFrame(0, 0) : test::ShortFrame(9, c.code);
@@ -47,7 +50,7 @@ TEST_P(ReplyLengthTest, PerFamily) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, ReplyLengthTest,
+    Codes, SimReplyLengthTest,
     ::testing::Values(ReplyCase{"Identify", 0, 30, 30}, ReplyCase{"Parameter5", 5, 5, 5},
                       ReplyCase{"Bye15", 15, 13, 13}, ReplyCase{"Code17", 17, 5, 5},
                       ReplyCase{"MeterPoll24", 24, 23, 23}, ReplyCase{"Code25", 25, 5, 5},

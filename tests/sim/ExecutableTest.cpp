@@ -126,7 +126,7 @@ std::uint16_t PortOf(const std::string& line) {
     return static_cast<std::uint16_t>(std::stoi(line.substr(colon + 1)));
 }
 
-TEST(ExecutableTest, AnnouncesItselfServesAndStopsOnSigterm) {
+TEST(SimExecutableTest, AnnouncesItselfServesAndStopsOnSigterm) {
     SimProcess sim({"--listen", "127.0.0.2:0", "--model", "1", "--name", "SUBBY", "--uid", "0AFF009C4107",
                     "--bus-id", "3", "--firmware", "0.3.9"});
     ASSERT_GT(sim.pid(), 0);
@@ -151,7 +151,7 @@ TEST(ExecutableTest, AnnouncesItselfServesAndStopsOnSigterm) {
     EXPECT_TRUE(link.closedByPeer());
 }
 
-TEST(ExecutableTest, FaultsFromStandardInputAndSigint) {
+TEST(SimExecutableTest, FaultsFromStandardInputAndSigint) {
     SimProcess sim({"--listen", "127.0.0.2"});
     const auto line = sim.readLine();
     ASSERT_TRUE(line);
@@ -173,7 +173,7 @@ TEST(ExecutableTest, FaultsFromStandardInputAndSigint) {
     EXPECT_EQ(sim.waitExit(), 0);
 }
 
-TEST(ExecutableTest, ServesAFleetOnOnePortWithAPty) {
+TEST(SimExecutableTest, ServesAFleetOnOnePortWithAPty) {
     plenum::test::TempDir dir;
     const std::string fleetPath = (dir / "fleet.json").string();
     const std::string ptyPath = (dir / "ttySIM4").string();
@@ -216,7 +216,7 @@ struct Listener {
     std::uint16_t port = 0;
 };
 
-TEST(ExecutableTest, DevicePortFromTheEnvironment) {
+TEST(SimExecutableTest, DevicePortFromTheEnvironment) {
     std::uint16_t port = 0;
     {
         Listener probe;  // an ephemeral port that was free a moment ago
@@ -231,7 +231,7 @@ TEST(ExecutableTest, DevicePortFromTheEnvironment) {
     EXPECT_EQ(sim.waitExit(), 0);
 }
 
-TEST(ExecutableTest, PortInUseIsReported) {
+TEST(SimExecutableTest, PortInUseIsReported) {
     Listener taken;
     ASSERT_NE(taken.port, 0);
     SimProcess sim({"--listen", "127.0.0.2:" + std::to_string(taken.port)});
@@ -244,10 +244,13 @@ struct BadArguments {
     std::vector<std::string> arguments;
     const char* message;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const BadArguments& c, std::ostream* out) { *out << c.name; }
 
-class BadArgumentsTest : public ::testing::TestWithParam<BadArguments> {};
 
-TEST_P(BadArgumentsTest, ExitWithAReasonAndListenNowhere) {
+class SimBadArgumentsTest : public ::testing::TestWithParam<BadArguments> {};
+
+TEST_P(SimBadArgumentsTest, ExitWithAReasonAndListenNowhere) {
     SimProcess sim(GetParam().arguments);
     const auto code = sim.waitExit();
     ASSERT_TRUE(code);
@@ -258,7 +261,7 @@ TEST_P(BadArgumentsTest, ExitWithAReasonAndListenNowhere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, BadArgumentsTest,
+    Cases, SimBadArgumentsTest,
     ::testing::Values(BadArguments{"Uid", {"--uid", "XYZ"}, "12 hexadecimal digits"},
                       BadArguments{"Firmware", {"--firmware", "1.2"}, "not a version"},
                       BadArguments{"Listen", {"--listen", "localhost:1"}, "not an IPv4 address"},
@@ -268,7 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{"FleetAndDevice", {"--fleet", "/x.json", "--model", "1"}, "excludes"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ExecutableTest, HelpDocumentsTheFleetFormatAndFaults) {
+TEST(SimExecutableTest, HelpDocumentsTheFleetFormatAndFaults) {
     SimProcess sim({"--help"});
     EXPECT_EQ(sim.waitExit(), 0);
     std::string text;

@@ -47,11 +47,14 @@ struct BadFleet {
     const char* json;
     const char* reason;  // a part of the message
 };
+// Test names, not bytes, in listings.
+void PrintTo(const BadFleet& c, std::ostream* out) { *out << c.name; }
 
-class BadFleetTest : public ::testing::TestWithParam<BadFleet> {};
+
+class SimBadFleetTest : public ::testing::TestWithParam<BadFleet> {};
 
 // A bad fleet is refused with a reason that names the culprit, and the output is left alone.
-TEST_P(BadFleetTest, IsRefusedWithAReason) {
+TEST_P(SimBadFleetTest, IsRefusedWithAReason) {
     Fleet fleet;
     fleet.devicePort = 1;
     const std::string error = ParseFleet(GetParam().json, fleet);
@@ -61,7 +64,7 @@ TEST_P(BadFleetTest, IsRefusedWithAReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, BadFleetTest,
+    Cases, SimBadFleetTest,
     ::testing::Values(
         BadFleet{"NotJson", "{ devices: [", "not valid JSON"},
         BadFleet{"NotAnObject", "[1, 2]", "JSON object"},

@@ -37,13 +37,16 @@ struct LengthCase {
     Bytes head;
     std::optional<std::size_t> length;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const LengthCase& c, std::ostream* out) { *out << c.name; }
 
-class RequestLengthTest : public ::testing::TestWithParam<LengthCase> {};
 
-TEST_P(RequestLengthTest, FollowsTheCommandCode) { EXPECT_EQ(RequestLength(GetParam().head), GetParam().length); }
+class SimRequestLengthTest : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(SimRequestLengthTest, FollowsTheCommandCode) { EXPECT_EQ(RequestLength(GetParam().head), GetParam().length); }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forms, RequestLengthTest,
+    Forms, SimRequestLengthTest,
     ::testing::Values(LengthCase{"Empty", {}, std::nullopt}, LengthCase{"NotAStart", {0x78}, 0},
                       LengthCase{"StartOnly", {0xF0}, std::nullopt}, LengthCase{"BadTag", {0xF0, 0x77}, 0},
                       LengthCase{"NoCodeYet", {0xF0, 0x78, 1}, std::nullopt},

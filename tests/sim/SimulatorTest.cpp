@@ -40,10 +40,13 @@ struct CodeCase {
     std::size_t sat;
     std::size_t sub;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const CodeCase& c, std::ostream* out) { *out << c.name; }
 
-class ReplyLengthOverTcpTest : public ::testing::TestWithParam<CodeCase> {};
 
-TEST_P(ReplyLengthOverTcpTest, SatAndSubOnTheCommonPort) {
+class SimReplyLengthOverTcpTest : public ::testing::TestWithParam<CodeCase> {};
+
+TEST_P(SimReplyLengthOverTcpTest, SatAndSubOnTheCommonPort) {
     Simulator simulator;
     SimulatedDevice& sat = simulator.add(Config("127.0.0.2", 0));
     SimulatedDevice& sub = simulator.add(Config("127.0.0.3", 1));
@@ -62,7 +65,7 @@ TEST_P(ReplyLengthOverTcpTest, SatAndSubOnTheCommonPort) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, ReplyLengthOverTcpTest,
+    Codes, SimReplyLengthOverTcpTest,
     ::testing::Values(CodeCase{"Identify", test::ShortFrame(0, 0), 30, 30},
                       CodeCase{"NineBytePayload", test::NineByteFrame(kBus, {1, 2, 3, 4, 5, 6, 7, 8, 9}), 5, 5},
                       CodeCase{"Bye", test::ShortFrame(kBus, 15), 13, 13},
@@ -187,12 +190,15 @@ struct ReplyFaultCase {
     std::size_t expectedLength;  // what arrives within the wait
     std::function<bool(const Bytes&)> check;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const ReplyFaultCase& c, std::ostream* out) { *out << c.name; }
 
-class ReplyFaultTest : public ::testing::TestWithParam<ReplyFaultCase> {};
+
+class SimReplyFaultTest : public ::testing::TestWithParam<ReplyFaultCase> {};
 
 // Each fault spoils exactly the requests it was set for; the next request is answered normally,
 // and the device carried the faulted request out all the same.
-TEST_P(ReplyFaultTest, SpoilsCountRequestsThenRecovers) {
+TEST_P(SimReplyFaultTest, SpoilsCountRequestsThenRecovers) {
     const auto& c = GetParam();
     Simulator simulator;
     SimulatedDevice& device = simulator.add(Config("127.0.0.2"));
@@ -217,7 +223,7 @@ TEST_P(ReplyFaultTest, SpoilsCountRequestsThenRecovers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Faults, ReplyFaultTest,
+    Faults, SimReplyFaultTest,
     ::testing::Values(
         ReplyFaultCase{"NoReply", Fault::NoReply, test::BlockWriteFrame(kBus, 1000, {0xAB, 0xCD}), 0,
                        [](const Bytes&) { return true; }},
