@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Request request{event.bytes, network ? LinkKind::Network : LinkKind::Usb};
         for (DeviceModel* device : {&satellite, &subwoofer}) {
             const auto reply = device->handle(request);
-            if (reply.size() != ReplyLength(request.code(), device->identity().isSub(), request.blockLength())) {
+            if (reply.size() !=
+                ReplyLength(request.code(), device->identity().isSub(), request.blockLength())) {
                 std::abort();
             }
         }

@@ -6,7 +6,9 @@ namespace plenum::sim {
 
 namespace {
 
-constexpr std::uint8_t Code(DeviceCode code) { return static_cast<std::uint8_t>(code); }
+constexpr std::uint8_t Code(DeviceCode code) {
+    return static_cast<std::uint8_t>(code);
+}
 
 constexpr std::size_t kIdentifyLinkMode = 5;
 constexpr std::size_t kIdentifyUniqueId = 6;
@@ -27,13 +29,19 @@ constexpr std::uint8_t kClipFlag = 0x80;
 
 std::size_t ReplyLength(std::uint8_t code, bool isSub, std::size_t blockLength) {
     switch (static_cast<DeviceCode>(code)) {
-        case DeviceCode::Identify: return kIdentifyReplyLength;
-        case DeviceCode::BlockRead: return blockLength + 5;
-        case DeviceCode::MeterPoll: return kMeterReplyLength;
-        case DeviceCode::Bye: return kLongReplyLength;
+        case DeviceCode::Identify:
+            return kIdentifyReplyLength;
+        case DeviceCode::BlockRead:
+            return blockLength + 5;
+        case DeviceCode::MeterPoll:
+            return kMeterReplyLength;
+        case DeviceCode::Bye:
+            return kLongReplyLength;
         case DeviceCode::SatQuery60:
-        case DeviceCode::SatQuery73: return isSub ? kAckReplyLength : kLongReplyLength;
-        default: return kAckReplyLength;
+        case DeviceCode::SatQuery73:
+            return isSub ? kAckReplyLength : kLongReplyLength;
+        default:
+            return kAckReplyLength;
     }
 }
 
@@ -72,7 +80,9 @@ DeviceModel::DeviceModel(const DeviceIdentity& identity, std::uint32_t meterSeed
     handlers_[Code(DeviceCode::MeterPoll)] = &DeviceModel::MeterPoll;
 }
 
-void DeviceModel::setHandler(std::uint8_t code, CommandHandler handler) { handlers_[code] = std::move(handler); }
+void DeviceModel::setHandler(std::uint8_t code, CommandHandler handler) {
+    handlers_[code] = std::move(handler);
+}
 
 bool DeviceModel::addressedToMe(const Request& request) const {
     if (request.code() == Code(DeviceCode::Identify)) return request.busId() == 0;

@@ -72,7 +72,8 @@ struct Request {
     std::uint8_t code() const { return frame[3]; }
     std::uint8_t param(int index) const { return frame[static_cast<std::size_t>(3 + index)]; }  // p1..p8
     std::uint32_t address() const {  // p1..p3, big-endian
-        return (static_cast<std::uint32_t>(param(1)) << 16) | (static_cast<std::uint32_t>(param(2)) << 8) | param(3);
+        return (static_cast<std::uint32_t>(param(1)) << 16) | (static_cast<std::uint32_t>(param(2)) << 8) |
+               param(3);
     }
     std::size_t blockLength() const { return static_cast<std::size_t>(param(4)) * 256 + param(5); }
 };
@@ -83,11 +84,11 @@ std::size_t ReplyLength(std::uint8_t code, bool isSub, std::size_t blockLength);
 // A deterministic meter source: levels that drift like programme material and light a channel's
 // clip flag now and then. The same seed gives the same sequence on every platform.
 class MeterGenerator {
-public:
+  public:
     explicit MeterGenerator(std::uint32_t seed);
     std::array<std::uint8_t, kMeterRows> next();
 
-private:
+  private:
     std::uint32_t random();
     std::uint32_t state_;
     std::array<int, kMeterRows> level_{};
@@ -100,7 +101,7 @@ using CommandHandler = std::function<void(DeviceModel&, const Request&, std::vec
 
 // Not thread-safe: the simulator serialises access.
 class DeviceModel {
-public:
+  public:
     DeviceModel(const DeviceIdentity& identity, std::uint32_t meterSeed);
 
     const DeviceIdentity& identity() const { return identity_; }
@@ -119,9 +120,10 @@ public:
     void write(std::uint32_t address, std::span<const std::uint8_t> bytes);
 
     // Fills the memory a new device has: firmware digits, name, variant, program names.
-    void initialiseMemory(std::array<std::uint8_t, 3> firmware, const std::string& name, std::uint8_t variant);
+    void initialiseMemory(std::array<std::uint8_t, 3> firmware, const std::string& name,
+                          std::uint8_t variant);
 
-private:
+  private:
     static void Identify(DeviceModel& device, const Request& request, std::vector<std::uint8_t>& reply);
     static void BlockRead(DeviceModel& device, const Request& request, std::vector<std::uint8_t>& reply);
     static void BlockWrite(DeviceModel& device, const Request& request, std::vector<std::uint8_t>& reply);

@@ -40,8 +40,8 @@ std::string Field(const std::string& device, const std::string& key, const std::
 }
 
 // Reads an integer key of a device object within [low, high].
-std::string TakeInt(const nlohmann::json& object, const char* key, long low, long high, const std::string& where,
-                    long& value) {
+std::string TakeInt(const nlohmann::json& object, const char* key, long low, long high,
+                    const std::string& where, long& value) {
     const auto& item = object.at(key);
     if (!item.is_number_integer()) return Field(where, key, "must be a whole number");
     const long parsed = item.get<long>();
@@ -52,7 +52,8 @@ std::string TakeInt(const nlohmann::json& object, const char* key, long low, lon
     return {};
 }
 
-std::string TakeString(const nlohmann::json& object, const char* key, const std::string& where, std::string& value) {
+std::string TakeString(const nlohmann::json& object, const char* key, const std::string& where,
+                       std::string& value) {
     const auto& item = object.at(key);
     if (!item.is_string()) return Field(where, key, "must be a text");
     value = item.get<std::string>();
@@ -60,9 +61,9 @@ std::string TakeString(const nlohmann::json& object, const char* key, const std:
 }
 
 std::string ParseDevice(const nlohmann::json& object, const std::string& where, FleetDevice& device) {
-    static const std::set<std::string> kKeys = {"listen",   "model",    "variant", "firmware", "uid",
-                                                "name",     "busId",    "hwFamily", "linkMode", "meterSeed",
-                                                "pty",      "log",      "fault",   "faultCount", "lateMs"};
+    static const std::set<std::string> kKeys = {"listen", "model", "variant",  "firmware",   "uid",
+                                                "name",   "busId", "hwFamily", "linkMode",   "meterSeed",
+                                                "pty",    "log",   "fault",    "faultCount", "lateMs"};
     if (!object.is_object()) return where + ": must be an object";
     for (const auto& [key, value] : object.items()) {
         if (!kKeys.count(key)) return where + ": unknown key \"" + key + "\"";
@@ -103,10 +104,14 @@ std::string ParseDevice(const nlohmann::json& object, const std::string& where, 
         if (!(error = TakeString(object, "firmware", where, text)).empty()) return error;
         if (!(error = ParseFirmware(text, config.firmware)).empty()) return Field(where, "firmware", error);
     }
-    if (object.contains("uid") && !(error = TakeString(object, "uid", where, config.uniqueId)).empty()) return error;
-    if (object.contains("name") && !(error = TakeString(object, "name", where, config.name)).empty()) return error;
-    if (object.contains("pty") && !(error = TakeString(object, "pty", where, config.ptyPath)).empty()) return error;
-    if (object.contains("log") && !(error = TakeString(object, "log", where, config.logPath)).empty()) return error;
+    if (object.contains("uid") && !(error = TakeString(object, "uid", where, config.uniqueId)).empty())
+        return error;
+    if (object.contains("name") && !(error = TakeString(object, "name", where, config.name)).empty())
+        return error;
+    if (object.contains("pty") && !(error = TakeString(object, "pty", where, config.ptyPath)).empty())
+        return error;
+    if (object.contains("log") && !(error = TakeString(object, "log", where, config.logPath)).empty())
+        return error;
     if (object.contains("fault")) {
         if (!(error = TakeString(object, "fault", where, text)).empty()) return error;
         if (!FaultFromName(text, parsed.fault)) return Field(where, "fault", "is not a fault: " + text);
@@ -158,7 +163,8 @@ std::string ParseFaultSpec(const std::string& text, Fault& fault, int& count) {
     const auto colon = text.find(':');
     Fault parsedFault = Fault::None;
     long parsedCount = -1;
-    if (!FaultFromName(text.substr(0, colon), parsedFault)) return "not a fault: \"" + text.substr(0, colon) + "\"";
+    if (!FaultFromName(text.substr(0, colon), parsedFault))
+        return "not a fault: \"" + text.substr(0, colon) + "\"";
     if (colon != std::string::npos && !ParseNumber(text.substr(colon + 1), -1, 1000000, parsedCount)) {
         return "not a request count: \"" + text.substr(colon + 1) + "\"";
     }
@@ -169,8 +175,10 @@ std::string ParseFaultSpec(const std::string& text, Fault& fault, int& count) {
 
 std::string CheckDevice(const DeviceConfig& config) {
     std::array<std::uint8_t, 6> uid{};
-    if (!ParseUniqueId(config.uniqueId, uid)) return "the unique ID must be 12 hexadecimal digits: \"" + config.uniqueId + "\"";
-    if (config.name.size() > kNameLength) return "the name has more than 16 characters: \"" + config.name + "\"";
+    if (!ParseUniqueId(config.uniqueId, uid))
+        return "the unique ID must be 12 hexadecimal digits: \"" + config.uniqueId + "\"";
+    if (config.name.size() > kNameLength)
+        return "the name has more than 16 characters: \"" + config.name + "\"";
     if (config.hwFamily > 15) return "the hardware family must lie in 0..15";
     if (config.modelCode > 15) return "the model code must lie in 0..15";
     return {};

@@ -41,7 +41,7 @@ struct FramerEvent {
 };
 
 class RequestFramer {
-public:
+  public:
     // A serial link has no acknowledge byte: there a lone 0x00 is garbage like any other.
     explicit RequestFramer(bool acceptAcknowledge) : acceptAcknowledge_(acceptAcknowledge) {}
 
@@ -53,7 +53,7 @@ public:
     bool hasPartial() const { return !pending_.empty(); }
     std::size_t pendingSize() const { return pending_.size(); }
 
-private:
+  private:
     void scan(std::vector<FramerEvent>& events);
     void drop(std::uint8_t byte, std::vector<FramerEvent>& events);
 

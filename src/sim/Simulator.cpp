@@ -36,6 +36,15 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kQuietGap{250};
 constexpr std::chrono::milliseconds kDefaultLateDelay{300};
 constexpr std::uint8_t kBadIdentifyTag = 0x87;
+// The in-memory log keeps the most recent frames only, so that a simulator polled for hours does
+// not grow without bound; past the limit the older half is forgotten.
+constexpr std::size_t kMaxLoggedFrames = 100000;
+
+template <typename T>
+void Remember(std::vector<T>& log, T entry) {
+    if (log.size() >= kMaxLoggedFrames) log.erase(log.begin(), log.begin() + kMaxLoggedFrames / 2);
+    log.push_back(std::move(entry));
+}
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
     static const char* digits = "0123456789ABCDEF";
@@ -54,9 +63,15 @@ struct FaultNameEntry {
     const char* name;
 };
 constexpr FaultNameEntry kFaultNames[] = {
-    {Fault::None, "none"},          {Fault::NoReply, "no-reply"},         {Fault::Garbled, "garbled"},
-    {Fault::AllZero, "all-zero"},   {Fault::Late, "late"},                {Fault::CloseConnection, "close"},
-    {Fault::RefuseConnection, "refuse"}, {Fault::BadIdentify, "bad-identify"}, {Fault::ShortReply, "short"},
+    {Fault::None, "none"},
+    {Fault::NoReply, "no-reply"},
+    {Fault::Garbled, "garbled"},
+    {Fault::AllZero, "all-zero"},
+    {Fault::Late, "late"},
+    {Fault::CloseConnection, "close"},
+    {Fault::RefuseConnection, "refuse"},
+    {Fault::BadIdentify, "bad-identify"},
+    {Fault::ShortReply, "short"},
 };
 
 }  // namespace
@@ -90,8 +105,8 @@ class Link;
 // Everything about one device: its model and bookkeeping (under `mutex`) and its I/O objects (used
 // on the I/O thread only).
 struct DeviceImpl {
-    DeviceImpl(DeviceConfig cfg, const DeviceIdentity& identity, asio::io_context& ioContext, Clock::time_point t0,
-               std::function<void(std::function<void()>)> onIo)
+    DeviceImpl(DeviceConfig cfg, const DeviceIdentity& identity, asio::io_context& ioContext,
+               Clock::time_point t0, std::function<void(std::function<void()>)> onIo)
         : config(std::move(cfg)),
           io(ioContext),
           startTime(t0),
@@ -141,9 +156,13 @@ struct DeviceImpl {
 // One connection to the host (a TCP socket or the pty master): frames what arrives, hands requests
 // to the device one at a time and sends the replies in order.
 class Link : public std::enable_shared_from_this<Link> {
-public:
-    Link(DeviceImpl& device, LinkKind kind) : device_(device), kind_(kind), framer_(kind == LinkKind::Network),
-                                              quietTimer_(device.io), lateTimer_(device.io) {}
+  public:
+    Link(DeviceImpl& device, LinkKind kind)
+        : device_(device),
+          kind_(kind),
+          framer_(kind == LinkKind::Network),
+          quietTimer_(device.io),
+          lateTimer_(device.io) {}
     virtual ~Link() = default;
 
     void start() { readMore(); }
@@ -156,12 +175,14 @@ public:
     }
     LinkKind kind() const { return kind_; }
 
-protected:
-    virtual void asyncRead(std::span<std::uint8_t> buffer, std::function<void(std::error_code, std::size_t)> done) = 0;
-    virtual void asyncWrite(std::span<const std::uint8_t> bytes, std::function<void(std::error_code)> done) = 0;
+  protected:
+    virtual void asyncRead(std::span<std::uint8_t> buffer,
+                           std::function<void(std::error_code, std::size_t)> done) = 0;
+    virtual void asyncWrite(std::span<const std::uint8_t> bytes,
+                            std::function<void(std::error_code)> done) = 0;
     virtual void closeStream() = 0;
 
-private:
+  private:
     void readMore() {
         if (closed_) return;
         auto self = shared_from_this();
@@ -198,9 +219,15 @@ private:
     void dispatch(std::vector<FramerEvent>& events) {
         for (auto& event : events) {
             switch (event.kind) {
-                case FramerEvent::Kind::Request: requests_.push_back(std::move(event.bytes)); break;
-                case FramerEvent::Kind::Acknowledge: device_.onAcknowledge(); break;
-                case FramerEvent::Kind::Dropped: device_.onDropped(event.bytes); break;
+                case FramerEvent::Kind::Request:
+                    requests_.push_back(std::move(event.bytes));
+                    break;
+                case FramerEvent::Kind::Acknowledge:
+                    device_.onAcknowledge();
+                    break;
+                case FramerEvent::Kind::Dropped:
+                    device_.onDropped(event.bytes);
+                    break;
             }
         }
         processNext();
@@ -223,12 +250,13 @@ private:
                 busy_ = true;
                 lateTimer_.expires_after(outcome.delay);
                 auto self = shared_from_this();
-                lateTimer_.async_wait([self, reply = std::move(outcome.reply)](std::error_code error) mutable {
-                    if (error || self->closed_) return;
-                    self->busy_ = false;
-                    self->send(std::move(reply));
-                    self->processNext();
-                });
+                lateTimer_.async_wait(
+                    [self, reply = std::move(outcome.reply)](std::error_code error) mutable {
+                        if (error || self->closed_) return;
+                        self->busy_ = false;
+                        self->send(std::move(reply));
+                        self->processNext();
+                    });
                 return;
             }
             send(std::move(outcome.reply));
@@ -282,14 +310,16 @@ private:
 };
 
 class TcpLink final : public Link {
-public:
-    TcpLink(DeviceImpl& device, asio::ip::tcp::socket socket) : Link(device, LinkKind::Network), socket_(std::move(socket)) {
+  public:
+    TcpLink(DeviceImpl& device, asio::ip::tcp::socket socket)
+        : Link(device, LinkKind::Network), socket_(std::move(socket)) {
         std::error_code ignored;
         socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     }
 
-private:
-    void asyncRead(std::span<std::uint8_t> buffer, std::function<void(std::error_code, std::size_t)> done) override {
+  private:
+    void asyncRead(std::span<std::uint8_t> buffer,
+                   std::function<void(std::error_code, std::size_t)> done) override {
         socket_.async_read_some(asio::buffer(buffer.data(), buffer.size()), std::move(done));
     }
     void asyncWrite(std::span<const std::uint8_t> bytes, std::function<void(std::error_code)> done) override {
@@ -305,11 +335,12 @@ private:
 };
 
 class PtyLink final : public Link {
-public:
+  public:
     PtyLink(DeviceImpl& device, int masterFd) : Link(device, LinkKind::Usb), master_(device.io, masterFd) {}
 
-private:
-    void asyncRead(std::span<std::uint8_t> buffer, std::function<void(std::error_code, std::size_t)> done) override {
+  private:
+    void asyncRead(std::span<std::uint8_t> buffer,
+                   std::function<void(std::error_code, std::size_t)> done) override {
         master_.async_read_some(asio::buffer(buffer.data(), buffer.size()), std::move(done));
     }
     void asyncWrite(std::span<const std::uint8_t> bytes, std::function<void(std::error_code)> done) override {
@@ -329,10 +360,10 @@ private:
 Outcome DeviceImpl::onRequest(std::span<const std::uint8_t> frame, LinkKind link) {
     std::lock_guard lock(mutex);
     const double t = now();
-    frames.push_back({true, {frame.begin(), frame.end()}, t});
+    Remember(frames, LoggedFrame{true, {frame.begin(), frame.end()}, t});
     logLine(t, "rx", frame);
     const Request request{frame, link};
-    codes.push_back(request.code());
+    Remember(codes, request.code());
 
     Fault active = fault;
     if (active == Fault::RefuseConnection) active = Fault::None;
@@ -350,18 +381,27 @@ Outcome DeviceImpl::onRequest(std::span<const std::uint8_t> frame, LinkKind link
     outcome.reply = model.handle(request);
     std::vector<std::uint8_t>& reply = outcome.reply;
     switch (active) {
-        case Fault::NoReply: reply.clear(); break;
+        case Fault::NoReply:
+            reply.clear();
+            break;
         case Fault::Garbled:
             reply.front() = 0x5A;
             reply.back() = 0xA5;
             break;
-        case Fault::AllZero: std::fill(reply.begin(), reply.end(), 0); break;
-        case Fault::Late: outcome.delay = lateDelay; break;
-        case Fault::BadIdentify: reply[4] = kBadIdentifyTag; break;
+        case Fault::AllZero:
+            std::fill(reply.begin(), reply.end(), 0);
+            break;
+        case Fault::Late:
+            outcome.delay = lateDelay;
+            break;
+        case Fault::BadIdentify:
+            reply[4] = kBadIdentifyTag;
+            break;
         case Fault::ShortReply:
             if (reply.size() > 1) reply.pop_back();
             break;
-        default: break;
+        default:
+            break;
     }
     return outcome;
 }
@@ -370,7 +410,7 @@ void DeviceImpl::onAcknowledge() {
     std::lock_guard lock(mutex);
     ++acknowledges;
     const double t = now();
-    frames.push_back({true, {kHostAcknowledge}, t});
+    Remember(frames, LoggedFrame{true, {kHostAcknowledge}, t});
     const std::uint8_t ack = kHostAcknowledge;
     logLine(t, "rx", std::span<const std::uint8_t>(&ack, 1));
 }
@@ -383,7 +423,7 @@ void DeviceImpl::onDropped(std::span<const std::uint8_t> bytes) {
 void DeviceImpl::onSent(std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex);
     const double t = now();
-    frames.push_back({false, {bytes.begin(), bytes.end()}, t});
+    Remember(frames, LoggedFrame{false, {bytes.begin(), bytes.end()}, t});
     logLine(t, "tx", bytes);
 }
 
@@ -514,7 +554,9 @@ void DeviceImpl::closePty() {
 SimulatedDevice::SimulatedDevice(std::unique_ptr<DeviceImpl> impl) : impl_(std::move(impl)) {}
 SimulatedDevice::~SimulatedDevice() = default;
 
-const DeviceConfig& SimulatedDevice::config() const { return impl_->config; }
+const DeviceConfig& SimulatedDevice::config() const {
+    return impl_->config;
+}
 
 std::uint16_t SimulatedDevice::port() const {
     std::lock_guard lock(impl_->mutex);
@@ -665,7 +707,9 @@ struct Simulator::Impl {
 
 Simulator::Simulator() : impl_(std::make_unique<Impl>()) {}
 
-Simulator::~Simulator() { stop(); }
+Simulator::~Simulator() {
+    stop();
+}
 
 SimulatedDevice& Simulator::add(DeviceConfig config) {
     DeviceIdentity identity;
@@ -681,8 +725,9 @@ SimulatedDevice& Simulator::add(DeviceConfig config) {
     identity.networkLinkMode = config.networkLinkMode;
 
     Impl* simulator = impl_.get();
-    auto impl = std::make_unique<DeviceImpl>(config, identity, impl_->io, impl_->startTime,
-                                             [simulator](std::function<void()> task) { simulator->runOnIo(task); });
+    auto impl =
+        std::make_unique<DeviceImpl>(config, identity, impl_->io, impl_->startTime,
+                                     [simulator](std::function<void()> task) { simulator->runOnIo(task); });
     impl->model.initialiseMemory(config.firmware, config.name, config.variant);
     if (!config.logPath.empty()) {
         impl->logFile.open(config.logPath, std::ios::out | std::ios::app);

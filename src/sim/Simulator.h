@@ -26,15 +26,15 @@ namespace plenum::sim {
 // still carries out the request (a block write still lands in memory).
 enum class Fault {
     None,
-    NoReply,          // the request is carried out, nothing is sent back
-    Garbled,          // a reply of the right length whose first and last bytes are not 0xF0 / 0xF7
-    AllZero,          // a reply of the right length made of 0x00 bytes only
-    Late,             // the right reply, sent after the late delay (setLateDelay)
-    CloseConnection,  // the connection is closed on receipt; the request is not carried out
-    RefuseConnection, // the device stops listening and drops its connections, so connects are
-                      // refused; not counted (no request reaches it): lasts until setFault(None)
-    BadIdentify,      // identify replies carry a byte 4 other than 0x78; counts identify requests only
-    ShortReply,       // the right reply without its last byte (0xF7)
+    NoReply,           // the request is carried out, nothing is sent back
+    Garbled,           // a reply of the right length whose first and last bytes are not 0xF0 / 0xF7
+    AllZero,           // a reply of the right length made of 0x00 bytes only
+    Late,              // the right reply, sent after the late delay (setLateDelay)
+    CloseConnection,   // the connection is closed on receipt; the request is not carried out
+    RefuseConnection,  // the device stops listening and drops its connections, so connects are
+                       // refused; not counted (no request reaches it): lasts until setFault(None)
+    BadIdentify,       // identify replies carry a byte 4 other than 0x78; counts identify requests only
+    ShortReply,        // the right reply without its last byte (0xF7)
 };
 
 // The device-side text of a fault ("none", "no-reply", "garbled", "all-zero", "late", "close",
@@ -44,12 +44,12 @@ bool FaultFromName(const std::string& name, Fault& fault);
 
 struct DeviceConfig {
     std::string host = "127.0.0.2";
-    std::uint16_t port = 0;       // 0 = the simulator's common port (one ephemeral port chosen
-                                  // at start and shared by every device that asks for 0, each on
-                                  // its own loopback address, since the application uses one
-                                  // device port for all addresses)
-    std::uint8_t modelCode = 0;   // 1 = SUB, anything else SAT
-    std::uint8_t variant = 0;     // hardware variant (status byte 265)
+    std::uint16_t port = 0;      // 0 = the simulator's common port (one ephemeral port chosen
+                                 // at start and shared by every device that asks for 0, each on
+                                 // its own loopback address, since the application uses one
+                                 // device port for all addresses)
+    std::uint8_t modelCode = 0;  // 1 = SUB, anything else SAT
+    std::uint8_t variant = 0;    // hardware variant (status byte 265)
     std::array<std::uint8_t, 3> firmware{0, 3, 4};  // status bytes 1..3 (version 34)
     std::string uniqueId = "0011223344AA";          // 12 hex digits, 6 bytes on the wire
     std::string name = "SIM DEVICE";                // status bytes 5..20
@@ -74,7 +74,7 @@ class Simulator;
 struct DeviceImpl;
 
 class SimulatedDevice {  // every member is thread-safe
-public:
+  public:
     ~SimulatedDevice();
     SimulatedDevice(const SimulatedDevice&) = delete;
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
@@ -85,23 +85,25 @@ public:
     // Bytes outside the memory map read as 0; writes outside it are ignored.
     std::vector<std::uint8_t> readMemory(std::uint32_t address, std::size_t length) const;
     void writeMemory(std::uint32_t address, std::span<const std::uint8_t> bytes);
-    void setFault(Fault fault, int count = -1);  // affects the next `count` requests; -1 = until
-                                                 // setFault(Fault::None)
+    void setFault(Fault fault, int count = -1);          // affects the next `count` requests; -1 = until
+                                                         // setFault(Fault::None)
     void setLateDelay(std::chrono::milliseconds delay);  // for Fault::Late (default 300 ms)
-    std::vector<LoggedFrame> frames() const;  // every frame received and sent, in order (the
-                                              // host's one-byte acknowledge included)
-    std::vector<std::uint8_t> receivedCodes() const;  // command code of each request received
-    int acknowledgesReceived() const;  // single 0x00 bytes received between frames
+    std::vector<LoggedFrame> frames() const;             // every frame received and sent, in order (the
+                                                         // host's one-byte acknowledge included; a reply is
+                                                         // logged as it is handed to the link). Memory keeps
+                                                         // the latest 50 000 to 100 000; the file keeps all.
+    std::vector<std::uint8_t> receivedCodes() const;     // command code of each request received
+    int acknowledgesReceived() const;                    // single 0x00 bytes received between frames
     void clearLog();
 
-private:
+  private:
     friend class Simulator;
     explicit SimulatedDevice(std::unique_ptr<DeviceImpl> impl);
     std::unique_ptr<DeviceImpl> impl_;
 };
 
 class Simulator {  // runs its own I/O thread; the destructor stops it
-public:
+  public:
     Simulator();
     ~Simulator();
     Simulator(const Simulator&) = delete;
@@ -119,7 +121,7 @@ public:
     // ephemeral one (the command line's --device-port).
     void setCommonPort(std::uint16_t port);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

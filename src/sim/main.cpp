@@ -55,8 +55,8 @@ std::string Describe(std::size_t index, Simulator& simulator) {
     auto& device = simulator.device(index);
     const auto& config = device.config();
     std::ostringstream line;
-    line << "listening " << config.host << ':' << device.port() << " model " << int(config.modelCode) << " bus "
-         << int(config.busId) << " uid " << config.uniqueId;
+    line << "listening " << config.host << ':' << device.port() << " model " << int(config.modelCode)
+         << " bus " << int(config.busId) << " uid " << config.uniqueId;
     if (!config.ptyPath.empty()) line << " pty " << config.ptyPath;
     return line.str();
 }
@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
     std::uint32_t meterSeed = 1;
     std::string firmware = "0.3.4", uid = "0011223344AA", name = "SIM DEVICE", pty, log, fault = "none";
 
-    auto* fleetOption = app.add_option("--fleet", fleetPath, "serve the devices of a fleet file (format below)");
+    auto* fleetOption =
+        app.add_option("--fleet", fleetPath, "serve the devices of a fleet file (format below)");
     const std::vector<CLI::Option*> single = {
         app.add_option("--listen", listen, "HOST[:PORT] of the one device (port 0 or none: the shared port)"),
         app.add_option("--model", model, "model code (1 = SUB, others SAT)")->check(CLI::Range(0, 15)),
@@ -169,10 +170,12 @@ int main(int argc, char** argv) {
         app.add_option("--pty", pty, "also serve the USB link on a pty linked at this path"),
         app.add_option("--log", log, "append every frame to this file"),
         app.add_option("--fault", fault, "start with a fault, NAME[:COUNT] (names below)"),
-        app.add_option("--late-ms", lateMs, "delay of the late fault in milliseconds")->check(CLI::Range(0, 600000)),
+        app.add_option("--late-ms", lateMs, "delay of the late fault in milliseconds")
+            ->check(CLI::Range(0, 600000)),
     };
     for (auto* option : single) fleetOption->excludes(option);
-    app.add_option("--device-port", devicePort, "the shared port (default PLENUM_DEVICE_PORT, else ephemeral)")
+    app.add_option("--device-port", devicePort,
+                   "the shared port (default PLENUM_DEVICE_PORT, else ephemeral)")
         ->check(CLI::Range(0, 65535));
     CLI11_PARSE(app, argc, argv);
 

@@ -29,8 +29,9 @@ struct ReplyCase {
     std::size_t sub;
 };
 // Test names, not bytes, in listings.
-void PrintTo(const ReplyCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimReplyLengthTest : public ::testing::TestWithParam<ReplyCase> {};
 
@@ -49,15 +50,15 @@ TEST_P(SimReplyLengthTest, PerFamily) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, SimReplyLengthTest,
-    ::testing::Values(ReplyCase{"Identify", 0, 30, 30}, ReplyCase{"Parameter5", 5, 5, 5},
-                      ReplyCase{"Bye15", 15, 13, 13}, ReplyCase{"Code17", 17, 5, 5},
-                      ReplyCase{"MeterPoll24", 24, 23, 23}, ReplyCase{"Code25", 25, 5, 5},
-                      ReplyCase{"Code26", 26, 5, 5}, ReplyCase{"Code27", 27, 5, 5}, ReplyCase{"Code28", 28, 5, 5},
-                      ReplyCase{"Code96", 96, 13, 5}, ReplyCase{"Code115", 115, 13, 5},
-                      ReplyCase{"Code255", 255, 5, 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Codes, SimReplyLengthTest,
+                         ::testing::Values(ReplyCase{"Identify", 0, 30, 30}, ReplyCase{"Parameter5", 5, 5, 5},
+                                           ReplyCase{"Bye15", 15, 13, 13}, ReplyCase{"Code17", 17, 5, 5},
+                                           ReplyCase{"MeterPoll24", 24, 23, 23},
+                                           ReplyCase{"Code25", 25, 5, 5}, ReplyCase{"Code26", 26, 5, 5},
+                                           ReplyCase{"Code27", 27, 5, 5}, ReplyCase{"Code28", 28, 5, 5},
+                                           ReplyCase{"Code96", 96, 13, 5}, ReplyCase{"Code115", 115, 13, 5},
+                                           ReplyCase{"Code255", 255, 5, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceModelTest, IdentifyReplyCarriesTheDeviceFromItsMemory) {
     DeviceModel device(Identity(8), 1);

@@ -27,10 +27,12 @@ using test::Bytes;
 
 // One child process with its standard streams on pipes; killed and reaped if a test leaves it.
 class SimProcess {
-public:
-    explicit SimProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv = {}) {
+  public:
+    explicit SimProcess(const std::vector<std::string>& arguments,
+                        const std::vector<std::string>& extraEnv = {}) {
         int in[2], out[2], err[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+            return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
@@ -78,7 +80,8 @@ public:
                 outBuffer_.erase(0, newline + 1);
                 return line;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return std::nullopt;
             pollfd fd{stdout_, POLLIN, 0};
             if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
@@ -92,11 +95,14 @@ public:
     std::string readAllStderr() {
         std::string text;
         char buffer[512];
-        for (ssize_t n; (n = ::read(stderr_, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+        for (ssize_t n; (n = ::read(stderr_, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<std::size_t>(n));
         return text;
     }
 
-    void write(const std::string& text) { ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size())); }
+    void write(const std::string& text) {
+        ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size()));
+    }
     void signal(int number) { ::kill(pid_, number); }
 
     // The exit code, or nullopt when the process is still running after `timeout`.
@@ -113,7 +119,7 @@ public:
         return exitStatus_;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int stdin_ = -1, stdout_ = -1, stderr_ = -1;
     std::string outBuffer_;
@@ -178,7 +184,8 @@ TEST(SimExecutableTest, ServesAFleetOnOnePortWithAPty) {
     const std::string fleetPath = (dir / "fleet.json").string();
     const std::string ptyPath = (dir / "ttySIM4").string();
     std::ofstream(fleetPath) << R"({"devices": [
-        {"listen": "127.0.0.2", "name": "LEFT", "pty": ")" << ptyPath << R"("},
+        {"listen": "127.0.0.2", "name": "LEFT", "pty": ")"
+                             << ptyPath << R"("},
         {"listen": "127.0.0.3", "model": 1, "name": "SUB", "busId": 2, "fault": "bad-identify"} ]})";
     SimProcess sim({"--fleet", fleetPath});
     const auto first = sim.readLine(), second = sim.readLine();
@@ -206,7 +213,8 @@ struct Listener {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         ::inet_pton(AF_INET, "127.0.0.2", &address.sin_addr);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) return;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0)
+            return;
         socklen_t size = sizeof address;
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
         port = ntohs(address.sin_port);
@@ -236,7 +244,8 @@ TEST(SimExecutableTest, PortInUseIsReported) {
     ASSERT_NE(taken.port, 0);
     SimProcess sim({"--listen", "127.0.0.2:" + std::to_string(taken.port)});
     EXPECT_EQ(sim.waitExit(), 1);
-    EXPECT_NE(sim.readAllStderr().find("cannot listen on 127.0.0.2:" + std::to_string(taken.port)), std::string::npos);
+    EXPECT_NE(sim.readAllStderr().find("cannot listen on 127.0.0.2:" + std::to_string(taken.port)),
+              std::string::npos);
 }
 
 struct BadArguments {
@@ -245,8 +254,9 @@ struct BadArguments {
     const char* message;
 };
 // Test names, not bytes, in listings.
-void PrintTo(const BadArguments& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const BadArguments& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimBadArgumentsTest : public ::testing::TestWithParam<BadArguments> {};
 
@@ -267,7 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{"Listen", {"--listen", "localhost:1"}, "not an IPv4 address"},
                       BadArguments{"Fault", {"--fault", "often"}, "not a fault"},
                       BadArguments{"Model", {"--model", "99"}, "--model"},
-                      BadArguments{"FleetMissing", {"--fleet", "/nonexistent/fleet.json"}, "/nonexistent/fleet.json"},
+                      BadArguments{
+                          "FleetMissing", {"--fleet", "/nonexistent/fleet.json"}, "/nonexistent/fleet.json"},
                       BadArguments{"FleetAndDevice", {"--fleet", "/x.json", "--model", "1"}, "excludes"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -276,8 +287,8 @@ TEST(SimExecutableTest, HelpDocumentsTheFleetFormatAndFaults) {
     EXPECT_EQ(sim.waitExit(), 0);
     std::string text;
     while (auto line = sim.readLine(500ms)) text += *line + "\n";
-    for (const char* part : {"--listen", "--fleet", "--pty", "--log", "\"devicePort\"", "\"listen\"", "bad-identify",
-                             "fault INDEX NAME", "SIGTERM"}) {
+    for (const char* part : {"--listen", "--fleet", "--pty", "--log", "\"devicePort\"", "\"listen\"",
+                             "bad-identify", "fault INDEX NAME", "SIGTERM"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part;
     }
 }

@@ -48,8 +48,9 @@ struct BadFleet {
     const char* reason;  // a part of the message
 };
 // Test names, not bytes, in listings.
-void PrintTo(const BadFleet& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const BadFleet& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimBadFleetTest : public ::testing::TestWithParam<BadFleet> {};
 
@@ -70,19 +71,27 @@ INSTANTIATE_TEST_SUITE_P(
         BadFleet{"NotAnObject", "[1, 2]", "JSON object"},
         BadFleet{"NoDevices", R"({"devices": []})", "non-empty"},
         BadFleet{"UnknownTopKey", R"({"device": []})", "unknown key \"device\""},
-        BadFleet{"UnknownDeviceKey", R"({"devices": [{"listen": "127.0.0.2", "modle": 1}]})", "device 0: unknown key \"modle\""},
+        BadFleet{"UnknownDeviceKey", R"({"devices": [{"listen": "127.0.0.2", "modle": 1}]})",
+                 "device 0: unknown key \"modle\""},
         BadFleet{"NoListen", R"({"devices": [{"model": 1}]})", "\"listen\" is missing"},
         BadFleet{"BadHost", R"({"devices": [{"listen": "localhost"}]})", "not an IPv4 address"},
         BadFleet{"BadOctet", R"({"devices": [{"listen": "127.0.0.256"}]})", "not an IPv4 address"},
         BadFleet{"BadPort", R"({"devices": [{"listen": "127.0.0.2:70000"}]})", "not a port number"},
-        BadFleet{"ModelOutOfRange", R"({"devices": [{"listen": "127.0.0.2", "model": 16}]})", "\"model\" must lie in 0..15"},
-        BadFleet{"ModelNotANumber", R"({"devices": [{"listen": "127.0.0.2", "model": "1"}]})", "whole number"},
-        BadFleet{"BadFirmware", R"({"devices": [{"listen": "127.0.0.2", "firmware": "0.3"}]})", "not a version"},
-        BadFleet{"BadUid", R"({"devices": [{"listen": "127.0.0.2", "uid": "12345"}]})", "12 hexadecimal digits"},
-        BadFleet{"LongName", R"({"devices": [{"listen": "127.0.0.2", "name": "SEVENTEEN CHARS!!"}]})", "more than 16"},
-        BadFleet{"BadFault", R"({"devices": [{"listen": "127.0.0.2", "fault": "sometimes"}]})", "not a fault"},
+        BadFleet{"ModelOutOfRange", R"({"devices": [{"listen": "127.0.0.2", "model": 16}]})",
+                 "\"model\" must lie in 0..15"},
+        BadFleet{"ModelNotANumber", R"({"devices": [{"listen": "127.0.0.2", "model": "1"}]})",
+                 "whole number"},
+        BadFleet{"BadFirmware", R"({"devices": [{"listen": "127.0.0.2", "firmware": "0.3"}]})",
+                 "not a version"},
+        BadFleet{"BadUid", R"({"devices": [{"listen": "127.0.0.2", "uid": "12345"}]})",
+                 "12 hexadecimal digits"},
+        BadFleet{"LongName", R"({"devices": [{"listen": "127.0.0.2", "name": "SEVENTEEN CHARS!!"}]})",
+                 "more than 16"},
+        BadFleet{"BadFault", R"({"devices": [{"listen": "127.0.0.2", "fault": "sometimes"}]})",
+                 "not a fault"},
         BadFleet{"SecondDeviceBad", R"({"devices": [{"listen": "127.0.0.2"}, {"listen": "x"}]})", "device 1"},
-        BadFleet{"BadDevicePort", R"({"devicePort": -1, "devices": [{"listen": "127.0.0.2"}]})", "devicePort"}),
+        BadFleet{"BadDevicePort", R"({"devicePort": -1, "devices": [{"listen": "127.0.0.2"}]})",
+                 "devicePort"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FleetFileTest, CommandLineValues) {

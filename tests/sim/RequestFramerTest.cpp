@@ -38,12 +38,15 @@ struct LengthCase {
     std::optional<std::size_t> length;
 };
 // Test names, not bytes, in listings.
-void PrintTo(const LengthCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const LengthCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimRequestLengthTest : public ::testing::TestWithParam<LengthCase> {};
 
-TEST_P(SimRequestLengthTest, FollowsTheCommandCode) { EXPECT_EQ(RequestLength(GetParam().head), GetParam().length); }
+TEST_P(SimRequestLengthTest, FollowsTheCommandCode) {
+    EXPECT_EQ(RequestLength(GetParam().head), GetParam().length);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, SimRequestLengthTest,
@@ -61,8 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RequestFramerTest, FramesEveryFormWhateverTheChunking) {
-    const Bytes stream = Concat({test::ShortFrame(0, 0x00), test::NineByteFrame(1, {1, 2, 3, 4, 5, 6, 7, 8, 9}),
-                                 test::BlockWriteFrame(1, 384, Bytes(192, 0xF7)), test::BlockReadFrame(1, 0, 192)});
+    const Bytes stream =
+        Concat({test::ShortFrame(0, 0x00), test::NineByteFrame(1, {1, 2, 3, 4, 5, 6, 7, 8, 9}),
+                test::BlockWriteFrame(1, 384, Bytes(192, 0xF7)), test::BlockReadFrame(1, 0, 192)});
     for (std::size_t chunk : {std::size_t{1}, std::size_t{5}, std::size_t{13}, stream.size()}) {
         RequestFramer framer(true);
         std::vector<FramerEvent> events;

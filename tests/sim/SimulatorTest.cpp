@@ -29,10 +29,14 @@ DeviceConfig Config(const char* host, std::uint8_t model = 0) {
     return config;
 }
 
-WireEnd ConnectTo(SimulatedDevice& device) { return test::Connect(device.config().host, device.port()); }
+WireEnd ConnectTo(SimulatedDevice& device) {
+    return test::Connect(device.config().host, device.port());
+}
 
 // Nothing more than expected: a short wait sees no extra byte.
-void ExpectSilence(WireEnd& link) { EXPECT_TRUE(link.receive(1, 60ms).empty()); }
+void ExpectSilence(WireEnd& link) {
+    EXPECT_TRUE(link.receive(1, 60ms).empty());
+}
 
 struct CodeCase {
     const char* name;
@@ -41,8 +45,9 @@ struct CodeCase {
     std::size_t sub;
 };
 // Test names, not bytes, in listings.
-void PrintTo(const CodeCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const CodeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimReplyLengthOverTcpTest : public ::testing::TestWithParam<CodeCase> {};
 
@@ -67,7 +72,8 @@ TEST_P(SimReplyLengthOverTcpTest, SatAndSubOnTheCommonPort) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, SimReplyLengthOverTcpTest,
     ::testing::Values(CodeCase{"Identify", test::ShortFrame(0, 0), 30, 30},
-                      CodeCase{"NineBytePayload", test::NineByteFrame(kBus, {1, 2, 3, 4, 5, 6, 7, 8, 9}), 5, 5},
+                      CodeCase{"NineBytePayload", test::NineByteFrame(kBus, {1, 2, 3, 4, 5, 6, 7, 8, 9}), 5,
+                               5},
                       CodeCase{"Bye", test::ShortFrame(kBus, 15), 13, 13},
                       CodeCase{"Code17", test::ShortFrame(kBus, 17), 5, 5},
                       CodeCase{"BlockRead256", test::BlockReadFrame(kBus, 0, 256), 261, 261},
@@ -120,7 +126,8 @@ TEST(SimulatorTest, BlockReadAndWriteAgainstTheMemoryMap) {
 
     Bytes block(769);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i % 251);
-    EXPECT_EQ(link.transact(test::BlockWriteFrame(kBus, 384, block), 5), (Bytes{0xF0, 0x78, kBus, 0x17, 0xF7}));
+    EXPECT_EQ(link.transact(test::BlockWriteFrame(kBus, 384, block), 5),
+              (Bytes{0xF0, 0x78, kBus, 0x17, 0xF7}));
     EXPECT_EQ(device.readMemory(384, 769), block);
     ASSERT_TRUE(link.send({0x00}));
 
@@ -146,8 +153,8 @@ TEST(SimulatorTest, LogsFramesAcknowledgesAndCodesInOrder) {
     EXPECT_EQ(device.acknowledgesReceived(), 2);
     const auto frames = device.frames();
     ASSERT_EQ(frames.size(), 8u);
-    const std::vector<std::pair<bool, std::size_t>> expected = {{true, 13}, {false, 30}, {true, 1}, {true, 13},
-                                                                {false, 23}, {true, 1}, {true, 13}, {false, 5}};
+    const std::vector<std::pair<bool, std::size_t>> expected = {
+        {true, 13}, {false, 30}, {true, 1}, {true, 13}, {false, 23}, {true, 1}, {true, 13}, {false, 5}};
     for (std::size_t i = 0; i < frames.size(); ++i) {
         EXPECT_EQ(frames[i].fromHost, expected[i].first) << i;
         EXPECT_EQ(frames[i].bytes.size(), expected[i].second) << i;
@@ -191,8 +198,9 @@ struct ReplyFaultCase {
     std::function<bool(const Bytes&)> check;
 };
 // Test names, not bytes, in listings.
-void PrintTo(const ReplyFaultCase& c, std::ostream* out) { *out << c.name; }
-
+void PrintTo(const ReplyFaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SimReplyFaultTest : public ::testing::TestWithParam<ReplyFaultCase> {};
 
@@ -391,7 +399,8 @@ TEST(SimulatorTest, ServesTheUsbLinkOnAPty) {
         WireEnd network = ConnectTo(device);
         EXPECT_EQ(network.transact(test::ShortFrame(0, 0), 30)[5], 2) << "and LAN on the network";
     }
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(linkPath))) << "link removed at stop";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(linkPath)))
+        << "link removed at stop";
 }
 
 TEST(SimulatorTest, StopClosesEverythingAndStartServesAgain) {
@@ -410,8 +419,9 @@ TEST(SimulatorTest, StopClosesEverythingAndStartServesAgain) {
 }
 
 TEST(SimulatorTest, FaultNamesRoundTrip) {
-    for (Fault fault : {Fault::None, Fault::NoReply, Fault::Garbled, Fault::AllZero, Fault::Late,
-                        Fault::CloseConnection, Fault::RefuseConnection, Fault::BadIdentify, Fault::ShortReply}) {
+    for (Fault fault :
+         {Fault::None, Fault::NoReply, Fault::Garbled, Fault::AllZero, Fault::Late, Fault::CloseConnection,
+          Fault::RefuseConnection, Fault::BadIdentify, Fault::ShortReply}) {
         Fault parsed = Fault::None;
         EXPECT_TRUE(FaultFromName(FaultName(fault), parsed));
         EXPECT_EQ(parsed, fault);

@@ -2,6 +2,7 @@
 // plain POSIX socket or a pty, every wait bounded by a time-out.
 #pragma once
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -9,7 +10,6 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
-#include <arpa/inet.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,7 +24,8 @@ namespace plenum::sim::test {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-inline Bytes ShortFrame(std::uint8_t busId, std::uint8_t code, std::initializer_list<std::uint8_t> params = {}) {
+inline Bytes ShortFrame(std::uint8_t busId, std::uint8_t code,
+                        std::initializer_list<std::uint8_t> params = {}) {
     Bytes frame = {0xF0, 0x78, busId, code, 0, 0, 0, 0, 0, 0, 0, 0, 0xF7};
     std::size_t i = 4;
     for (std::uint8_t p : params) frame[i++] = p;
@@ -38,8 +39,15 @@ inline Bytes BlockReadFrame(std::uint8_t busId, std::uint32_t address, std::size
 }
 
 inline Bytes BlockWriteFrame(std::uint8_t busId, std::uint32_t address, const Bytes& data) {
-    Bytes frame = {0xF0, 0x78, busId, 0x17, std::uint8_t(address >> 16), std::uint8_t(address >> 8),
-                   std::uint8_t(address), std::uint8_t(data.size() >> 8), std::uint8_t(data.size())};
+    Bytes frame = {0xF0,
+                   0x78,
+                   busId,
+                   0x17,
+                   std::uint8_t(address >> 16),
+                   std::uint8_t(address >> 8),
+                   std::uint8_t(address),
+                   std::uint8_t(data.size() >> 8),
+                   std::uint8_t(data.size())};
     frame.insert(frame.end(), data.begin(), data.end());
     frame.push_back(0xF7);
     return frame;
@@ -54,7 +62,7 @@ inline Bytes NineByteFrame(std::uint8_t busId, const Bytes& payload) {
 
 // One file descriptor (socket or pty slave) with bounded reads.
 class WireEnd {
-public:
+  public:
     WireEnd() = default;
     explicit WireEnd(int fd) : fd_(fd) {}
     WireEnd(WireEnd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -83,7 +91,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         peerClosed_ = false;
         while (bytes.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             pollfd fd{fd_, POLLIN, 0};
             if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) break;
@@ -98,7 +107,8 @@ public:
         return bytes;
     }
 
-    Bytes transact(const Bytes& request, std::size_t replyLength, std::chrono::milliseconds timeout = 2000ms) {
+    Bytes transact(const Bytes& request, std::size_t replyLength,
+                   std::chrono::milliseconds timeout = 2000ms) {
         if (!send(request)) return {};
         return receive(replyLength, timeout);
     }
@@ -109,7 +119,7 @@ public:
         return peerClosed_;
     }
 
-private:
+  private:
     static ssize_t SendOrWrite(int fd, const void* data, std::size_t size) {
         const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
         if (n < 0 && errno == ENOTSOCK) return ::write(fd, data, size);
