@@ -7,6 +7,9 @@
 // I/O thread; each device listens on its own loopback address and, optionally, on a pty that
 // stands in for the USB serial link.
 //
+// A device answers identify sent to bus id 0 and every other request sent to its own bus id or
+// to 0; requests for another bus id are logged and get no reply, as on a shared bus.
+//
 // Nothing here shares code with the application's own framing (src/comm): a request that the host
 // encodes wrongly is decoded by a different reading of the protocol and shows up as a failed test.
 #pragma once
@@ -31,6 +34,7 @@ enum class Fault {
     AllZero,           // a reply of the right length made of 0x00 bytes only
     Late,              // the right reply, sent after the late delay (setLateDelay)
     CloseConnection,   // the connection is closed on receipt; the request is not carried out
+                       // (on the pty, where a cable cannot hang up, the request is just lost)
     RefuseConnection,  // the device stops listening and drops its connections, so connects are
                        // refused; not counted (no request reaches it): lasts until setFault(None)
     BadIdentify,       // identify replies carry a byte 4 other than 0x78; counts identify requests only
@@ -86,7 +90,7 @@ class SimulatedDevice {  // every member is thread-safe
     std::vector<std::uint8_t> readMemory(std::uint32_t address, std::size_t length) const;
     void writeMemory(std::uint32_t address, std::span<const std::uint8_t> bytes);
     void setFault(Fault fault, int count = -1);          // affects the next `count` requests; -1 = until
-                                                         // setFault(Fault::None)
+                                                         // setFault(Fault::None); 0 = None
     void setLateDelay(std::chrono::milliseconds delay);  // for Fault::Late (default 300 ms)
     std::vector<LoggedFrame> frames() const;             // every frame received and sent, in order (the
                                                          // host's one-byte acknowledge included; a reply is
