@@ -89,6 +89,16 @@ inline constexpr MessageText kFileNotFound{
     {" Error", " 错误"}, {" File not found. Try again.", " 没有找到文件. 请再次尝试."}, Icon::Exclamation};
 inline constexpr MessageText kFileWrong{{" Error", " 错误"}, {" File wrong ", " 错误的文件 "}, Icon::Exclamation};
 
+// --- Device communication (comm) ------------------------------------------------------------
+// Shown when a device is taken off-line after a failed transaction while its edit window is open.
+inline constexpr MessageText kCommunicationProblem{
+    {"Communication problem", "通信错误"},
+    {" The system will close the communication with this device", " 系统将会关闭这个设备的连接"},
+    Icon::Exclamation};
+// The label of the reconnection window; {0} is the retry number 1..10. The device family's tool
+// shows this label in English in both languages.
+inline constexpr Bilingual kReconnectionRetry{"Reconnection retry {0} of 10", "Reconnection retry {0} of 10"};
+
 }  // namespace texts
 
 // Names shown for LinkMode 0, 1, 2 (also stored beside removed devices' unique IDs).

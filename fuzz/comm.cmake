@@ -1,0 +1,4 @@
+# Parsers of bytes that come from outside: device replies, announce datagrams, bridge streams.
+plenum_fuzz(comm_fuzz_reply SOURCES comm_fuzz_reply.cpp DEPS plenum_comm)
+plenum_fuzz(comm_fuzz_announce SOURCES comm_fuzz_announce.cpp DEPS plenum_comm)
+plenum_fuzz(comm_fuzz_bridge SOURCES comm_fuzz_bridge.cpp DEPS plenum_comm)
