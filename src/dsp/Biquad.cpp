@@ -106,17 +106,21 @@ XoverCascade XoverSlopeStages(int slopeCode) {
     return kCascades[static_cast<std::size_t>(slopeCode)];
 }
 
-BiquadCoefficients DesignBell(double frequencyHz, double q, double gainDb) {
-    if (gainDb == 0.0) return BiquadCoefficients::Identity();
-    const double V = std::pow(10.0, std::abs(gainDb) / 20.0);
-    const double K = std::tan(kPi * frequencyHz / kSampleRateHz);
+double BellQFactor(double gainDb) {
     // The firmware widens the bell at low gains so that its shape follows an analogue console
-    // EQ: a cubic-in-Newton-form factor from 1.9799 at 3 dB down to about 1 at 15 dB.
+    // EQ: a quartic in Newton form over the nodes 3, 6, 9, 12 dB, capped at its 3 dB value.
     const double g = std::abs(gainDb);
     const double p = 1.9799 - 0.19327634 * (g - 3) + 0.01610636 * (g - 3) * (g - 6) -
                      0.00052378412 * (g - 3) * (g - 6) * (g - 9) -
                      0.000032736507 * (g - 3) * (g - 6) * (g - 9) * (g - 12);
-    const double Qc = q * std::min(p, 1.9799);
+    return std::min(p, 1.9799);
+}
+
+BiquadCoefficients DesignBell(double frequencyHz, double q, double gainDb) {
+    if (gainDb == 0.0) return BiquadCoefficients::Identity();
+    const double V = std::pow(10.0, std::abs(gainDb) / 20.0);
+    const double K = std::tan(kPi * frequencyHz / kSampleRateHz);
+    const double Qc = q * BellQFactor(gainDb);
     const double K2 = K * K;
     if (gainDb > 0.0) {
         const double d = 1 + K / Qc + K2;
@@ -163,7 +167,7 @@ BiquadCoefficients DesignShelf(PeqType type, double frequencyHz, double q, doubl
         case PeqType::HighShelf2:
         case PeqType::LowShelf2:
             s = 1.578486;
-            q = 1.3080997467041016;  // the single-precision value of 1.3081
+            q = 1.3080997467041016;  // the device's single-precision value, shown as 1.3081
             fs = ShelfRate(type == PeqType::HighShelf2 ? 1 : 3, gainDb, frequencyHz);
             break;
         case PeqType::HighShelfQ:

@@ -110,6 +110,8 @@ XoverCascade XoverSlopeStages(int slopeCode);
 // They may return non-finite coefficients when a parameter divides by zero (Q = 0) or overflows;
 // BiquadCoefficients::isFinite tells, and the engine then keeps the slot's previous curve.
 
+// The bell's Q correction Qc / Q for a gain: 1.9799 up to 3 dB, falling to about 1 at 15 dB.
+double BellQFactor(double gainDb);
 // Peaking filter with the firmware's gain-dependent Q correction; identity at exactly 0 dB.
 BiquadCoefficients DesignBell(double frequencyHz, double q, double gainDb);
 // The six shelves (types 1..6); identity at exactly 0 dB.

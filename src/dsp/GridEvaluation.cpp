@@ -45,8 +45,8 @@ PLENUM_INLINE bool AllSet(Mask m) { return (m[0] & m[1] & m[2] & m[3]) == -1; }
 
 constexpr std::int64_t kMantissaBits = 0x000FFFFFFFFFFFFF;
 constexpr std::int64_t kExponentOfOne = 0x3FF0000000000000;  // the bits of 1.0
-constexpr std::int64_t kTwoTo52Bits = 0x4330000000000000;    // the bits of 2^52
-constexpr double kTwoTo52 = 4503599627370496.0;
+constexpr std::int64_t kMagicBits = 0x4338000000000000;  // the bits of 1.5 * 2^52
+constexpr double kMagic = 6755399441055744.0;
 constexpr double kSqrt2 = 1.4142135623730951;
 constexpr double kSqrtHalf = 0.70710678118654752;
 constexpr double kDbPerOctave = 3.0102999566398120;  // 10 log10(2)
@@ -84,8 +84,9 @@ PLENUM_INLINE Vec RatioDb(Vec n, Vec d) {
     series = series * s2 + 1.0 / 3;
     series = series * s2 + 1.0;
     const Vec lnRatio = 2.0 * s * series;
-    // int64 -> double without a conversion instruction: 2^52 + e has the bits 0x4330... + e.
-    const Vec octavesAsDouble = FromBits(octaves + kTwoTo52Bits) - kTwoTo52;
+    // int64 -> double without a conversion instruction: in [2^52, 2^53) doubles are the
+    // integers, so 1.5 * 2^52 + e (|e| < 2^51) has the bits of 1.5 * 2^52 plus e.
+    const Vec octavesAsDouble = FromBits(octaves + kMagicBits) - kMagic;
     return octavesAsDouble * kDbPerOctave + lnRatio * kDbPerNeper;
 }
 
