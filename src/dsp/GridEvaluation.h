@@ -6,7 +6,7 @@
 // - EvaluateSectionOnGrid: the fast one the engine uses. It takes the angle terms from the
 //   grid's tables and computes N, D, re and im with exactly the operations (and so the rounding)
 //   of SectionMagnitudeDb / SectionPhaseDeg; only the logarithm and the arctangent are replaced,
-//   by branch-free series evaluated four points at a time. Their truncation error is below
+//   by branch-free series evaluated two (SSE2) or four (AVX2) points at a time. Their truncation error is below
 //   1e-15 relative, i.e. far below 1e-9 dB and 1e-9 degrees. Points whose N or D is not a
 //   normal positive number (a zero of the response, an overflow) fall back to the exact scalar
 //   formulas, so Log10Safe's -200 rule holds unchanged.
@@ -27,9 +27,14 @@ enum class MagnitudeRule {
     Flat,  // all-pass sections: 0 dB everywhere, not evaluated
 };
 
+// Which instruction set the fast path uses: the best the processor has (AVX2 when present), or
+// the SSE2 baseline every x86-64 has (tests run both).
+enum class EvaluationPath { Best, Baseline };
+
 // magnitudeDb and phaseDeg must hold FrequencyGrid::kPointCount values each.
 void EvaluateSectionOnGrid(const FrequencyGrid& grid, const BiquadCoefficients& c, MagnitudeRule rule,
-                           std::span<double> magnitudeDb, std::span<double> phaseDeg);
+                           std::span<double> magnitudeDb, std::span<double> phaseDeg,
+                           EvaluationPath path = EvaluationPath::Best);
 void EvaluateSectionOnGridExact(const FrequencyGrid& grid, const BiquadCoefficients& c, MagnitudeRule rule,
                                 std::span<double> magnitudeDb, std::span<double> phaseDeg);
 void EvaluateSectionOnGridComplex(const FrequencyGrid& grid, const BiquadCoefficients& c, MagnitudeRule rule,

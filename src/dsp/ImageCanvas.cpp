@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 
 namespace plenum {
@@ -118,27 +120,43 @@ Rgb ImageCanvas::pixel(int x, int y) const {
     return {rgb_[at], rgb_[at + 1], rgb_[at + 2]};
 }
 
+namespace {
+
+// Encodes the rows into an open file. libpng reports errors by longjmp back to the setjmp below;
+// nothing that lives across it is modified after it, so the jump leaves no stale state.
+bool EncodePng(std::FILE* file, int width, int height, const std::uint8_t* rgb) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
 std::error_code ImageCanvas::WritePng(const std::filesystem::path& path) const {
     const std::filesystem::path temporary = path.string() + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) return std::error_code(errno, std::generic_category());
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) ok = false;  // libpng reports write errors by longjmp
-    if (ok) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width_), static_cast<png_uint_32>(height_), 8,
-                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height_; ++y)
-            png_write_row(png, rgb_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) * 3);
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    const bool flushed = std::fclose(file) == 0;
+    const bool encoded = EncodePng(file, width_, height_, rgb_.data());
+    const bool closed = std::fclose(file) == 0;
     std::error_code ec;
-    if (!ok || !flushed) {
+    if (!encoded || !closed) {
         std::filesystem::remove(temporary, ec);
         return std::make_error_code(std::errc::io_error);
     }

@@ -43,6 +43,8 @@ struct GoldenCase {
     std::vector<std::array<double, 3>> points;  // k, dB, radians
 };
 
+void PrintTo(const GoldenCase& c, std::ostream* out) { *out << c.name; }
+
 std::vector<GoldenCase> LoadCases() {
     std::map<std::string, GoldenCase> byName;
     std::vector<std::string> order;
