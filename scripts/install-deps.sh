@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev libgl-dev
-  libasio-dev libfftw3-dev portaudio19-dev libsndfile1-dev
+  libasio-dev libfftw3-dev portaudio19-dev libsndfile1-dev libpng-dev
   libcli11-dev nlohmann-json3-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk

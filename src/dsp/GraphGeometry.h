@@ -1,0 +1,121 @@
+// Response graph geometry: where magnitude, phase and frequency land on the canvas, the grid and
+// its labels for each zoom level, how summed curves become lines, and the cursor readout.
+//
+// Layout: the plot occupies the canvas minus margins for the labels (magnitude on the left,
+// phase on the right, frequencies below). Coordinates inside the plot follow the mapping
+//   x(f) = kX * log10(f / fmin),      kX = plot width / (log10(fmax) - log10(fmin)),
+//   y(dB) = Y0 - kY * dB,             kY = plot height / span, Y0 = plot height / 2 - kY * offset,
+//   y(deg) = plot height / 2 - deg * plot height / 360,
+// and are shifted by the plot's top-left corner when drawn.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dsp/Canvas.h"
+#include "dsp/FrequencyGrid.h"
+
+namespace plenum {
+
+class DeviceResponse;
+
+// The per-device view settings of a response graph.
+struct GraphView {
+    std::int16_t zoomLevel = 0;  // 0..3, see ZoomOf
+    double offsetDb = 0.0;       // shift of the 0 dB line
+    bool showPhase = false;
+    bool operator==(const GraphView&) const = default;
+};
+
+struct ZoomLevel {
+    double spanDb;  // the whole height
+    double stepDb;  // grid and label step
+};
+inline constexpr int kZoomLevelCount = 4;
+// Levels 0..3: 30, 60, 90, 120 dB in steps of 5, 10, 15, 20 dB. Out-of-range levels give level 0.
+ZoomLevel ZoomOf(int level);
+
+// A label of the magnitude or phase axis: the signed value, with one leading blank for
+// single-digit values and for zero (" +5", " 0", " -5", "+15", "-100", "+180").
+std::string AxisLabel(int value);
+
+struct FrequencyMark {
+    double frequencyHz;
+    const char* label;  // nullptr: a grid line without label
+};
+// The vertical grid lines of the 20 Hz..20 kHz axis: decades and their 2 and 5 multiples.
+std::span<const FrequencyMark> FrequencyMarks();
+
+inline constexpr double kAxisMinHz = 20.0;
+inline constexpr double kAxisMaxHz = 20000.0;
+
+struct PlotArea {
+    double left = 0, top = 0, width = 0, height = 0;
+    double right() const { return left + width; }
+    double bottom() const { return top + height; }
+};
+// The plot rectangle of a canvas, leaving room for the labels.
+PlotArea PlotAreaOf(int canvasWidth, int canvasHeight);
+
+// Scales recomputed whenever the grid is drawn (the canvas may have been resized).
+struct PlotScales {
+    double width = 0, height = 0;
+    double kX = 0;  // pixels per decade
+    double kY = 0;  // pixels per dB
+    double y0 = 0;  // row of 0 dB after the offset
+    double fMinHz = kAxisMinHz;
+
+    double X(double frequencyHz) const;           // relative to the plot's left edge
+    double XFromLog(double log10OverMin) const { return kX * log10OverMin; }
+    double Y(double magnitudeDb) const { return y0 - kY * magnitudeDb; }
+    double PhaseY(double phaseDeg) const { return height / 2 - phaseDeg * height / 360.0; }
+    double FrequencyAtX(double x) const;          // the inverse of X
+};
+PlotScales ComputeScales(const PlotArea& area, const GraphView& view, double fMinHz = kAxisMinHz,
+                         double fMaxHz = kAxisMaxHz);
+
+// Colours of the graph. The grid grey is the device family's; the rest are ours.
+inline constexpr Rgb kGridGrey{80, 80, 80};
+inline constexpr Rgb kGraphBackground{0, 0, 0};
+inline constexpr Rgb kLabelColour{170, 170, 170};
+inline constexpr Rgb kCursorColour{220, 220, 220};
+
+struct CurveStyle {
+    Rgb colour{255, 255, 0};
+    int penWidth = 1;
+};
+
+// Grid lines and labels for the zoom level, offset and phase view. Magnitude labels whose value
+// lies outside the visible range after the offset are not drawn.
+void DrawGrid(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const GraphView& view);
+
+// Connects the curve's values at grid points k = 1..6826 in order; 0 Hz is never drawn. The
+// segment that crosses fmin is cut at the plot's left edge (points between 0 Hz and fmin lie
+// left of the axis), and values beyond the plot's top or bottom run along that edge.
+void DrawMagnitudeCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
+                        std::span<const double> magnitudeDb, const CurveStyle& style);
+// The same for a phase curve that is already wrapped (DeviceResponse::DrawnPhaseDeg); where the
+// wrap jumps by more than 180 degrees between neighbours the line is broken instead of crossing
+// the plot.
+void DrawPhaseCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
+                    std::span<const double> phaseDeg, const CurveStyle& style);
+
+// The whole graph of a device in drawing order: clear, grid and labels, then for each channel its
+// summed magnitude and, in phase view, its drawn phase. styles[ch] styles channel ch (the last
+// style repeats for further channels; none given: yellow).
+void DrawResponseGraph(Canvas& canvas, const DeviceResponse& response, std::span<const CurveStyle> styles);
+
+// ---- Cursor ---------------------------------------------------------------------------------
+// The grid point under the mouse: f = 20 * 10^(x / kX) rounded to whole Hz, then the nearest grid
+// point (half-way goes to the upper point). x is relative to the plot's left edge.
+int CursorGridPoint(const FrequencyGrid& grid, const PlotScales& scales, double mouseX);
+// "<f>Hz <dB>dB; " with one decimal each, e.g. "1001.9Hz -3.0dB; ".
+std::string CursorReadout(double frequencyHz, double magnitudeDb);
+// The FIR windows' form, which appends "<phase>Deg; <delay>ms; " (phase one decimal, delay three).
+std::string CursorReadout(double frequencyHz, double magnitudeDb, double phaseDeg, double delayMs);
+// The vertical cursor line at the mouse x (relative to the plot's left edge).
+void DrawCursor(Canvas& canvas, const PlotArea& area, double mouseX);
+
+}  // namespace plenum
