@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/ResponseCommand.h"
 
 namespace plenum::cli {
 
@@ -21,6 +22,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     Action action;
     AddRegistryCommands(app, action);
     AddSettingsCommands(app, action);
+    AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {
         app.parse(argc, argv);
