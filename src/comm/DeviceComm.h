@@ -82,6 +82,7 @@ public:
     void sendOffline(int slot) override;
     void closeLink(int slot) override;
 
+    AppContext& context() { return ctx_; }
     NetworkTransport& network() { return network_; }
     SerialTransport& serial() { return serial_; }
     // Number of bytes of the last reply copied into RxBuffer.

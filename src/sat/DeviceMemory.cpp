@@ -1,0 +1,103 @@
+#include "sat/DeviceMemory.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/ImageLayout.h"
+#include "core/ValueCodecs.h"
+#include "sat/FirDefaults.h"
+
+namespace plenum {
+namespace {
+
+constexpr std::size_t kReplyDataOffset = 4;  // block data starts at RxBuffer[4]
+constexpr std::uint32_t kFirDesignAddress = kLiveProgramAddress + sat::kFirDesign;
+
+comm::CommandParams BlockParams(std::uint32_t address, std::size_t length) {
+    NumberBytes number{};
+    PutNumber(number, address, 0);
+    PutNumber(number, static_cast<double>(length), 4);
+    return {number[1], number[2], number[3], number[6], number[7], 0, 0, 0};
+}
+
+}  // namespace
+
+std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, std::span<std::uint8_t> out,
+                       bool stopOnFailure) {
+    std::vector<std::uint8_t> transfer(out.begin(), out.end());
+    std::int16_t overall = 0;
+    for (std::size_t offset = 0; offset < out.size(); offset += kTransferPiece) {
+        const std::size_t length = std::min(kTransferPiece, out.size() - offset);
+        const auto result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
+                                             BlockParams(address + static_cast<std::uint32_t>(offset), length));
+        if (!stopOnFailure) comm.LastTxResult = result;
+        if (result != 0) {
+            if (stopOnFailure) return result;
+            overall = result;
+            continue;
+        }
+        std::copy_n(comm.RxBuffer.begin() + kReplyDataOffset, length,
+                    transfer.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    std::copy(transfer.begin(), transfer.end(), out.begin());
+    return overall;
+}
+
+std::int16_t WriteBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, std::span<const std::uint8_t> bytes) {
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kTransferPiece) {
+        const std::size_t length = std::min(kTransferPiece, bytes.size() - offset);
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), length, comm.TxBlockBuffer.begin());
+        const auto result = comm.SendCommand(slot, comm::CommandCode::BlockWrite,
+                                             BlockParams(address + static_cast<std::uint32_t>(offset), length));
+        if (result != 0) return result;
+    }
+    return 0;
+}
+
+std::int16_t ReadStatus(comm::DeviceComm& comm, int slot) {
+    return ReadBlock(comm, slot, kStatusAddress, comm.context().statusOf(slot).bytes, false);
+}
+
+std::int16_t ReadImage(comm::DeviceComm& comm, int slot) {
+    AppContext& ctx = comm.context();
+    const auto index = static_cast<std::size_t>(slot);
+    if (ctx.device(slot).isSub()) return ReadBlock(comm, slot, kLiveProgramAddress, ctx.subImage[index].bytes, true);
+    SatParamImage image = ctx.satImage[index];
+    const auto result = ReadBlock(comm, slot, kLiveProgramAddress, image.bytes, true);
+    if (result != 0) return result;
+    const FirDefaultsResult filled = InitFirDefaults(image);
+    ctx.satImage[index] = image;
+    if (!filled.any()) return 0;
+    const auto block = PackFirDesign(image);
+    return WriteBlock(comm, slot, kFirDesignAddress, block);
+}
+
+std::int16_t WriteStatus(comm::DeviceComm& comm, int slot) {
+    return WriteBlock(comm, slot, kStatusAddress, comm.context().statusOf(slot).bytes);
+}
+
+std::int16_t WriteImage(comm::DeviceComm& comm, int slot) { return WriteImageToSlot(comm, slot, -1); }
+
+std::int16_t WriteImageToSlot(comm::DeviceComm& comm, int slot, int programSlot) {
+    AppContext& ctx = comm.context();
+    const auto index = static_cast<std::size_t>(slot);
+    const std::uint32_t address = programSlot < 0 ? kLiveProgramAddress : ProgramSlotAddress(programSlot);
+    if (ctx.device(slot).isSub()) return WriteBlock(comm, slot, address, ctx.subImage[index].bytes);
+    return WriteBlock(comm, slot, address, ctx.satImage[index].bytes);
+}
+
+void AutoUpdate(comm::DeviceComm& comm, int slot, const UpdateMarks& marks, int& lastProgram, AutoUpdateHooks& hooks) {
+    if (marks.status) {
+        ReadStatus(comm, slot);
+        ReadImage(comm, slot);
+    }
+    if (marks.programList) hooks.readProgramList(slot);
+    const int program = comm.context().statusOf(slot)[status::kCurrentProgram] & 0x7F;
+    if (program != lastProgram) {
+        lastProgram = program;
+        hooks.readFirBlocks(slot);
+    }
+    hooks.refreshWindow(slot);
+}
+
+}  // namespace plenum

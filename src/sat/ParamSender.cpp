@@ -1,0 +1,63 @@
+#include "sat/ParamSender.h"
+
+#include "core/DeviceState.h"
+
+namespace plenum {
+
+std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, const ParamAddress& address) {
+    AppContext& ctx = comm.context();
+    const DeviceKind kind = KindOf(ctx.device(slot));
+    const auto index = static_cast<std::size_t>(slot);
+    const ParamCommand command =
+        kind == DeviceKind::Sub
+            ? BuildParamCommand(family, kind, address, ctx.subImage[index], ctx.subStatus[index])
+            : BuildParamCommand(family, kind, address, ctx.satImage[index], ctx.satStatus[index]);
+    if (command.nineByte) std::copy(command.block.begin(), command.block.end(), comm.TxBlockBuffer.begin());
+    comm.LastTxResult = comm.SendCommand(slot, command.code, command.params);
+    return comm.LastTxResult;
+}
+
+std::vector<int> LinkTargets(const AppContext& ctx, int source) {
+    std::vector<int> targets;
+    const DeviceRecord& from = ctx.device(source);
+    const std::uint8_t sourceMask = ctx.statusOf(source)[status::kLinkMask];
+    for (int bit = 0; bit < 3; ++bit) {
+        if ((sourceMask & (1 << bit)) == 0) continue;
+        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+            const DeviceRecord& to = ctx.device(slot);
+            if (to.isSub() || !to.isPresent() || to.ModelCode != from.ModelCode || slot == source) continue;
+            if ((ctx.statusOf(slot)[status::kLinkMask] & (1 << bit)) == 0) continue;
+            targets.push_back(slot);
+        }
+    }
+    return targets;
+}
+
+void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, const ParamAddress& address,
+                       EditWindowRefresher* windows) {
+    AppContext& ctx = comm.context();
+    const DeviceKind kind = KindOf(ctx.device(source));
+    const CarriedBytes carried = BytesCarried(family, kind, address);
+    const auto from = static_cast<std::size_t>(source);
+    for (const int target : LinkTargets(ctx, source)) {
+        const auto to = static_cast<std::size_t>(target);
+        // Targets share the source's model, so they are of the same kind.
+        for (const int offset : carried.image) {
+            const auto at = static_cast<std::size_t>(offset);
+            if (kind == DeviceKind::Sub)
+                ctx.subImage[to][at] = ctx.subImage[from][at];
+            else
+                ctx.satImage[to][at] = ctx.satImage[from][at];
+        }
+        for (const int offset : carried.status)
+            ctx.statusOf(target)[static_cast<std::size_t>(offset)] = ctx.statusOf(source)[static_cast<std::size_t>(offset)];
+        if (ctx.device(target).EditOpen != 0 && windows != nullptr) {
+            ctx.flags.GuiUpdating = kTrue16;
+            windows->refreshFromImage(target);
+            ctx.flags.GuiUpdating = kFalse16;
+        }
+        SendParam(comm, target, family, address);
+    }
+}
+
+}  // namespace plenum
