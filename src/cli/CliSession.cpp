@@ -3,6 +3,9 @@
 #include <cstring>
 #include <ostream>
 
+#include "comm/AsioNetwork.h"
+#include "comm/AsioSerial.h"
+#include "comm/DeviceComm.h"
 #include "store/ProjectFile.h"
 
 namespace plenum::cli {
@@ -48,6 +51,30 @@ CliSession::CliSession(const GlobalOptions& options, std::ostream& out, std::ost
       paths_(options.dataDir.empty() ? AppPaths::DefaultDataDir() : std::filesystem::path(options.dataDir)),
       ctx_(std::make_unique<AppContext>()),
       prompter_(err, AnswerFrom(options)) {}
+
+// The links of one invocation. Devices the session left on-line are reached again through the
+// transaction's reconnect on their first command.
+struct CliSession::Wire {
+    Wire(AppContext& ctx, Prompter& prompter, comm::LinkSettings links)
+        : comm(ctx, network, serial, prompter, sleeper, std::move(links)) {}
+    comm::AsioNetworkTransport network;
+    comm::AsioSerialTransport serial;
+    comm::SteadySleeper sleeper;
+    comm::DeviceComm comm;
+};
+
+CliSession::~CliSession() = default;
+
+comm::DeviceComm& CliSession::comm() {
+    if (!wire_) {
+        std::vector<std::string> problems;
+        comm::LinkSettings links = comm::LinkSettings::FromEnvironment(&problems);
+        for (const auto& problem : problems) err_ << "plenumctl: " << problem << '\n';
+        if (options_.devicePort > 0) links.devicePort = static_cast<std::uint16_t>(options_.devicePort);
+        wire_ = std::make_unique<Wire>(*ctx_, prompter_, std::move(links));
+    }
+    return wire_->comm;
+}
 
 void CliSession::open() {
     EnsureFolder(paths_.root());

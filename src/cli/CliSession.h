@@ -12,6 +12,10 @@
 #include "core/Config.h"
 #include "core/Prompter.h"
 
+namespace plenum::comm {
+class DeviceComm;
+}
+
 namespace plenum::cli {
 
 // Exit codes of plenumctl.
@@ -26,6 +30,7 @@ struct GlobalOptions {
     bool yes = false;
     bool no = false;
     bool json = false;
+    int devicePort = 0;  // 0: PLENUM_DEVICE_PORT, else 1001
 };
 
 // Messages go to the error stream as "title: text"; a question is answered by --yes / --no and,
@@ -45,6 +50,7 @@ private:
 class CliSession {
 public:
     CliSession(const GlobalOptions& options, std::ostream& out, std::ostream& err);
+    ~CliSession();
 
     // Creates the data folder and restores the language and the session project.
     void open();
@@ -55,6 +61,8 @@ public:
     const AppPaths& paths() const { return paths_; }
     Prompter& prompter() { return prompter_; }
     const GlobalOptions& options() const { return options_; }
+    // The command transaction over the real links, created on first use.
+    comm::DeviceComm& comm();
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
 
@@ -65,6 +73,8 @@ private:
     AppPaths paths_;
     std::unique_ptr<AppContext> ctx_;
     CliPrompter prompter_;
+    struct Wire;
+    std::unique_ptr<Wire> wire_;
 };
 
 }  // namespace plenum::cli

@@ -18,10 +18,14 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     auto* yes = app.add_flag("--yes", options.yes, "Answer Yes to every question");
     app.add_flag("--no", options.no, "Answer No to every question")->excludes(yes);
     app.add_flag("--json", options.json, "Print results as JSON");
+    app.add_option("--device-port", options.devicePort,
+                   "TCP port of the loudspeakers (default: $PLENUM_DEVICE_PORT, else 1001)")
+        ->check(CLI::Range(1, 65535));
 
     Action action;
     AddRegistryCommands(app, action);
     AddSettingsCommands(app, action);
+    AddDeviceCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {

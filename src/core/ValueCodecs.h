@@ -33,6 +33,9 @@ int PeqGainCode(double db);  // 30 + 2*dB, rounded; caller checks -15..+15
 constexpr int PeqGainCodeFromFader(int position) { return 61 - position; }  // position 1..61
 constexpr int PeqGainFaderFromCode(int code) { return 61 - code; }
 
+// Number of entries of the PEQ type list ("Bell" .. "Ext"); a band's type byte is its position.
+inline constexpr int kPeqTypeCount = 18;
+
 // ---- Q code: Q = 0.1 + 0.05 * k -------------------------------------------------------------
 constexpr double QFromCode(int code) { return 0.1 + 0.05 * code; }
 int QCodeNearest(double q);  // nearest k, limited to 0..255

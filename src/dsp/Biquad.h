@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/ValueCodecs.h"
+
 namespace plenum {
 
 inline constexpr double kSampleRateHz = 48000.0;
@@ -67,7 +69,7 @@ enum class PeqType : std::int16_t {
     AllPass2 = 16,  // "AP-2"
     Ext = 17,       // an external filter: no IIR section is designed for it
 };
-inline constexpr int kPeqTypeCount = 18;
+static_assert(static_cast<int>(PeqType::Ext) + 1 == kPeqTypeCount);
 
 // The type of a code 0..17; nothing for any other code (a bad image byte).
 std::optional<PeqType> PeqTypeFromCode(int code);

@@ -42,7 +42,6 @@ struct EditResult {
 
 inline constexpr int kSatSlopeMax = 12;  // IIR slopes a satellite offers
 inline constexpr int kSubSlopeMax = 8;
-inline constexpr int kPeqTypeCount = 18;
 inline constexpr int kPeqBypassBit = 0x80;
 
 class ParamEditor {

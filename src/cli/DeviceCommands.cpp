@@ -1,0 +1,544 @@
+// plenumctl set / get / read / write / dump / help params: the device's parameters by name.
+// Values are converted and refused exactly as the edit windows do (ParamEditor); a set writes
+// the image, sends the family to the device and carries it to the linked devices.
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "cli/Commands.h"
+#include "comm/DeviceComm.h"
+#include "core/ImageLayout.h"
+#include "core/ValueCodecs.h"
+#include "dsp/Biquad.h"
+#include "sat/DeviceMemory.h"
+#include "sat/ParamEditor.h"
+#include "sat/ParamSender.h"
+
+namespace plenum::cli {
+namespace {
+
+using Values = std::map<std::string, std::string>;
+using json = nlohmann::json;
+
+// A refusal of the command line itself (not a value the device family refuses).
+struct UsageError {
+    std::string text;
+};
+
+std::optional<double> ParseNumber(const std::string& text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+double Number(const std::string& text, const std::string& what) {
+    const auto value = ParseNumber(text);
+    if (!value) throw UsageError{"'" + text + "' is not a number (" + what + ")"};
+    return *value;
+}
+
+int Integer(const std::string& text, const std::string& what) {
+    const double value = Number(text, what);
+    if (value != std::floor(value)) throw UsageError{"'" + text + "' is not a whole number (" + what + ")"};
+    return static_cast<int>(value);
+}
+
+bool Flag(const std::string& text, const std::string& what) {
+    if (text == "0") return false;
+    if (text == "1") return true;
+    throw UsageError{"'" + text + "' is not 0 or 1 (" + what + ")"};
+}
+
+// A PEQ type by list position or label ("Bell", "HSh1", ...; case-insensitive).
+int PeqTypeOf(const std::string& text) {
+    if (const auto number = ParseNumber(text)) return static_cast<int>(*number);
+    for (int code = 0; code < kPeqTypeCount; ++code) {
+        const auto label = PeqTypeLabel(static_cast<PeqType>(code));
+        if (label.size() == text.size() &&
+            std::equal(label.begin(), label.end(), text.begin(),
+                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                   std::tolower(static_cast<unsigned char>(b)); }))
+            return code;
+    }
+    throw UsageError{"'" + text + "' is not a PEQ type"};
+}
+
+template <typename T>
+std::optional<T> Opt(const Values& values, const std::string& key, T (*convert)(const std::string&, const std::string&)) {
+    const auto it = values.find(key);
+    if (it == values.end()) return std::nullopt;
+    return convert(it->second, key);
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// ---- Reading values back out of the image -------------------------------------------------------
+class ImageView {
+public:
+    ImageView(const AppContext& ctx, int slot) : ctx_(ctx), slot_(slot), sub_(ctx.device(slot).isSub()) {}
+    bool sub() const { return sub_; }
+    int at(int satOffset, int subOffset) const {
+        const auto index = static_cast<std::size_t>(slot_);
+        return sub_ ? ctx_.subImage[index][static_cast<std::size_t>(subOffset)]
+                    : ctx_.satImage[index][static_cast<std::size_t>(satOffset)];
+    }
+    int at(int offset) const { return at(offset, offset); }
+    int status(int offset) const { return ctx_.statusOf(slot_)[static_cast<std::size_t>(offset)]; }
+
+private:
+    const AppContext& ctx_;
+    int slot_;
+    bool sub_;
+};
+
+json GainValue(int index) { return index == 0 ? json("-inf") : json(GainTableDb(index)); }
+json DelayValue(int high, int low, int samples) {
+    return std::stod(DelayText({static_cast<std::uint16_t>(high * 256 + low), static_cast<std::uint8_t>(samples)}, false));
+}
+json BandValue(int type, int high, int low, int q, int gain) {
+    return {{"type", std::string(PeqTypeLabel(static_cast<PeqType>(type)))},
+            {"freq", JoinFrequency(static_cast<std::uint8_t>(high), static_cast<std::uint8_t>(low))},
+            {"q", std::stod(Fixed(QFromCode(q), 2))},
+            {"gain", PeqGainDb(gain & 0x7F)},
+            {"bypass", (gain & kPeqBypassBit) != 0 ? 1 : 0}};
+}
+json FilterValue(int slope, int high, int low) {
+    return {{"slope", slope}, {"freq", JoinFrequency(static_cast<std::uint8_t>(high), static_cast<std::uint8_t>(low))}};
+}
+
+// ---- The parameter table ----------------------------------------------------------------------
+// A pattern names the parameter; W (way), B (band), S (section or source) stand for numbers.
+struct ParamSpec {
+    std::string pattern;
+    std::string usage;
+    std::function<EditResult(ParamEditor&, const std::vector<int>&, const std::vector<std::string>&, const Values&)> set;
+    std::function<json(const ImageView&, const std::vector<int>&)> get;
+};
+
+const std::string& Single(const std::vector<std::string>& positional, const std::string& what) {
+    if (positional.size() != 1) throw UsageError{what + " takes one value"};
+    return positional[0];
+}
+
+const std::vector<ParamSpec>& ParamTable() {
+    static const std::vector<ParamSpec> table = {
+        {"input.gain", "DB          input gain, -90.5..12 dB",
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputGainDb(Number(Single(p, "input.gain"), "dB")); },
+         [](const ImageView& v, auto&) { return GainValue(v.at(sat::kInputGain)); }},
+        {"input.mute", "0|1         input mute",
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputMute(Flag(Single(p, "input.mute"), "mute")); },
+         [](const ImageView& v, auto&) { return json(v.at(sat::kInputMute)); }},
+        {"input.polarity", "0|1     input polarity (1 = inverted)",
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputPolarity(Flag(Single(p, "input.polarity"), "polarity")); },
+         [](const ImageView& v, auto&) { return json(v.at(sat::kPolarity)); }},
+        {"input.delay", "MS         input delay, 0..300 ms (subwoofer 0..200); larger values are set to the limit",
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputDelay(Number(Single(p, "input.delay"), "ms")); },
+         [](const ImageView& v, auto&) { return DelayValue(v.at(23), v.at(24), v.at(25)); }},
+        {"input.source", "choice=0|1 dante=0|1   input source choice and Dante channel (0 left, 1 right)",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.inputSource(Opt<int>(k, "choice", Integer), Opt<int>(k, "dante", Integer));
+         },
+         [](const ImageView& v, auto&) {
+             const int flags = v.at(sat::kInputConfig);
+             return json{{"choice", (flags & 8) ? 1 : 0}, {"dante", (flags & 32) ? 1 : 0}};
+         }},
+        {"input.srcgain.S", "DB    source gain S (0 or 1), -90.5..0 dB",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.sourceGainDb(n[0], Number(Single(p, "srcgain"), "dB")); },
+         [](const ImageView& v, auto& n) { return GainValue(v.at(18 + n[0])); }},
+        {"out.W.gain", "DB          output gain of way W (0 LOW, 1 HIGH; subwoofer 0)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputGainDb(n[0], Number(Single(p, "gain"), "dB")); },
+         [](const ImageView& v, auto& n) { return GainValue(v.at(sat::kOutputGain + n[0], sub::kOutputGain)); }},
+        {"out.W.mute", "0|1         output mute of way W (satellite)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputMute(n[0], Flag(Single(p, "mute"), "mute")); },
+         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputMutes) >> n[0]) & 1); }},
+        {"out.W.polarity", "0|1     output polarity of way W (satellite)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) {
+             return e.outputPolarity(n[0], Flag(Single(p, "polarity"), "polarity"));
+         },
+         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputPolarities) >> n[0]) & 1); }},
+        {"out.W.delay", "MS         output delay of way W, 0..40 ms (satellite)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputDelay(n[0], Number(Single(p, "delay"), "ms")); },
+         [](const ImageView& v, auto& n) {
+             return DelayValue(v.at(sat::kOutDelayHigh + n[0]), v.at(sat::kOutDelayLow + n[0]),
+                               v.at(sat::kOutDelaySamples + n[0]));
+         }},
+        {"out.W.makeup", "DB        output make-up of way W, -12..12 dB (subwoofer -9..12)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.makeUpDb(n[0], Number(Single(p, "makeup"), "dB")); },
+         [](const ImageView& v, auto& n) { return json(v.at(sat::kMakeUp + n[0], sub::kMakeUp) / 2.0 - 12.0); }},
+        {"out.W.hlimiter", "CODE    output limiter setting of way W (0..255)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputLimiter(n[0], Integer(Single(p, "hlimiter"), "code")); },
+         [](const ImageView& v, auto& n) { return json(v.at(sat::kHLimiter + n[0], sub::kHLimiter)); }},
+        {"peq.in.B", "type=T freq=HZ q=Q gain=DB bypass=0|1   input band B (0..50; subwoofer 0..4)",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             const int inputBands = e.kind() == DeviceKind::Sub ? sub::kInputBands : sat::kInputBands;
+             if (n[0] >= inputBands) return EditResult{Refusal::WrongValue, {}};
+             return e.peqBand(n[0], 0,
+                              {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
+                               Opt<double>(k, "freq", Number), Opt<double>(k, "q", Number),
+                               Opt<double>(k, "gain", Number), Opt<bool>(k, "bypass", Flag)});
+         },
+         [](const ImageView& v, auto& n) {
+             const int b = n[0];
+             return v.sub() ? BandValue(v.at(34 + b), v.at(39 + b), v.at(44 + b), v.at(49 + b), v.at(54 + b))
+                            : BandValue(v.at(35 + b), v.at(86 + b), v.at(137 + b), v.at(188 + b), v.at(239 + b));
+         }},
+        {"peq.out.W.B", "type=T freq=HZ q=Q gain=DB bypass=0|1   output band B (0..7) of way W",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             const int inputBands = e.kind() == DeviceKind::Sub ? sub::kInputBands : sat::kInputBands;
+             if (n[1] < 0 || n[1] >= 8) throw UsageError{"output bands are 0..7"};
+             return e.peqBand(inputBands + n[1], n[0],
+                              {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
+                               Opt<double>(k, "freq", Number), Opt<double>(k, "q", Number),
+                               Opt<double>(k, "gain", Number), Opt<bool>(k, "bypass", Flag)});
+         },
+         [](const ImageView& v, auto& n) {
+             const int w = n[0], b = n[1];
+             if (v.sub()) return BandValue(v.at(77 + b), v.at(85 + b), v.at(93 + b), v.at(101 + b), v.at(109 + b));
+             auto o = [&](int base) { return v.at(sat::OutPeqOffset(base, b, w)); };
+             return BandValue(o(357), o(373), o(389), o(405), o(421));
+         }},
+        {"eqbypass.in.S", "0|1   bypass of input EQ section S (0..2; subwoofer 0)",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.inputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); },
+         [](const ImageView& v, auto& n) { return json((v.at(sat::kInputEqBypass, sub::kInputEqBypass) >> n[0]) & 1); }},
+        {"eqbypass.out.W", "0|1  bypass of the output EQ of way W",
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); },
+         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputEqBypass, sub::kOutputEqBypass) >> n[0]) & 1); }},
+        {"xover.in", "slope=S freq=HZ   input crossover (slope list position 0..12; subwoofer 0..8)",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.inputCrossover(Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
+         },
+         [](const ImageView& v, auto&) {
+             return v.sub() ? FilterValue(v.at(30), v.at(31), v.at(32)) : FilterValue(v.at(31), v.at(32), v.at(33));
+         }},
+        {"xover.out.W.hp", "slope=S freq=HZ   output high-pass of way W",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             return e.outputFilter(n[0], false, Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
+         },
+         [](const ImageView& v, auto& n) {
+             if (v.sub()) return FilterValue(v.at(70), v.at(71), v.at(72));
+             return FilterValue(v.at(344 + n[0]), v.at(346 + n[0]), v.at(348 + n[0]));
+         }},
+        {"xover.out.W.lp", "slope=S freq=HZ   output low-pass of way W",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             return e.outputFilter(n[0], true, Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
+         },
+         [](const ImageView& v, auto& n) {
+             if (v.sub()) return FilterValue(v.at(73), v.at(74), v.at(75));
+             return FilterValue(v.at(350 + n[0]), v.at(352 + n[0]), v.at(354 + n[0]));
+         }},
+        {"gate", "on=0|1 threshold=DB attack=MS release=MS   noise gate (-90..-60 dB; attack 1..1000, release 30..1000 ms from the lists)",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.gate(Opt<bool>(k, "on", Flag), Opt<double>(k, "threshold", Number), Opt<int>(k, "attack", Integer),
+                           Opt<int>(k, "release", Integer));
+         },
+         [](const ImageView& v, auto&) {
+             const int b28 = v.at(28);
+             auto pick = [](auto& list, int index) { return index < static_cast<int>(list.size()) ? json(list[static_cast<std::size_t>(index)]) : json(nullptr); };
+             return json{{"on", b28 >> 7}, {"threshold", pick(kGateThresholdList, v.at(26))},
+                         {"attack", pick(kGateList28, b28 & 0x7F)}, {"release", pick(kGateList27, v.at(27))}};
+         }},
+        {"dlf", "on=0|1 amount=0..100 reference=0..100   DLF (reference: satellite only)",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.dlf(Opt<bool>(k, "on", Flag), Opt<double>(k, "amount", Number), Opt<double>(k, "reference", Number));
+         },
+         [](const ImageView& v, auto&) {
+             const int byte = v.at(30, 29);
+             json out{{"on", byte >> 7}, {"amount", byte & 0x7F}};
+             if (!v.sub()) out["reference"] = v.at(29);
+             return out;
+         }},
+        {"compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   input compressor",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.compressor(-1, {Opt<bool>(k, "on", Flag), Opt<bool>(k, "auto", Flag),
+                                      Opt<double>(k, "threshold", Number), Opt<int>(k, "ratio", Integer),
+                                      Opt<double>(k, "makeup", Number), Opt<int>(k, "attack", Integer),
+                                      Opt<int>(k, "release", Integer)});
+         },
+         [](const ImageView& v, auto&) {
+             const int base = v.sub() ? sub::kCompressor : sat::kCompressor;
+             return json{{"on", v.at(base + 2, base + 2) >> 7}, {"auto", v.at(sat::kCompressorAuto, sub::kCompressorAuto)},
+                         {"threshold", -(v.at(base + 2, base + 2) & 0x7F)}, {"ratio", v.at(base + 1, base + 1) + 1},
+                         {"makeup", v.at(base + 4, base + 4) / 2.0}, {"attack", v.at(base + 3, base + 3)},
+                         {"release", v.at(base, base)}};
+         }},
+        {"out.W.compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   output compressor of way W (satellite)",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             return e.compressor(n[0], {Opt<bool>(k, "on", Flag), Opt<bool>(k, "auto", Flag),
+                                        Opt<double>(k, "threshold", Number), Opt<int>(k, "ratio", Integer),
+                                        Opt<double>(k, "makeup", Number), Opt<int>(k, "attack", Integer),
+                                        Opt<int>(k, "release", Integer)});
+         },
+         [](const ImageView& v, auto& n) {
+             auto f = [&](int field) { return v.at(sat::kOutCompressor + 2 * field + n[0]); };
+             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kCompressorAuto)}, {"threshold", -(f(2) & 0x7F)},
+                         {"ratio", f(1) + 1}, {"makeup", f(4) / 2.0}, {"attack", f(3)}, {"release", f(0)}};
+         }},
+        {"limiter.W", "on=0|1 threshold=DB   limiter of way W, -40..0 dB",
+         [](ParamEditor& e, auto& n, auto&, const Values& k) {
+             return e.limiter(n[0], Opt<bool>(k, "on", Flag), Opt<double>(k, "threshold", Number));
+         },
+         [](const ImageView& v, auto& n) {
+             const int byte = v.at(sat::kLimiterSecond + n[0], sub::kLimiter + 2);
+             return json{{"on", byte >> 7}, {"threshold", -(byte & 0x7F)}};
+         }},
+        {"noise", "on=0|1 type=0|1 level=DB   noise generator, -50..-10 dB",
+         [](ParamEditor& e, auto&, auto&, const Values& k) {
+             return e.noise(Opt<bool>(k, "on", Flag), Opt<int>(k, "type", Integer), Opt<double>(k, "level", Number));
+         },
+         [](const ImageView& v, auto&) {
+             return json{{"on", v.status(status::kNoiseEnable)}, {"type", v.status(status::kNoiseType)},
+                         {"level", -v.status(status::kNoiseLevel)}};
+         }},
+        {"room", "0..100    room correction (satellite)",
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.roomCorrection(Number(Single(p, "room"), "value")); },
+         [](const ImageView& v, auto&) { return json(v.at(sat::kRoomCorrection)); }},
+    };
+    return table;
+}
+
+// Finds the parameter and the numbers standing for W, B and S.
+const ParamSpec* FindParam(const std::string& name, std::vector<int>& numbers) {
+    auto split = [](const std::string& text) {
+        std::vector<std::string> parts;
+        std::stringstream in(text);
+        for (std::string part; std::getline(in, part, '.');) parts.push_back(part);
+        return parts;
+    };
+    const auto parts = split(name);
+    for (const ParamSpec& spec : ParamTable()) {
+        const auto pattern = split(spec.pattern);
+        if (pattern.size() != parts.size()) continue;
+        std::vector<int> found;
+        bool match = true;
+        for (std::size_t i = 0; i < parts.size() && match; ++i) {
+            if (pattern[i] == "W" || pattern[i] == "B" || pattern[i] == "S") {
+                const auto value = ParseNumber(parts[i]);
+                match = value && *value >= 0 && *value == std::floor(*value) && *value < 64;
+                if (match) found.push_back(static_cast<int>(*value));
+            } else {
+                match = pattern[i] == parts[i];
+            }
+        }
+        if (match) {
+            numbers = found;
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool Listed(CliSession& session, int slot) {
+    if (session.ctx().device(slot).isPresent()) return true;
+    session.err() << "plenumctl: slot " << slot << " holds no device\n";
+    return false;
+}
+
+int SetParam(CliSession& session, int slot, const std::string& name, const std::vector<std::string>& args) {
+    std::vector<int> numbers;
+    const ParamSpec* spec = FindParam(name, numbers);
+    if (spec == nullptr) {
+        session.err() << "plenumctl: no parameter '" << name << "' (see: plenumctl help params)\n";
+        return kExitUsage;
+    }
+    if (!Listed(session, slot)) return kExitRefused;
+    std::vector<std::string> positional;
+    Values keyed;
+    for (const auto& arg : args) {
+        const auto equals = arg.find('=');
+        if (equals == std::string::npos)
+            positional.push_back(arg);
+        else
+            keyed[arg.substr(0, equals)] = arg.substr(equals + 1);
+    }
+    AppContext& ctx = session.ctx();
+    EditResult result;
+    try {
+        // Keys that no parameter of this form knows are refused before anything is changed.
+        static const std::vector<std::string> kKnown{"type", "freq", "q", "gain", "bypass", "slope", "on",
+                                                     "threshold", "attack", "release", "amount", "reference",
+                                                     "auto", "ratio", "makeup", "level", "choice", "dante"};
+        for (const auto& [key, value] : keyed)
+            if (std::find(kKnown.begin(), kKnown.end(), key) == kKnown.end() ||
+                spec->usage.find(key + "=") == std::string::npos)
+                throw UsageError{"'" + key + "' is not a field of " + name};
+        if (!keyed.empty() && !positional.empty()) throw UsageError{name + " takes either a value or key=value fields"};
+        if (keyed.empty() && positional.empty()) throw UsageError{name + " needs a value"};
+        if (spec->usage.find('=') == std::string::npos && !keyed.empty()) throw UsageError{name + " takes a plain value"};
+        if (spec->usage.find('=') != std::string::npos && !positional.empty())
+            throw UsageError{name + " takes key=value fields"};
+        ParamEditor editor(ctx, slot);
+        result = spec->set(editor, numbers, positional, keyed);
+    } catch (const UsageError& error) {
+        session.err() << "plenumctl: " << error.text << '\n';
+        return kExitUsage;
+    }
+    if (!result.ok()) {
+        Tell(session.prompter(), ctx.LanguageFlag, RefusalText(result.refusal));
+        return kExitRefused;
+    }
+    if (!ctx.device(slot).isConnected()) session.err() << "plenumctl: slot " << slot << " is off-line: image changed, nothing sent\n";
+    comm::DeviceComm& comm = session.comm();
+    bool sent = true;
+    for (const EditTarget& target : result.sends) {
+        sent = SendParam(comm, slot, target.family, target.address) == 0 && sent;
+        SendParamToLinked(comm, slot, target.family, target.address);
+    }
+    return sent ? kExitOk : kExitRefused;
+}
+
+int GetParam(CliSession& session, int slot, const std::string& name) {
+    std::vector<int> numbers;
+    const ParamSpec* spec = FindParam(name, numbers);
+    if (spec == nullptr) {
+        session.err() << "plenumctl: no parameter '" << name << "' (see: plenumctl help params)\n";
+        return kExitUsage;
+    }
+    if (!Listed(session, slot)) return kExitRefused;
+    // Addresses outside the device's range read nothing.
+    ParamEditor probe(session.ctx(), slot);
+    const bool sub = probe.kind() == DeviceKind::Sub;
+    const int maxWay = sub ? 0 : 1;
+    const bool wayFirst = spec->pattern.find(".W") != std::string::npos;
+    if (wayFirst && numbers[0] > maxWay) {
+        session.err() << "plenumctl: this device has no way " << numbers[0] << '\n';
+        return kExitUsage;
+    }
+    if (spec->pattern == "peq.in.B" && numbers[0] >= (sub ? sub::kInputBands : sat::kInputBands)) {
+        session.err() << "plenumctl: no input band " << numbers[0] << '\n';
+        return kExitUsage;
+    }
+    if ((spec->pattern == "peq.out.W.B" && numbers[1] > 7) || (spec->pattern == "eqbypass.in.S" && numbers[0] > (sub ? 0 : 2)) ||
+        (spec->pattern == "input.srcgain.S" && numbers[0] > 1)) {
+        session.err() << "plenumctl: no such " << name << '\n';
+        return kExitUsage;
+    }
+    const json value = spec->get(ImageView(session.ctx(), slot), numbers);
+    if (session.options().json) {
+        session.out() << json{{"slot", slot}, {"param", name}, {"value", value}}.dump() << '\n';
+    } else if (value.is_object()) {
+        std::string line;
+        for (const auto& [key, field] : value.items()) line += (line.empty() ? "" : " ") + key + "=" + (field.is_string() ? field.get<std::string>() : field.dump());
+        session.out() << line << '\n';
+    } else {
+        session.out() << (value.is_string() ? value.get<std::string>() : value.dump()) << '\n';
+    }
+    return kExitOk;
+}
+
+void Hex(std::ostream& out, std::span<const std::uint8_t> bytes) {
+    char line[24];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i % 16 == 0) {
+            std::snprintf(line, sizeof line, "%04zx:", i);
+            out << line;
+        }
+        std::snprintf(line, sizeof line, " %02X", bytes[i]);
+        out << line;
+        if (i % 16 == 15 || i + 1 == bytes.size()) out << '\n';
+    }
+}
+
+bool OnLine(CliSession& session, int slot) {
+    if (!Listed(session, slot)) return false;
+    if (session.ctx().device(slot).isConnected()) return true;
+    session.err() << "plenumctl: slot " << slot << " is off-line\n";
+    return false;
+}
+
+}  // namespace
+
+void AddDeviceCommands(CLI::App& app, Action& action) {
+    auto slot = std::make_shared<int>(0);
+    auto name = std::make_shared<std::string>();
+    auto values = std::make_shared<std::vector<std::string>>();
+
+    auto* set = app.add_subcommand("set", "Set a parameter of a device and send it (see: plenumctl help params)");
+    set->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    set->add_option("PARAM", *name, "Parameter name")->required();
+    set->add_option("VALUE", *values, "Value, or key=value fields")->required();
+    set->callback([&action, slot, name, values] {
+        action = [slot, name, values](CliSession& session) { return SetParam(session, *slot, *name, *values); };
+    });
+
+    auto* get = app.add_subcommand("get", "Print a parameter of a device as the application holds it");
+    get->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    get->add_option("PARAM", *name, "Parameter name")->required();
+    get->callback([&action, slot, name] {
+        action = [slot, name](CliSession& session) { return GetParam(session, *slot, *name); };
+    });
+
+    auto* read = app.add_subcommand("read", "Read a device's status and live program into the application");
+    read->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    read->callback([&action, slot] {
+        action = [slot](CliSession& session) {
+            if (!OnLine(session, *slot)) return kExitRefused;
+            const bool ok = ReadStatus(session.comm(), *slot) == 0 && ReadImage(session.comm(), *slot) == 0;
+            if (!ok) session.err() << "plenumctl: reading slot " << *slot << " failed\n";
+            return ok ? kExitOk : kExitRefused;
+        };
+    });
+
+    auto* write = app.add_subcommand("write", "Write the application's status record and live program to a device");
+    write->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    write->callback([&action, slot] {
+        action = [slot](CliSession& session) {
+            if (!OnLine(session, *slot)) return kExitRefused;
+            const bool ok = WriteStatus(session.comm(), *slot) == 0 && WriteImage(session.comm(), *slot) == 0;
+            if (!ok) session.err() << "plenumctl: writing slot " << *slot << " failed\n";
+            return ok ? kExitOk : kExitRefused;
+        };
+    });
+
+    auto* dump = app.add_subcommand("dump", "Print a device's image or status record in hex, as held");
+    dump->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    auto status = std::make_shared<bool>(false);
+    auto image = std::make_shared<bool>(false);
+    auto* imageFlag = dump->add_flag("--image", *image, "The live program image");
+    dump->add_flag("--status", *status, "The status record")->excludes(imageFlag);
+    dump->callback([&action, slot, status, image] {
+        if (!*status && !*image) throw CLI::RequiredError("--image or --status");
+        action = [slot, status](CliSession& session) {
+            if (!Listed(session, *slot)) return kExitRefused;
+            const AppContext& ctx = session.ctx();
+            const auto index = static_cast<std::size_t>(*slot);
+            if (*status)
+                Hex(session.out(), ctx.statusOf(*slot).bytes);
+            else if (ctx.device(*slot).isSub())
+                Hex(session.out(), ctx.subImage[index].bytes);
+            else
+                Hex(session.out(), ctx.satImage[index].bytes);
+            return kExitOk;
+        };
+    });
+
+    auto* help = app.add_subcommand("help", "Help on a topic: params");
+    auto topic = std::make_shared<std::string>();
+    help->add_option("TOPIC", *topic, "params")->required()->check(CLI::IsMember({"params"}));
+    help->callback([topic] {
+        std::printf("Parameters of plenumctl set / get (W = way 0 LOW, 1 HIGH; a subwoofer has way 0 only):\n");
+        for (const ParamSpec& spec : ParamTable()) {
+            // A usage reads "ARGUMENTS  description": print the two in columns.
+            const auto gap = spec.usage.find("  ");
+            const std::string args = spec.usage.substr(0, gap);
+            const auto text = gap == std::string::npos ? std::string() : spec.usage.substr(spec.usage.find_first_not_of(' ', gap));
+            std::printf("  %-17s %-52s %s\n", spec.pattern.c_str(), args.c_str(), text.c_str());
+        }
+        std::printf("PEQ types: ");
+        for (int code = 0; code < kPeqTypeCount; ++code)
+            std::printf("%d=%s%s", code, std::string(PeqTypeLabel(static_cast<PeqType>(code))).c_str(),
+                        code + 1 < kPeqTypeCount ? ", " : "\n");
+    });
+}
+
+}  // namespace plenum::cli
