@@ -10,7 +10,7 @@
 
 namespace plenum {
 
-enum class Icon { Information, Exclamation, Question };
+enum class Icon { Information, Exclamation, Question, Critical };
 
 struct Bilingual {
     std::string_view en;
@@ -98,6 +98,55 @@ inline constexpr MessageText kCommunicationProblem{
 // The label of the reconnection window; {0} is the retry number 1..10. The device family's tool
 // shows this label in English in both languages.
 inline constexpr Bilingual kReconnectionRetry{"Reconnection retry {0} of 10", "Reconnection retry {0} of 10"};
+
+
+// --- Discovery and connection ----------------------------------------------------------------
+inline constexpr MessageText kWrongTcpInit{
+    {"VOVUvuRizi", "VOVUvuRizi"}, {"Wrong TCP initialization!", "TCP 初始化错误!"}, Icon::Critical};
+inline constexpr Bilingual kSearchingDevice{"Searching Device, please wait.....", "正在查找设备, 请稍候....."};
+inline constexpr Bilingual kSearchingIp{"Searching IP:", "查找 IP:"};
+inline constexpr Bilingual kOnLine{"On-line", "在线"};
+inline constexpr Bilingual kOffLine{"Off-line", "离线"};
+inline constexpr Bilingual kSwitchOnOffLine{"Switch On-Line/Off-Line", "切换 在线/离线"};
+// The connection error codes 1..4, 10 and 11 (code 5 has no message of its own).
+inline constexpr Bilingual kCantConnectTitle{"Can't Connect", "无法连接"};
+inline constexpr Bilingual kUsbAlreadyUsed{"USB already used", "USB 已经在使用中。"};
+inline constexpr Bilingual kDeviceNotFoundText{"Device not found", "设备没有找到。"};
+inline constexpr Bilingual kDeviceMismatch{"Device mismatch", "设备不匹配。"};
+inline constexpr Bilingual kIpAlreadyUsed{"IP already used", "IP地址已经在使用中。"};
+inline constexpr Bilingual kSettingsMismatch{"Current settings mismatch with the device settings",
+                                             "Current settings mismatch with the device settings"};
+inline constexpr MessageText kDevicesNotFound{
+    {"Connect", "连接"}, {"Device(s) not found", "设备没有找到。"}, Icon::Exclamation};
+inline constexpr MessageText kLanNotFound{
+    {"Connect", "连接"}, {"LAN or WLAN not found", "没有找到：LAN 或 WLAN"}, Icon::Exclamation};
+inline constexpr MessageText kDisconnectConfirm{
+    {"Disconnect", "断开"}, {"Disconnect Device: {0}\r\nare you sure?", "断开设备: {0}\r\n您确定吗?"}, Icon::Question};
+inline constexpr MessageText kDifferentUniqueId{{"Connect", "连接"},
+                                               {"Found device with different Unique ID, do you want to continue?",
+                                                "找到不同UDID的设备, 您想继续吗?"},
+                                               Icon::Question};
+inline constexpr MessageText kOldFirmware{{"Can't Connect", "无法连接"},
+                                         {"An old firmware version has been detected.\r\n"
+                                          "Please update the firmware with version >= v0.3.4",
+                                          "检测到旧的固件版本.\r\n请将固件升级到 v0.3.4 或更高版本"},
+                                         Icon::Exclamation};
+// {0} the model the device reports, {1} the model listed.
+inline constexpr MessageText kConvertModel{
+    {"Connect", "连接"},
+    {"Device mismatch:\r\nthe plate connected is the {0}.\r\nthe software device selected is the {1}.\r\n"
+     "do you want to convert the {1} to a {0}?",
+     "设备不匹配:\r\n连接的功放板是 {0}.\r\n软件中选择的设备是 {1}.\r\n您要把 {1} 转换为 {0} 吗?"},
+    Icon::Question};
+inline constexpr MessageText kSyncWithGroup{{"Connect", "连接"},
+                                           {"Do you want to synchronize the device with the Group?",
+                                            "您是否要将设备与编组同步?"},
+                                           Icon::Question};
+inline constexpr Bilingual kConnectTitle{"Connect Device ", "连接设备 "};
+inline constexpr Bilingual kConnectUsbTitle{"USB - Connect Device", "USB - 连接设备"};
+inline constexpr Bilingual kConnectAllTitle{"Connect All Device(s) added", "连接所有已添加的设备"};
+inline constexpr Bilingual kLoadToDevice{"Load current settings to Device", "将当前设置载入设备"};
+inline constexpr Bilingual kReadFromDevice{"Read current settings from Device", "从设备读取当前设置"};
 
 }  // namespace texts
 
