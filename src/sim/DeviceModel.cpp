@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/ParamDecoder.h"
+
 namespace plenum::sim {
 
 namespace {
@@ -78,6 +80,7 @@ DeviceModel::DeviceModel(const DeviceIdentity& identity, std::uint32_t meterSeed
     handlers_[Code(DeviceCode::BlockRead)] = &DeviceModel::BlockRead;
     handlers_[Code(DeviceCode::BlockWrite)] = &DeviceModel::BlockWrite;
     handlers_[Code(DeviceCode::MeterPoll)] = &DeviceModel::MeterPoll;
+    InstallParameterHandlers(*this);
 }
 
 void DeviceModel::setHandler(std::uint8_t code, CommandHandler handler) {

@@ -34,7 +34,8 @@ inline constexpr std::size_t kStatusName = 5;      // 16 characters, blank padde
 inline constexpr std::size_t kNameLength = 16;
 inline constexpr std::size_t kStatusVariant = 265;
 
-// Command codes the device treats itself; every other code is acknowledged.
+// Command codes the device treats itself. The parameter and program commands are decoded by
+// sim/ParamDecoder.h; every other code is acknowledged.
 enum class DeviceCode : std::uint8_t {
     Identify = 0x00,
     NineBytePayload = 0x07,
