@@ -1,0 +1,111 @@
+// Every parameter family, set through the edit path and the encoder, lands in the simulated
+// loudspeaker's memory exactly where the application's image holds it: the simulator decodes
+// with its own tables, so agreement checks two independent descriptions of the device.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/FactoryPrograms.h"
+#include "sat/DeviceMemory.h"
+#include "sat/ParamEditor.h"
+#include "sat/ParamSender.h"
+#include "support/SimRig.h"
+
+namespace plenum {
+namespace {
+
+struct Edit {
+    std::string name;
+    bool sub;
+    std::function<EditResult(ParamEditor&)> apply;
+};
+
+const std::vector<Edit>& Edits() {
+    static const std::vector<Edit> edits = {
+        {"SatInputGain", false, [](ParamEditor& e) { return e.inputGainDb(-7.4); }},
+        {"SatOutputGainWay1", false, [](ParamEditor& e) { return e.outputGainDb(1, -33); }},
+        {"SatSourceGain", false, [](ParamEditor& e) { return e.sourceGainDb(1, -20); }},
+        {"SatInputSource", false, [](ParamEditor& e) { return e.inputSource(1, 1); }},
+        {"SatInputMute", false, [](ParamEditor& e) { return e.inputMute(true); }},
+        {"SatOutputMuteWay1", false, [](ParamEditor& e) { return e.outputMute(1, true); }},
+        {"SatPolarity", false, [](ParamEditor& e) { return e.inputPolarity(true); }},
+        {"SatOutputPolarityWay0", false, [](ParamEditor& e) { return e.outputPolarity(0, true); }},
+        {"SatInputDelay", false, [](ParamEditor& e) { return e.inputDelay(261.73); }},
+        {"SatOutputDelayWay1", false, [](ParamEditor& e) { return e.outputDelay(1, 12.5); }},
+        {"SatInputBand50", false,
+         [](ParamEditor& e) { return e.peqBand(50, 0, {.type = 14, .frequencyHz = 12345, .q = 7.5, .gainDb = -4.5}); }},
+        {"SatOutputBand0Way1", false,
+         [](ParamEditor& e) { return e.peqBand(51, 1, {.type = 2, .frequencyHz = 880, .q = 0.7, .gainDb = 9, .bypass = true}); }},
+        {"SatInputSection2Bypass", false, [](ParamEditor& e) { return e.inputEqBypass(2, false); }},
+        {"SatOutputBypassWay0", false, [](ParamEditor& e) { return e.outputEqBypass(0, false); }},
+        {"SatInputCrossover", false, [](ParamEditor& e) { return e.inputCrossover(5, 45); }},
+        {"SatHighPassWay1", false, [](ParamEditor& e) { return e.outputFilter(1, false, 12, 2200); }},
+        {"SatLowPassWay0", false, [](ParamEditor& e) { return e.outputFilter(0, true, 3, 1800); }},
+        {"SatGate", false, [](ParamEditor& e) { return e.gate(false, -80, 50, 700); }},
+        {"SatDlf", false, [](ParamEditor& e) { return e.dlf(false, 33, 66); }},
+        {"SatCompressor", false,
+         [](ParamEditor& e) { return e.compressor(-1, {.on = true, .automatic = true, .thresholdDb = -12, .ratio = 6,
+                                                       .makeUpDb = 3.5, .attackCode = 17, .releaseCode = 99}); }},
+        {"SatOutputCompressorWay1", false,
+         [](ParamEditor& e) { return e.compressor(1, {.thresholdDb = -30, .ratio = 3, .attackCode = 5}); }},
+        {"SatLimiterWay1", false, [](ParamEditor& e) { return e.limiter(1, false, -18); }},
+        {"SatOutputLimiterWay0", false, [](ParamEditor& e) { return e.outputLimiter(0, 77); }},
+        {"SatMakeUpWay1", false, [](ParamEditor& e) { return e.makeUpDb(1, 5.5); }},
+        {"SatRoom", false, [](ParamEditor& e) { return e.roomCorrection(42); }},
+        {"SatNoise", false, [](ParamEditor& e) { return e.noise(true, 1, -23); }},
+
+        {"SubInputGain", true, [](ParamEditor& e) { return e.inputGainDb(3.2); }},
+        {"SubOutputGain", true, [](ParamEditor& e) { return e.outputGainDb(0, -2); }},
+        {"SubInputDelay", true, [](ParamEditor& e) { return e.inputDelay(250); }},
+        {"SubMute", true, [](ParamEditor& e) { return e.inputMute(true); }},
+        {"SubBand4", true, [](ParamEditor& e) { return e.peqBand(4, 0, {.type = 4, .frequencyHz = 60, .gainDb = 6}); }},
+        {"SubBand12", true, [](ParamEditor& e) { return e.peqBand(12, 0, {.q = 4, .gainDb = -15}); }},
+        {"SubInputBypass", true, [](ParamEditor& e) { return e.inputEqBypass(0, false); }},
+        {"SubOutputBypass", true, [](ParamEditor& e) { return e.outputEqBypass(0, false); }},
+        {"SubCrossover", true, [](ParamEditor& e) { return e.inputCrossover(2, 30); }},
+        {"SubLowPass", true, [](ParamEditor& e) { return e.outputFilter(0, true, 8, 90); }},
+        {"SubHighPass", true, [](ParamEditor& e) { return e.outputFilter(0, false, 1, 25); }},
+        {"SubGate", true, [](ParamEditor& e) { return e.gate(true, -60, 1000, 30); }},
+        {"SubDlfOneByte", true, [](ParamEditor& e) { return e.dlf(true, 12, std::nullopt); }},
+        {"SubCompressor", true, [](ParamEditor& e) { return e.compressor(-1, {.on = false, .ratio = 32}); }},
+        {"SubLimiter", true, [](ParamEditor& e) { return e.limiter(0, true, -6); }},
+        {"SubOutputLimiter", true, [](ParamEditor& e) { return e.outputLimiter(0, 200); }},
+        {"SubMakeUp", true, [](ParamEditor& e) { return e.makeUpDb(0, -9); }},
+        {"SubNoise", true, [](ParamEditor& e) { return e.noise(false, 0, -50); }},
+    };
+    return edits;
+}
+
+class RoundTrip : public test::SimRig, public ::testing::WithParamInterface<Edit> {};
+
+TEST_P(RoundTrip, DeviceMemoryEqualsTheImage) {
+    const Edit& edit = GetParam();
+    auto& device = addDevice("127.0.0.2", edit.sub ? 1 : 8);
+    start();
+    bringOnline(1, device);
+    // Start from the same state on both sides.
+    if (edit.sub) {
+        ctx.subImage[1] = SubFactoryImage();
+        device.writeMemory(384, ctx.subImage[1].bytes);
+    } else {
+        ctx.satImage[1] = SatFactoryImage(0);
+        device.writeMemory(384, ctx.satImage[1].bytes);
+    }
+    device.writeMemory(0, ctx.statusOf(1).bytes);
+
+    ParamEditor editor(ctx, 1);
+    const EditResult result = edit.apply(editor);
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+
+    if (edit.sub)
+        EXPECT_EQ(device.readMemory(384, 192), test::WireBytes(ctx.subImage[1].bytes.begin(), ctx.subImage[1].bytes.end()));
+    else
+        EXPECT_EQ(device.readMemory(384, 576), test::WireBytes(ctx.satImage[1].bytes.begin(), ctx.satImage[1].bytes.end()));
+    EXPECT_EQ(device.readMemory(222, 3), test::WireBytes(ctx.statusOf(1).bytes.begin() + 222, ctx.statusOf(1).bytes.begin() + 225));
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, RoundTrip, ::testing::ValuesIn(Edits()), [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace plenum
