@@ -101,3 +101,25 @@ void AutoUpdate(comm::DeviceComm& comm, int slot, const UpdateMarks& marks, int&
 }
 
 }  // namespace plenum
+
+namespace plenum {
+
+std::int16_t DeviceSettingsTransfer::readFromDevice(int slot) {
+    const auto status = ReadStatus(comm_, slot);
+    const auto image = ReadImage(comm_, slot);
+    return status != 0 ? status : image;
+}
+
+bool DeviceSettingsTransfer::deviceMatchesImage(int slot) {
+    AppContext& ctx = comm_.context();
+    const auto index = static_cast<std::size_t>(slot);
+    if (ctx.device(slot).isSub()) {
+        SubParamImage device;
+        device.bytes = ctx.subImage[index].bytes;
+        return ReadBlock(comm_, slot, kLiveProgramAddress, device.bytes, true) == 0 && device == ctx.subImage[index];
+    }
+    SatParamImage device = ctx.satImage[index];
+    return ReadBlock(comm_, slot, kLiveProgramAddress, device.bytes, true) == 0 && device == ctx.satImage[index];
+}
+
+}  // namespace plenum

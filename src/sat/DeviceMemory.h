@@ -54,3 +54,21 @@ public:
 void AutoUpdate(comm::DeviceComm& comm, int slot, const UpdateMarks& marks, int& lastProgram, AutoUpdateHooks& hooks);
 
 }  // namespace plenum
+
+#include "comm/Connection.h"
+
+namespace plenum {
+
+// The settings transfer of a connection, on the block reads and writes above.
+class DeviceSettingsTransfer final : public comm::SettingsTransfer {
+public:
+    explicit DeviceSettingsTransfer(comm::DeviceComm& comm) : comm_(comm) {}
+    std::int16_t loadToDevice(int slot) override { return WriteImage(comm_, slot); }
+    std::int16_t readFromDevice(int slot) override;
+    bool deviceMatchesImage(int slot) override;
+
+private:
+    comm::DeviceComm& comm_;
+};
+
+}  // namespace plenum
