@@ -76,8 +76,14 @@ comm::DeviceComm& CliSession::comm() {
     return wire_->comm;
 }
 
-void CliSession::open() {
+bool CliSession::open() {
     EnsureFolder(paths_.root());
+    std::string error;
+    lock_ = DataFolderLock::Acquire(paths_.root(), error);
+    if (!lock_) {
+        err_ << "plenumctl: " << error << '\n';
+        return false;
+    }
     EnsureAeqFolders(paths_);
     ctx_->dataDir = paths_.root();
     ctx_->LanguageFlag = LoadLanguage(paths_);
@@ -85,6 +91,7 @@ void CliSession::open() {
     if (options_.lang == "zh") ctx_->LanguageFlag = 1;
     ctx_->DecimalComma = false;  // the command line always takes "." as the decimal separator
     LoadSessionProject(*ctx_, paths_);
+    return true;
 }
 
 bool CliSession::save() {

@@ -10,6 +10,7 @@
 
 #include "core/AppContext.h"
 #include "core/Config.h"
+#include "core/FolderLock.h"
 #include "core/Prompter.h"
 
 namespace plenum::comm {
@@ -52,8 +53,9 @@ public:
     CliSession(const GlobalOptions& options, std::ostream& out, std::ostream& err);
     ~CliSession();
 
-    // Creates the data folder and restores the language and the session project.
-    void open();
+    // Creates the data folder, takes its lock and restores the language and the session project;
+    // false (with a message) when another program holds the folder.
+    bool open();
     // Saves the session project; false (with a message) when it cannot be written.
     bool save();
 
@@ -71,6 +73,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     AppPaths paths_;
+    std::unique_ptr<DataFolderLock> lock_;
     std::unique_ptr<AppContext> ctx_;
     CliPrompter prompter_;
     struct Wire;

@@ -16,6 +16,7 @@ using Action = std::function<int(CliSession&)>;
 void AddRegistryCommands(CLI::App& app, Action& action);  // list, add, remove
 void AddSettingsCommands(CLI::App& app, Action& action);  // lang, project save|load
 void AddDeviceCommands(CLI::App& app, Action& action);    // set, get, read, write, dump, help params
+void AddWireCommands(CLI::App& app, Action& action);      // search, connect, disconnect, meters, raw
 
 // Runs plenumctl with the given arguments (argv[0] is the program name).
 int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err);

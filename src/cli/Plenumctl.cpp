@@ -26,6 +26,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddRegistryCommands(app, action);
     AddSettingsCommands(app, action);
     AddDeviceCommands(app, action);
+    AddWireCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {
@@ -37,7 +38,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     if (!action) return kExitOk;
 
     CliSession session(options, out, err);
-    session.open();
+    if (!session.open()) return kExitRefused;
     const int result = action(session);
     if (result != kExitOk) return result;
     return session.save() ? kExitOk : kExitIo;
