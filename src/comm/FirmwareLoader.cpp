@@ -30,12 +30,14 @@ FwLoadError FwLoader::load(const std::filesystem::path& file, LinkKind link, con
     refusedLink_ = 0;
     const SfuParse parsed = ReadSfuFile(file);
     if (!parsed.ok() || parsed.firmware.kind != kind_) return fail(FwLoadError::WrongFile);
-    if (!openLink(target)) return fail(FwLoadError::CantConnect, link == LinkKind::Network ? target : std::string());
+    // "Can't connect" names the host on a network link, whether the connection or the session failed.
+    const std::string host = link == LinkKind::Network ? target : std::string();
+    if (!openLink(target)) return fail(FwLoadError::CantConnect, host);
     sleeper_.sleepFor(timeouts_.settle);
     const FwLoadError error = transfer(parsed.firmware);
     // The link is closed before anyone hears the outcome: a message box may wait for the user.
     closeLink();
-    if (error != FwLoadError::None) return fail(error, {}, refusedLink_);
+    if (error != FwLoadError::None) return fail(error, error == FwLoadError::CantConnect ? host : "", refusedLink_);
     if (handler_) handler_({FwLoadProgress::Kind::Done, 100, {}, 0});
     return FwLoadError::None;
 }
