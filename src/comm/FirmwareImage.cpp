@@ -17,17 +17,28 @@ constexpr std::size_t kMaxFileLength = kSfuHeaderLength + kMaxFirmwareImageLengt
 
 const char* ToString(SfuError error) {
     switch (error) {
-        case SfuError::None: return "ok";
-        case SfuError::Unreadable: return "the file cannot be read";
-        case SfuError::TooShort: return "shorter than the header";
-        case SfuError::BadMagic: return "not a firmware file";
-        case SfuError::BadFormat: return "unknown format version";
-        case SfuError::BadKind: return "unknown device kind";
-        case SfuError::BadVersion: return "version digit above 9";
-        case SfuError::BadReserved: return "reserved bytes not zero";
-        case SfuError::BadLength: return "image length wrong";
-        case SfuError::BadHeaderCrc: return "header checksum wrong";
-        case SfuError::BadImageCrc: return "image checksum wrong";
+        case SfuError::None:
+            return "ok";
+        case SfuError::Unreadable:
+            return "the file cannot be read";
+        case SfuError::TooShort:
+            return "shorter than the header";
+        case SfuError::BadMagic:
+            return "not a firmware file";
+        case SfuError::BadFormat:
+            return "unknown format version";
+        case SfuError::BadKind:
+            return "unknown device kind";
+        case SfuError::BadVersion:
+            return "version digit above 9";
+        case SfuError::BadReserved:
+            return "reserved bytes not zero";
+        case SfuError::BadLength:
+            return "image length wrong";
+        case SfuError::BadHeaderCrc:
+            return "header checksum wrong";
+        case SfuError::BadImageCrc:
+            return "image checksum wrong";
     }
     return "?";
 }

@@ -34,14 +34,14 @@ struct FirmwareImage {
 // Why a file was refused; every value but None is shown to the user as "Wrong firmware file!".
 enum class SfuError {
     None,
-    Unreadable,      // the file could not be opened or read
-    TooShort,        // fewer bytes than the header
+    Unreadable,  // the file could not be opened or read
+    TooShort,    // fewer bytes than the header
     BadMagic,
     BadFormat,
     BadKind,
-    BadVersion,      // a digit above 9
+    BadVersion,  // a digit above 9
     BadReserved,
-    BadLength,       // 0, above the maximum, or not what the file holds
+    BadLength,  // 0, above the maximum, or not what the file holds
     BadHeaderCrc,
     BadImageCrc,
 };

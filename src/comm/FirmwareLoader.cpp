@@ -6,8 +6,8 @@
 
 namespace plenum::comm {
 
-FwLoader::FwLoader(NetworkTransport& network, SerialTransport& serial, Sleeper& sleeper, std::uint16_t devicePort,
-                   LoaderTimeouts timeouts, int networkSlot)
+FwLoader::FwLoader(NetworkTransport& network, SerialTransport& serial, Sleeper& sleeper,
+                   std::uint16_t devicePort, LoaderTimeouts timeouts, int networkSlot)
     : network_(network),
       serial_(serial),
       sleeper_(sleeper),
@@ -37,7 +37,8 @@ FwLoadError FwLoader::load(const std::filesystem::path& file, LinkKind link, con
     const FwLoadError error = transfer(parsed.firmware);
     // The link is closed before anyone hears the outcome: a message box may wait for the user.
     closeLink();
-    if (error != FwLoadError::None) return fail(error, error == FwLoadError::CantConnect ? host : "", refusedLink_);
+    if (error != FwLoadError::None)
+        return fail(error, error == FwLoadError::CantConnect ? host : "", refusedLink_);
     if (handler_) handler_({FwLoadProgress::Kind::Done, 100, {}, 0});
     return FwLoadError::None;
 }
@@ -61,14 +62,16 @@ FwLoadError FwLoader::transfer(const FirmwareImage& firmware) {
                 sleeper_.sleepFor(timeouts_.retryPause);
             }
             written = exchange(LoaderCode::Write, request, timeouts_.reply);
-            if (written.error != FwLoadError::Checksum || written.reply.status != LoaderStatus::ChecksumError) break;
+            if (written.error != FwLoadError::Checksum || written.reply.status != LoaderStatus::ChecksumError)
+                break;
         }
         if (written.error != FwLoadError::None) return written.error;
         const std::size_t done = offset + chunk.size();
         report(static_cast<int>(done * 99 / image.size()));
     }
 
-    const Exchange verified = exchange(LoaderCode::Verify, BuildLoaderVerify(firmware.imageCrc), timeouts_.verify);
+    const Exchange verified =
+        exchange(LoaderCode::Verify, BuildLoaderVerify(firmware.imageCrc), timeouts_.verify);
     if (verified.error != FwLoadError::None) return verified.error;
     const Exchange booted = exchange(LoaderCode::Boot, BuildLoaderBoot(), timeouts_.reply);
     if (booted.error != FwLoadError::None) return booted.error;
@@ -77,7 +80,8 @@ FwLoadError FwLoader::transfer(const FirmwareImage& firmware) {
 }
 
 bool FwLoader::openLink(const std::string& target) {
-    if (link_ == LinkKind::Network) return IsOk(network_.TcpConnect(slot_, target, devicePort_, timeouts_.connect));
+    if (link_ == LinkKind::Network)
+        return IsOk(network_.TcpConnect(slot_, target, devicePort_, timeouts_.connect));
     if (serial_.IsConnected()) serial_.Disconnect();
     return IsOk(serial_.Connect(target, kSerialBaudRate));
 }
@@ -92,7 +96,8 @@ void FwLoader::closeLink() {
 
 // One request and its status reply. No reply in time, a failed send or a closed link is a time-out
 // (6); bytes that are not the status frame of this request are a checksum error (7).
-FwLoader::Exchange FwLoader::exchange(LoaderCode code, std::span<const std::uint8_t> request, Millis timeout) {
+FwLoader::Exchange FwLoader::exchange(LoaderCode code, std::span<const std::uint8_t> request,
+                                      Millis timeout) {
     Exchange result;
     std::array<std::uint8_t, kLoaderReplyLength> reply{};
     const bool network = link_ == LinkKind::Network;
@@ -101,7 +106,8 @@ FwLoader::Exchange FwLoader::exchange(LoaderCode code, std::span<const std::uint
         result.error = FwLoadError::Timeout;
         return result;
     }
-    const LinkResult read = network ? network_.TcpRead(slot_, reply, timeout) : serial_.ReadCommandResponse(reply, timeout);
+    const LinkResult read =
+        network ? network_.TcpRead(slot_, reply, timeout) : serial_.ReadCommandResponse(reply, timeout);
     if (!IsOk(read) || ClassifyReply(reply) == ReplyClass::Empty) {
         result.error = FwLoadError::Timeout;
         return result;

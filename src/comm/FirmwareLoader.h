@@ -22,12 +22,12 @@
 namespace plenum::comm {
 
 struct LoaderTimeouts {
-    Millis connect{2000};      // opening the TCP connection
-    Millis reply{4000};        // enter, each chunk, boot
-    Millis erase{20000};       // a flash erase takes seconds on a large image
-    Millis verify{10000};      // the device reads its whole update bank back
-    Millis settle{200};        // after opening the link: the device ends the session just closed
-    Millis retryPause{50};     // before sending a chunk again after a checksum error
+    Millis connect{2000};   // opening the TCP connection
+    Millis reply{4000};     // enter, each chunk, boot
+    Millis erase{20000};    // a flash erase takes seconds on a large image
+    Millis verify{10000};   // the device reads its whole update bank back
+    Millis settle{200};     // after opening the link: the device ends the session just closed
+    Millis retryPause{50};  // before sending a chunk again after a checksum error
 };
 
 // Attempts per chunk; the last checksum error ends the load with error 7.
@@ -36,20 +36,21 @@ inline constexpr int kChunkAttempts = 3;
 struct FwLoadProgress {
     enum class Kind { Progress, Error, Done };
     Kind kind = Kind::Progress;
-    int value = 0;          // Progress: percent 0..100; Error: the code 1..8
-    std::string host;       // Error 5 on a network link: the address that could not be reached
-    int refusedLink = 0;    // Error 8: the link the device refused (0 USB, 1 WLAN, 2 LAN)
+    int value = 0;        // Progress: percent 0..100; Error: the code 1..8
+    std::string host;     // Error 5 on a network link: the address that could not be reached
+    int refusedLink = 0;  // Error 8: the link the device refused (0 USB, 1 WLAN, 2 LAN)
 
     bool operator==(const FwLoadProgress&) const = default;
 };
 
 class FwLoader {
-public:
+  public:
     using ProgressHandler = std::function<void(const FwLoadProgress&)>;
 
     // `networkSlot` is the connection slot of `network` the loader uses.
     FwLoader(NetworkTransport& network, SerialTransport& serial, Sleeper& sleeper,
-             std::uint16_t devicePort = kDefaultDevicePort, LoaderTimeouts timeouts = {}, int networkSlot = 0);
+             std::uint16_t devicePort = kDefaultDevicePort, LoaderTimeouts timeouts = {},
+             int networkSlot = 0);
 
     // The kind of device the image must be for; a file for another kind is error 1.
     void SetDeviceKind(FirmwareKind kind) { kind_ = kind; }
@@ -67,7 +68,7 @@ public:
     // Chunks sent again after a checksum error during the last load.
     int chunkRetries() const { return chunkRetries_; }
 
-private:
+  private:
     enum class LinkKind { Usb, Network };
     struct Exchange {
         FwLoadError error = FwLoadError::None;

@@ -8,13 +8,18 @@ namespace {
 
 const MessageText& ErrorMessage(const FwLoadProgress& event) {
     switch (static_cast<FwLoadError>(event.value)) {
-        case FwLoadError::WrongFile: return texts::kFwWrongFile;
-        case FwLoadError::Protected: return texts::kFwProtected;
-        case FwLoadError::EraseFailed: return texts::kFwEraseFailed;
-        case FwLoadError::WriteFailed: return texts::kFwWriteFailed;
+        case FwLoadError::WrongFile:
+            return texts::kFwWrongFile;
+        case FwLoadError::Protected:
+            return texts::kFwProtected;
+        case FwLoadError::EraseFailed:
+            return texts::kFwEraseFailed;
+        case FwLoadError::WriteFailed:
+            return texts::kFwWriteFailed;
         case FwLoadError::CantConnect:
             return event.host.empty() ? texts::kFwCantConnectDevice : texts::kFwCantConnectHost;
-        case FwLoadError::Timeout: return texts::kFwTimeout;
+        case FwLoadError::Timeout:
+            return texts::kFwTimeout;
         case FwLoadError::ModeUnavailable:
             return event.refusedLink == kLinkUsb ? texts::kFwNotInUsb : texts::kFwNotInWlan;
         case FwLoadError::Checksum:
@@ -40,27 +45,41 @@ std::string FwUpdateDemo::title() const {
     return std::string((ctx_.FwUsbMode ? texts::kFwTitleUsb : texts::kFwTitleLan).pick(ctx_.LanguageFlag));
 }
 
-std::string FwUpdateDemo::fileFilter() const { return std::string(texts::kFwFileFilter.pick(ctx_.LanguageFlag)); }
+std::string FwUpdateDemo::fileFilter() const {
+    return std::string(texts::kFwFileFilter.pick(ctx_.LanguageFlag));
+}
 
 std::string FwUpdateDemo::fileLabel() const {
     return file_ ? file_->string() : std::string(texts::kFwNoFileLabel.pick(ctx_.LanguageFlag));
 }
 
-std::string FwUpdateDemo::addressCaption() const { return std::string(texts::kFwLabelAddress.pick(ctx_.LanguageFlag)); }
-std::string FwUpdateDemo::versionCaption() const { return std::string(texts::kFwLabelVersion.pick(ctx_.LanguageFlag)); }
-std::string FwUpdateDemo::nameCaption() const { return std::string(texts::kFwLabelName.pick(ctx_.LanguageFlag)); }
+std::string FwUpdateDemo::addressCaption() const {
+    return std::string(texts::kFwLabelAddress.pick(ctx_.LanguageFlag));
+}
+std::string FwUpdateDemo::versionCaption() const {
+    return std::string(texts::kFwLabelVersion.pick(ctx_.LanguageFlag));
+}
+std::string FwUpdateDemo::nameCaption() const {
+    return std::string(texts::kFwLabelName.pick(ctx_.LanguageFlag));
+}
 std::string FwUpdateDemo::uniqueIdCaption() const {
     return std::string(texts::kFwLabelUniqueId.pick(ctx_.LanguageFlag));
 }
 
-std::string FwUpdateDemo::addressText() const { return ctx_.device(slot_).Address; }
-std::string FwUpdateDemo::nameText() const { return ctx_.device(slot_).DeviceName; }
-std::string FwUpdateDemo::uniqueIdText() const { return ctx_.device(slot_).UniqueId; }
+std::string FwUpdateDemo::addressText() const {
+    return ctx_.device(slot_).Address;
+}
+std::string FwUpdateDemo::nameText() const {
+    return ctx_.device(slot_).DeviceName;
+}
+std::string FwUpdateDemo::uniqueIdText() const {
+    return ctx_.device(slot_).UniqueId;
+}
 
 std::string FwUpdateDemo::versionText() const {
     const DeviceStatusRecord& record = ctx_.statusOf(slot_);
-    return std::to_string(record[status::kFirmware]) + "." + std::to_string(record[status::kFirmware + 1]) + "." +
-           std::to_string(record[status::kFirmware + 2]);
+    return std::to_string(record[status::kFirmware]) + "." + std::to_string(record[status::kFirmware + 1]) +
+           "." + std::to_string(record[status::kFirmware + 2]);
 }
 
 void FwUpdateDemo::chooseFile(const std::filesystem::path& path) {
@@ -91,7 +110,8 @@ FwUpdateDemo::Outcome FwUpdateDemo::Update_Click() {
     if (usbLoad_) {
         // A port the scan never found has no name: the loader then reports "Can't connect device".
         const bool portKnown = ctx_.UsbComPort >= kFirstSerialPort && ctx_.UsbComPort <= kLastSerialPort;
-        const std::string port = portKnown ? SerialPortPath(comm_.links().serialPattern, ctx_.UsbComPort) : "";
+        const std::string port =
+            portKnown ? SerialPortPath(comm_.links().serialPattern, ctx_.UsbComPort) : "";
         lastError_ = loader_.LoadUsb(*file_, port);
     } else {
         loader_.setNetworkSlot(slot_);

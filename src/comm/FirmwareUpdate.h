@@ -17,7 +17,7 @@
 namespace plenum::comm {
 
 class FwUpdateDemo {
-public:
+  public:
     // `slot` is the device whose tile opened the window. `tiles` (optional) shows the device
     // off-line when the update takes it off-line.
     FwUpdateDemo(AppContext& ctx, DeviceComm& comm, FwLoader& loader, Prompter& prompter, int slot,
@@ -61,7 +61,7 @@ public:
     // errors and completion to a message box.
     void FwLoader_FwLoadProgress(const FwLoadProgress& event);
 
-private:
+  private:
     void takeOffline();
 
     AppContext& ctx_;

@@ -11,8 +11,8 @@ namespace plenum::sim {
 namespace {
 
 constexpr std::size_t kStatusByte = 4;
-constexpr std::size_t kReplyData = 5;      // d1..d7
-constexpr std::size_t kWriteData = 9;      // data after F0 78 id A2 p1..p5
+constexpr std::size_t kReplyData = 5;  // d1..d7
+constexpr std::size_t kWriteData = 9;  // data after F0 78 id A2 p1..p5
 constexpr std::size_t kWriteOverhead = 10;
 constexpr std::size_t kCrcLength = 4;
 constexpr std::uint8_t kErased = 0xFF;
@@ -23,10 +23,10 @@ struct FailureName {
     const char* name;
 };
 constexpr FailureName kFailureNames[] = {
-    {LoaderFailure::None, "none"},       {LoaderFailure::WrongImage, "wrong-image"},
+    {LoaderFailure::None, "none"},           {LoaderFailure::WrongImage, "wrong-image"},
     {LoaderFailure::Protected, "protected"}, {LoaderFailure::EraseFailed, "erase"},
-    {LoaderFailure::WriteFailed, "write"}, {LoaderFailure::Busy, "busy"},
-    {LoaderFailure::Silent, "silent"},   {LoaderFailure::Checksum, "checksum"},
+    {LoaderFailure::WriteFailed, "write"},   {LoaderFailure::Busy, "busy"},
+    {LoaderFailure::Silent, "silent"},       {LoaderFailure::Checksum, "checksum"},
     {LoaderFailure::Mode, "mode"},
 };
 
@@ -41,7 +41,8 @@ std::uint32_t BigEndian(std::span<const std::uint8_t> bytes) {
 }
 
 void PutBigEndian(std::vector<std::uint8_t>& reply, std::size_t at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) reply[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * (bytes - 1 - i)));
+    for (int i = 0; i < bytes; ++i)
+        reply[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * (bytes - 1 - i)));
 }
 
 }  // namespace
@@ -64,11 +65,16 @@ bool LoaderFailureFromName(const std::string& name, LoaderFailure& failure) {
 
 const char* ToString(LoaderState state) {
     switch (state) {
-        case LoaderState::Idle: return "idle";
-        case LoaderState::Entered: return "entered";
-        case LoaderState::Erased: return "erased";
-        case LoaderState::Written: return "written";
-        case LoaderState::Verified: return "verified";
+        case LoaderState::Idle:
+            return "idle";
+        case LoaderState::Entered:
+            return "entered";
+        case LoaderState::Erased:
+            return "erased";
+        case LoaderState::Written:
+            return "written";
+        case LoaderState::Verified:
+            return "verified";
     }
     return "?";
 }
@@ -91,9 +97,15 @@ LoaderSnapshot DeviceLoader::snapshot() const {
 void DeviceLoader::handle(DeviceModel& device, const Request& request, std::vector<std::uint8_t>& reply) {
     std::uint8_t status = kOutOfSequence;
     switch (static_cast<LoaderCode>(request.code())) {
-        case LoaderCode::Enter: status = enter(device, request, reply); break;
-        case LoaderCode::Erase: status = erase(); break;
-        case LoaderCode::Write: status = write(request, reply); break;
+        case LoaderCode::Enter:
+            status = enter(device, request, reply);
+            break;
+        case LoaderCode::Erase:
+            status = erase();
+            break;
+        case LoaderCode::Write:
+            status = write(request, reply);
+            break;
         case LoaderCode::Verify:
             if (fires(LoaderFailure::Silent)) {
                 reply.clear();
@@ -101,14 +113,17 @@ void DeviceLoader::handle(DeviceModel& device, const Request& request, std::vect
             }
             status = verify(request, reply);
             break;
-        case LoaderCode::Boot: status = boot(device, reply); break;
+        case LoaderCode::Boot:
+            status = boot(device, reply);
+            break;
     }
     reply[kStatusByte] = status;
 }
 
 // Enter starts a fresh session whatever came before: the partial image of a broken transfer is
 // dropped here.
-std::uint8_t DeviceLoader::enter(const DeviceModel& device, const Request& request, std::vector<std::uint8_t>& reply) {
+std::uint8_t DeviceLoader::enter(const DeviceModel& device, const Request& request,
+                                 std::vector<std::uint8_t>& reply) {
     state_ = LoaderState::Idle;
     bank_.clear();
     length_ = next_ = 0;
@@ -196,9 +211,10 @@ std::uint8_t DeviceLoader::boot(DeviceModel& device, std::vector<std::uint8_t>& 
 void InstallFirmwareLoader(DeviceModel& device) {
     for (std::uint8_t code = static_cast<std::uint8_t>(LoaderCode::Enter);
          code <= static_cast<std::uint8_t>(LoaderCode::Boot); ++code) {
-        device.setHandler(code, [](DeviceModel& model, const Request& request, std::vector<std::uint8_t>& reply) {
-            model.loader().handle(model, request, reply);
-        });
+        device.setHandler(code,
+                          [](DeviceModel& model, const Request& request, std::vector<std::uint8_t>& reply) {
+                              model.loader().handle(model, request, reply);
+                          });
     }
 }
 

@@ -24,7 +24,8 @@ inline constexpr std::size_t kLoaderReplyLength = 13;  // F0 78 id code status d
 inline constexpr std::size_t kMaxImageLength = 4u * 1024u * 1024u;
 
 constexpr bool IsLoaderCode(std::uint8_t code) {
-    return code >= static_cast<std::uint8_t>(LoaderCode::Enter) && code <= static_cast<std::uint8_t>(LoaderCode::Boot);
+    return code >= static_cast<std::uint8_t>(LoaderCode::Enter) &&
+           code <= static_cast<std::uint8_t>(LoaderCode::Boot);
 }
 
 // What the device can be told to get wrong, one per host error code 1..8.
@@ -48,10 +49,10 @@ const char* ToString(LoaderState state);
 
 struct LoaderSnapshot {
     LoaderState state = LoaderState::Idle;
-    std::size_t imageLength = 0;  // announced by the last enter
-    std::size_t received = 0;     // bytes programmed into the update bank
-    int boots = 0;                // verified images booted
-    std::uint32_t runningCrc = 0; // CRC-32 of the image last booted (0 before any)
+    std::size_t imageLength = 0;   // announced by the last enter
+    std::size_t received = 0;      // bytes programmed into the update bank
+    int boots = 0;                 // verified images booted
+    std::uint32_t runningCrc = 0;  // CRC-32 of the image last booted (0 before any)
 };
 
 class DeviceLoader {

@@ -8,7 +8,7 @@ namespace {
 constexpr std::uint8_t kCodeNineBytePayload = 0x07;
 constexpr std::uint8_t kCodeBlockWrite = 0x17;
 constexpr std::uint8_t kCodeLoaderWrite = 0xA2;  // firmware chunk: the block-write layout
-constexpr std::size_t kBlockWriteHeader = 9;  // F0 78 id 17 p1..p5
+constexpr std::size_t kBlockWriteHeader = 9;     // F0 78 id 17 p1..p5
 }  // namespace
 
 std::optional<std::size_t> RequestLength(std::span<const std::uint8_t> head) {

@@ -99,11 +99,11 @@ class SimulatedDevice {  // every member is thread-safe
                                                          // logged as it is handed to the link). Memory keeps
                                                          // the latest 50 000 to 100 000; the file keeps all.
     std::vector<std::uint8_t> receivedCodes() const;     // command code of each request received
+    int acknowledgesReceived() const;                    // single 0x00 bytes received between frames
+    void clearLog();
     // The firmware loader: failure injection (see DeviceLoader::setFailure) and its session state.
     void setLoaderFailure(LoaderFailure failure, int count = 1);
     LoaderSnapshot loaderSnapshot() const;
-    int acknowledgesReceived() const;                    // single 0x00 bytes received between frames
-    void clearLog();
 
   private:
     friend class Simulator;

@@ -19,11 +19,14 @@ Bytes Pattern(std::size_t length) {
 }
 
 void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 // Recomputes the header CRC so that a mutation reaches the checks behind it.
-void Reseal(Bytes& file) { PutLe32(file, 20, Crc32(std::span<const std::uint8_t>(file).first(20))); }
+void Reseal(Bytes& file) {
+    PutLe32(file, 20, Crc32(std::span<const std::uint8_t>(file).first(20)));
+}
 
 TEST(FirmwareCrc, IsIeeeCrc32) {
     const std::string check = "123456789";
@@ -73,8 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         Mutation{"HeaderCrc", [](Bytes& f) { f[20] ^= 1; }, SfuError::BadHeaderCrc},
         Mutation{"LengthFieldUnsealed", [](Bytes& f) { f[12] = 99; }, SfuError::BadHeaderCrc},
         Mutation{"LengthZero", [](Bytes& f) { PutLe32(f, 12, 0), Reseal(f); }, SfuError::BadLength},
-        Mutation{"LengthAboveMax",
-                 [](Bytes& f) { PutLe32(f, 12, kMaxFirmwareImageLength + 1), Reseal(f); }, SfuError::BadLength},
+        Mutation{"LengthAboveMax", [](Bytes& f) { PutLe32(f, 12, kMaxFirmwareImageLength + 1), Reseal(f); },
+                 SfuError::BadLength},
         Mutation{"LengthShort", [](Bytes& f) { PutLe32(f, 12, 99), Reseal(f); }, SfuError::BadLength},
         Mutation{"TrailingByte", [](Bytes& f) { f.push_back(0); }, SfuError::BadLength},
         Mutation{"ImageCut", [](Bytes& f) { f.pop_back(); }, SfuError::BadLength},
@@ -85,8 +88,8 @@ TEST(SfuFile, ReadsFromDiskAndRefusesWhatIsNotThere) {
     plenum::test::TempDir dir;
     const Bytes file = BuildSfu(FirmwareKind::Satellite, {0, 4, 0}, Pattern(1000));
     const auto path = dir.path() / "fw.sfu";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                static_cast<std::streamsize>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     const SfuParse parsed = ReadSfuFile(path);
     ASSERT_TRUE(parsed.ok());
     EXPECT_EQ(parsed.firmware.image, Pattern(1000));
@@ -110,8 +113,8 @@ TEST(LoaderFrames, EnterCarriesKindDigitsAndBigEndianLength) {
 TEST(LoaderFrames, WriteHasTheBlockWriteLayoutWithTrailingCrc) {
     const Bytes data{'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     const Bytes frame = BuildLoaderWrite(0x0A0B0C, data);
-    EXPECT_EQ(frame, (Bytes{0xF0, 0x78, 0x00, 0xA2, 0x0A, 0x0B, 0x0C, 0x00, 0x0D, '1', '2', '3', '4', '5', '6', '7',
-                            '8', '9', 0xCB, 0xF4, 0x39, 0x26, 0xF7}));
+    EXPECT_EQ(frame, (Bytes{0xF0, 0x78, 0x00, 0xA2, 0x0A, 0x0B, 0x0C, 0x00, 0x0D, '1',  '2', '3',
+                            '4',  '5',  '6',  '7',  '8',  '9',  0xCB, 0xF4, 0x39, 0x26, 0xF7}));
     // The largest chunk the device's 769-byte block takes: n = 765 + 4.
     EXPECT_EQ(BuildLoaderWrite(0, Bytes(765)).size(), 769u + 10u);
 }
@@ -131,12 +134,13 @@ TEST(LoaderReplies, OnlyTheStatusFrameOfTheRequestIsTaken) {
 
 TEST(LoaderReplies, StatusMapsToTheErrorCodes) {
     const std::vector<std::pair<int, FwLoadError>> table{
-        {0, FwLoadError::None},        {1, FwLoadError::WrongFile},      {2, FwLoadError::Protected},
-        {3, FwLoadError::EraseFailed}, {4, FwLoadError::WriteFailed},    {5, FwLoadError::CantConnect},
-        {6, FwLoadError::Checksum},    {7, FwLoadError::Checksum},       {8, FwLoadError::ModeUnavailable},
+        {0, FwLoadError::None},        {1, FwLoadError::WrongFile},   {2, FwLoadError::Protected},
+        {3, FwLoadError::EraseFailed}, {4, FwLoadError::WriteFailed}, {5, FwLoadError::CantConnect},
+        {6, FwLoadError::Checksum},    {7, FwLoadError::Checksum},    {8, FwLoadError::ModeUnavailable},
         {9, FwLoadError::WriteFailed}, {0xFF, FwLoadError::Checksum},
     };
-    for (const auto& [status, error] : table) EXPECT_EQ(ErrorOfStatusByte(static_cast<std::uint8_t>(status)), error) << status;
+    for (const auto& [status, error] : table)
+        EXPECT_EQ(ErrorOfStatusByte(static_cast<std::uint8_t>(status)), error) << status;
 }
 
 }  // namespace

@@ -22,17 +22,17 @@ using Bytes = std::vector<std::uint8_t>;
 using sim::LoaderFailure;
 
 constexpr int kSlot = 3;
-constexpr int kUsbPort = 5;  // the pty is published as ttySIM4
+constexpr int kUsbPort = 5;                 // the pty is published as ttySIM4
 constexpr std::size_t kImageLength = 5000;  // ten chunks
 
 class CountingSleeper final : public Sleeper {
-public:
+  public:
     void sleepFor(Millis duration) override { pauses.push_back(duration); }
     std::vector<Millis> pauses;
 };
 
 class RecordingTiles final : public TileStatusSink {
-public:
+  public:
     void switchOffline(int slot) override { offline.push_back(slot); }
     std::vector<int> offline;
 };
@@ -74,7 +74,7 @@ bool Eventually(Condition condition) {
 }
 
 class FirmwareRig : public ::testing::Test {
-protected:
+  protected:
     sim::Simulator simulator;
     plenum::test::TempDir dir;
     AppContext ctx;
@@ -117,7 +117,8 @@ protected:
     void bringOnline() {
         DeviceRecord& record = ctx.device(kSlot);
         if (record.isNetwork()) {
-            ASSERT_EQ(network.TcpConnect(kSlot, record.Address, simulator.commonPort(), Millis{1000}), LinkResult::Ok);
+            ASSERT_EQ(network.TcpConnect(kSlot, record.Address, simulator.commonPort(), Millis{1000}),
+                      LinkResult::Ok);
         }
         record.Connected = kTrue16;
         ASSERT_EQ(comm->SendCommand(kSlot, CommandCode::Identify), 0);
@@ -296,27 +297,30 @@ TEST_P(InjectedFailure, ShowsItsMessageAndTheNextAttemptSucceeds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Loader, InjectedFailure,
-    ::testing::Values(
-        InjectedCase{"WrongImage", LoaderFailure::WrongImage, false, FwLoadError::WrongFile, "Wrong firmware file!"},
-        InjectedCase{"Protected", LoaderFailure::Protected, false, FwLoadError::Protected, "Device FLASH is protected!"},
-        InjectedCase{"EraseFailed", LoaderFailure::EraseFailed, false, FwLoadError::EraseFailed,
-                     "Device FLASH erase failed!"},
-        InjectedCase{"WriteFailed", LoaderFailure::WriteFailed, false, FwLoadError::WriteFailed,
-                     "Device FLASH write failed!"},
-        InjectedCase{"BusyLan", LoaderFailure::Busy, false, FwLoadError::CantConnect, "Can't connect host 127.0.0.2"},
-        InjectedCase{"BusyUsb", LoaderFailure::Busy, true, FwLoadError::CantConnect, "Can't connect device"},
-        InjectedCase{"Silent", LoaderFailure::Silent, false, FwLoadError::Timeout,
-                     "Command timeout expired. Please try again."},
-        InjectedCase{"SilentUsb", LoaderFailure::Silent, true, FwLoadError::Timeout,
-                     "Command timeout expired. Please try again."},
-        InjectedCase{"Checksum", LoaderFailure::Checksum, false, FwLoadError::Checksum,
-                     "Command checksum error. Please try again."},
-        InjectedCase{"ChecksumUsb", LoaderFailure::Checksum, true, FwLoadError::Checksum,
-                     "Command checksum error. Please try again."},
-        InjectedCase{"ModeLan", LoaderFailure::Mode, false, FwLoadError::ModeUnavailable,
-                     "Firmware update not available in WLAN mode."},
-        InjectedCase{"ModeUsb", LoaderFailure::Mode, true, FwLoadError::ModeUnavailable,
-                     "Firmware update not available in USB mode."}),
+    ::testing::Values(InjectedCase{"WrongImage", LoaderFailure::WrongImage, false, FwLoadError::WrongFile,
+                                   "Wrong firmware file!"},
+                      InjectedCase{"Protected", LoaderFailure::Protected, false, FwLoadError::Protected,
+                                   "Device FLASH is protected!"},
+                      InjectedCase{"EraseFailed", LoaderFailure::EraseFailed, false, FwLoadError::EraseFailed,
+                                   "Device FLASH erase failed!"},
+                      InjectedCase{"WriteFailed", LoaderFailure::WriteFailed, false, FwLoadError::WriteFailed,
+                                   "Device FLASH write failed!"},
+                      InjectedCase{"BusyLan", LoaderFailure::Busy, false, FwLoadError::CantConnect,
+                                   "Can't connect host 127.0.0.2"},
+                      InjectedCase{"BusyUsb", LoaderFailure::Busy, true, FwLoadError::CantConnect,
+                                   "Can't connect device"},
+                      InjectedCase{"Silent", LoaderFailure::Silent, false, FwLoadError::Timeout,
+                                   "Command timeout expired. Please try again."},
+                      InjectedCase{"SilentUsb", LoaderFailure::Silent, true, FwLoadError::Timeout,
+                                   "Command timeout expired. Please try again."},
+                      InjectedCase{"Checksum", LoaderFailure::Checksum, false, FwLoadError::Checksum,
+                                   "Command checksum error. Please try again."},
+                      InjectedCase{"ChecksumUsb", LoaderFailure::Checksum, true, FwLoadError::Checksum,
+                                   "Command checksum error. Please try again."},
+                      InjectedCase{"ModeLan", LoaderFailure::Mode, false, FwLoadError::ModeUnavailable,
+                                   "Firmware update not available in WLAN mode."},
+                      InjectedCase{"ModeUsb", LoaderFailure::Mode, true, FwLoadError::ModeUnavailable,
+                                   "Firmware update not available in USB mode."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FirmwareRig, WriteFailureHalfWayHasShownProgressAndRestartsCleanly) {
@@ -338,7 +342,8 @@ TEST_F(FirmwareRig, OneBadChunkIsSentAgainAndTheLoadGoesOn) {
     EXPECT_EQ(window->Update_Click(), FwUpdateDemo::Outcome::Loaded);
     EXPECT_EQ(loader->chunkRetries(), kChunkAttempts - 1);
     EXPECT_EQ(countOf(0xA2), 10u + kChunkAttempts - 1);
-    EXPECT_EQ(std::count(sleeper.pauses.begin(), sleeper.pauses.end(), FastLoader().retryPause), kChunkAttempts - 1);
+    EXPECT_EQ(std::count(sleeper.pauses.begin(), sleeper.pauses.end(), FastLoader().retryPause),
+              kChunkAttempts - 1);
 }
 
 TEST_F(FirmwareRig, ARefusedConnectionNamesTheHost) {
