@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev libgl-dev
   libasio-dev libfftw3-dev portaudio19-dev libsndfile1-dev libpng-dev
-  libcli11-dev nlohmann-json3-dev libinih-dev
+  libcli11-dev nlohmann-json3-dev libinih-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk
   python3 python3-scipy iptables

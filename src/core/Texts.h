@@ -147,6 +147,61 @@ inline constexpr Bilingual kConnectUsbTitle{"USB - Connect Device", "USB - 连�
 inline constexpr Bilingual kConnectAllTitle{"Connect All Device(s) added", "连接所有已添加的设备"};
 inline constexpr Bilingual kLoadToDevice{"Load current settings to Device", "将当前设置载入设备"};
 inline constexpr Bilingual kReadFromDevice{"Read current settings from Device", "从设备读取当前设置"};
+// --- Firmware update -------------------------------------------------------------------------
+// The firmware window. Texts the device family's tool shows in English in both languages keep
+// their English form for Chinese too (the labels and "Status:").
+inline constexpr Bilingual kFwTitleUsb{"Firmware Update - Only USB Mode", "固件升级 - 只工作在 USB 模式"};
+inline constexpr Bilingual kFwTitleLan{"Firmware Update - Only LAN Mode", "固件升级 - 只工作在 LAN 模式"};
+inline constexpr Bilingual kFwFileFilter{"Fw Update(*.Sfu)|*.sfu", "固件升级(*.Sfu)|*.sfu"};
+inline constexpr Bilingual kFwNoFileLabel{"Search .sfu file", "查找 .sfu 文件"};
+inline constexpr Bilingual kFwLabelAddress{"IP Device:", "IP Device:"};
+inline constexpr Bilingual kFwLabelVersion{"Firmware Version:", "Firmware Version:"};
+inline constexpr Bilingual kFwLabelName{"Name:", "Name:"};
+inline constexpr Bilingual kFwLabelUniqueId{"Unique ID:", "Unique ID:"};
+inline constexpr Bilingual kFwStatus{"Status:", "Status:"};
+
+inline constexpr MessageText kFwNoFile{
+    {"Search File", "查找文件"}, {"please insert a .sfu file", "请调入一个后缀为 .sfu 的文件"}, Icon::Exclamation};
+inline constexpr MessageText kFwOnlyUsb{{"Fw Update", "Fw Update"},
+                                        {"Can't update firmware\r\nUpdate available only in USB mode",
+                                         "无法更新固件\r\n更新只在 USB 模式有效"},
+                                        Icon::Exclamation};
+inline constexpr MessageText kFwOnlyLan{{"Fw Update", "Fw Update"},
+                                        {"Can't update firmware\r\nUpdate available only in LAN mode",
+                                         "无法更新固件\r\n更新只在 LAN 模式有效"},
+                                        Icon::Exclamation};
+inline constexpr MessageText kFwLoadedUsb{
+    {"Firmware Update", "固件升级"}, {"Firmware successfully loaded!", "固件升级成功!"}, Icon::Information};
+inline constexpr MessageText kFwLoadedLan{
+    {"Firmware Update", "固件升级"}, {"Firmware successfully loaded!", "固件被成功调入!"}, Icon::Information};
+// The loader's error codes 1..8 (5 and 8 come in two forms each).
+inline constexpr MessageText kFwWrongFile{
+    {"Firmware Update", "固件升级"}, {"Wrong firmware file!", "错误的固件!"}, Icon::Exclamation};
+inline constexpr MessageText kFwProtected{
+    {"Firmware Update", "固件升级"}, {"Device FLASH is protected!", "设备 FLASH 写保护!"}, Icon::Exclamation};
+inline constexpr MessageText kFwEraseFailed{
+    {"Firmware Update", "固件升级"}, {"Device FLASH erase failed!", "设备 FLASH 擦除失败!"}, Icon::Exclamation};
+inline constexpr MessageText kFwWriteFailed{
+    {"Firmware Update", "固件升级"}, {"Device FLASH write failed!", "设备 FLASH 写入失败!"}, Icon::Exclamation};
+inline constexpr MessageText kFwCantConnectDevice{
+    {"Firmware Update", "固件升级"}, {"Can't connect device", "无法连接到设备"}, Icon::Exclamation};
+// {0} is the host text (the device's address).
+inline constexpr MessageText kFwCantConnectHost{
+    {"Firmware Update", "固件升级"}, {"Can't connect host {0}", "无法连接到主机 {0}"}, Icon::Exclamation};
+inline constexpr MessageText kFwTimeout{{"Firmware Update", "固件升级"},
+                                        {"Command timeout expired. Please try again.", "命令超时. 请再次尝试."},
+                                        Icon::Exclamation};
+inline constexpr MessageText kFwChecksum{{"Firmware Update", "固件升级"},
+                                         {"Command checksum error. Please try again.", "命令校验和出错. 请再次尝试."},
+                                         Icon::Exclamation};
+inline constexpr MessageText kFwNotInWlan{{"Firmware Update", "固件升级"},
+                                          {"Firmware update not available in WLAN mode.",
+                                           "WLAN 模式，固件升级功能不可用."},
+                                          Icon::Exclamation};
+inline constexpr MessageText kFwNotInUsb{{"Firmware Update", "固件升级"},
+                                         {"Firmware update not available in USB mode.",
+                                          "USB 模式，固件升级功能不可用."},
+                                         Icon::Exclamation};
 
 }  // namespace texts
 

@@ -43,7 +43,7 @@ std::size_t ReplyLength(std::uint8_t code, bool isSub, std::size_t blockLength) 
         case DeviceCode::SatQuery73:
             return isSub ? kAckReplyLength : kLongReplyLength;
         default:
-            return kAckReplyLength;
+            return IsLoaderCode(code) ? kLoaderReplyLength : kAckReplyLength;
     }
 }
 
@@ -81,6 +81,7 @@ DeviceModel::DeviceModel(const DeviceIdentity& identity, std::uint32_t meterSeed
     handlers_[Code(DeviceCode::BlockWrite)] = &DeviceModel::BlockWrite;
     handlers_[Code(DeviceCode::MeterPoll)] = &DeviceModel::MeterPoll;
     InstallParameterHandlers(*this);
+    InstallFirmwareLoader(*this);
 }
 
 void DeviceModel::setHandler(std::uint8_t code, CommandHandler handler) {

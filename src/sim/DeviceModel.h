@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/FirmwareLoader.h"
 #include "sim/RequestFramer.h"
 
 namespace plenum::sim {
@@ -117,6 +118,10 @@ class DeviceModel {
     // Replaces the handler of one code (the parameter decoders plug in here).
     void setHandler(std::uint8_t code, CommandHandler handler);
 
+    // The firmware loader session (codes 0xA0..0xA4). A loader reply may be empty: no answer.
+    DeviceLoader& loader() { return loader_; }
+    const DeviceLoader& loader() const { return loader_; }
+
     std::vector<std::uint8_t> read(std::uint32_t address, std::size_t length) const;
     void write(std::uint32_t address, std::span<const std::uint8_t> bytes);
 
@@ -134,6 +139,7 @@ class DeviceModel {
     std::vector<std::uint8_t> memory_;
     MeterGenerator meters_;
     std::array<CommandHandler, 256> handlers_;
+    DeviceLoader loader_;
 };
 
 // Parses 12 hexadecimal digits into the six unique-ID bytes; false on anything else.

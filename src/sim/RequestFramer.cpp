@@ -7,7 +7,8 @@ namespace plenum::sim {
 namespace {
 constexpr std::uint8_t kCodeNineBytePayload = 0x07;
 constexpr std::uint8_t kCodeBlockWrite = 0x17;
-constexpr std::size_t kBlockWriteHeader = 9;  // F0 78 id 17 p1..p5
+constexpr std::uint8_t kCodeLoaderWrite = 0xA2;  // firmware chunk: the block-write layout
+constexpr std::size_t kBlockWriteHeader = 9;     // F0 78 id 17 p1..p5
 }  // namespace
 
 std::optional<std::size_t> RequestLength(std::span<const std::uint8_t> head) {
@@ -18,7 +19,7 @@ std::optional<std::size_t> RequestLength(std::span<const std::uint8_t> head) {
     if (head.size() < 4) return std::nullopt;
     const std::uint8_t code = head[3];
     if (code == kCodeNineBytePayload) return kShortRequestLength + 1;
-    if (code != kCodeBlockWrite) return kShortRequestLength;
+    if (code != kCodeBlockWrite && code != kCodeLoaderWrite) return kShortRequestLength;
     if (head.size() < kBlockWriteHeader) return std::nullopt;
     const std::size_t blockLength = static_cast<std::size_t>(head[7]) * 256 + head[8];
     if (blockLength > kMaxBlockWriteLength) return 0;

@@ -5,6 +5,7 @@
 //   short form       every code but 7 and 23        13 bytes
 //   nine-byte form   code 7                         14 bytes
 //   block write      code 23, N = p4 x 256 + p5     N + 10 bytes (N at most 769, the host's buffer)
+//   firmware chunk   code 0xA2, laid out like a block write
 // Between frames a network host sends a single 0x00 byte to acknowledge a reply.
 //
 // The framer never trusts its input. Bytes that cannot start a frame are dropped; a candidate that

@@ -380,6 +380,7 @@ Outcome DeviceImpl::onRequest(std::span<const std::uint8_t> frame, LinkKind link
     if (!model.addressedToMe(request)) return outcome;
     outcome.reply = model.handle(request);
     std::vector<std::uint8_t>& reply = outcome.reply;
+    if (reply.empty()) return outcome;  // the device chose silence (a loader step)
     switch (active) {
         case Fault::NoReply:
             reply.clear();
@@ -629,6 +630,16 @@ std::vector<LoggedFrame> SimulatedDevice::frames() const {
 std::vector<std::uint8_t> SimulatedDevice::receivedCodes() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->codes;
+}
+
+void SimulatedDevice::setLoaderFailure(LoaderFailure failure, int count) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.loader().setFailure(failure, count);
+}
+
+LoaderSnapshot SimulatedDevice::loaderSnapshot() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.loader().snapshot();
 }
 
 int SimulatedDevice::acknowledgesReceived() const {

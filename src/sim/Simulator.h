@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/FirmwareLoader.h"
+
 namespace plenum::sim {
 
 // What a device does wrong on request. Unless stated, a fault acts on the reply only: the device
@@ -99,6 +101,9 @@ class SimulatedDevice {  // every member is thread-safe
     std::vector<std::uint8_t> receivedCodes() const;     // command code of each request received
     int acknowledgesReceived() const;                    // single 0x00 bytes received between frames
     void clearLog();
+    // The firmware loader: failure injection (see DeviceLoader::setFailure) and its session state.
+    void setLoaderFailure(LoaderFailure failure, int count = 1);
+    LoaderSnapshot loaderSnapshot() const;
 
   private:
     friend class Simulator;

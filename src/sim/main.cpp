@@ -42,6 +42,8 @@ Faults (--fault NAME[:COUNT], "fault" in the fleet, or at run time): none, no-re
 
 Commands on standard input while running, one per line (device index from 0):
   fault INDEX NAME [COUNT]     late INDEX MILLISECONDS     quit
+  loader INDEX FAILURE [COUNT] (firmware loader failures: none, wrong-image, protected,
+  erase, write, busy, silent, checksum, mode; COUNT times, default once, -1 until none)
   Each is answered with "ok" or "error: ..." on standard output.
 
 Frame log (--log): one line per frame: seconds since start, rx (from the host), tx (to the
@@ -69,11 +71,11 @@ bool RunCommand(const std::string& line, Simulator& simulator) {
     if (verb.empty()) return true;
     if (verb == "quit") return false;
     std::size_t index = 0;
-    if ((verb == "fault" || verb == "late") && !(in >> index)) {
+    if ((verb == "fault" || verb == "late" || verb == "loader") && !(in >> index)) {
         std::cout << "error: a device index is needed" << std::endl;
         return true;
     }
-    if ((verb == "fault" || verb == "late") && index >= simulator.size()) {
+    if ((verb == "fault" || verb == "late" || verb == "loader") && index >= simulator.size()) {
         std::cout << "error: no device " << index << std::endl;
         return true;
     }
@@ -91,6 +93,20 @@ bool RunCommand(const std::string& line, Simulator& simulator) {
             return true;
         }
         simulator.device(index).setFault(fault, count);
+    } else if (verb == "loader") {
+        std::string name;
+        int count = 1;
+        plenum::sim::LoaderFailure failure = plenum::sim::LoaderFailure::None;
+        in >> name;
+        if (!plenum::sim::LoaderFailureFromName(name, failure)) {
+            std::cout << "error: not a loader failure: " << name << std::endl;
+            return true;
+        }
+        if (!(in >> count) && !in.eof()) {
+            std::cout << "error: not a count" << std::endl;
+            return true;
+        }
+        simulator.device(index).setLoaderFailure(failure, count);
     } else if (verb == "late") {
         long milliseconds = 0;
         if (!(in >> milliseconds) || milliseconds < 0) {
