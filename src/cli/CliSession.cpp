@@ -76,6 +76,11 @@ comm::DeviceComm& CliSession::comm() {
     return wire_->comm;
 }
 
+comm::Sleeper& CliSession::sleeper() {
+    comm();
+    return wire_->sleeper;
+}
+
 bool CliSession::open() {
     EnsureFolder(paths_.root());
     std::string error;

@@ -15,6 +15,7 @@
 
 namespace plenum::comm {
 class DeviceComm;
+class Sleeper;
 }
 
 namespace plenum::cli {
@@ -65,6 +66,7 @@ public:
     const GlobalOptions& options() const { return options_; }
     // The command transaction over the real links, created on first use.
     comm::DeviceComm& comm();
+    comm::Sleeper& sleeper();
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
 

@@ -10,6 +10,7 @@
 #include "comm/AsioNetwork.h"
 #include "comm/Connection.h"
 #include "comm/Discovery.h"
+#include "comm/FirmwareUpdate.h"
 #include "core/Registry.h"
 #include "dsp/Meters.h"
 #include "sat/DeviceMemory.h"
@@ -167,6 +168,24 @@ int Raw(CliSession& session, int slot, int code, const std::vector<int>& params)
     return kExitOk;
 }
 
+int Firmware(CliSession& session, int slot, const std::string& file, bool lanMode) {
+    AppContext& ctx = session.ctx();
+    if (!ctx.device(slot).isPresent()) {
+        session.err() << "plenumctl: slot " << slot << " holds no device\n";
+        return kExitRefused;
+    }
+    // Updates go over USB only, unless LAN mode is chosen (as the start-up screen's hidden key does).
+    ctx.FwUsbMode = !lanMode;
+    comm::DeviceComm& comm = session.comm();
+    // The loader uses the network object's spare 26th connection slot, beside the devices' 1..24.
+    comm::FwLoader loader(comm.network(), comm.serial(), session.sleeper(), comm.links().devicePort, {},
+                          comm::kMainNetworkSlots - 1);
+    loader.SetDeviceKind(ctx.device(slot).isSub() ? comm::FirmwareKind::Subwoofer : comm::FirmwareKind::Satellite);
+    comm::FwUpdateDemo window(ctx, comm, loader, session.prompter(), slot);
+    window.chooseFile(file);
+    return window.Update_Click() == comm::FwUpdateDemo::Outcome::Loaded ? kExitOk : kExitRefused;
+}
+
 }  // namespace
 
 void AddWireCommands(CLI::App& app, Action& action) {
@@ -203,6 +222,16 @@ void AddWireCommands(CLI::App& app, Action& action) {
     meters->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
     meters->callback([&action, slot] {
         action = [slot](CliSession& session) { return Meters(session, *slot); };
+    });
+
+    auto* firmware = app.add_subcommand("firmware", "Load a firmware image (.sfu) into a device (progress on stderr)");
+    auto file = std::make_shared<std::string>();
+    auto lan = std::make_shared<bool>(false);
+    firmware->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+    firmware->add_option("FILE", *file, "Firmware image (.sfu)")->required();
+    firmware->add_flag("--lan", *lan, "Update over the LAN (default: USB only)");
+    firmware->callback([&action, slot, file, lan] {
+        action = [slot, file, lan](CliSession& session) { return Firmware(session, *slot, *file, *lan); };
     });
 
     auto* raw = app.add_subcommand("raw", "Send one command and print the reply in hex");
