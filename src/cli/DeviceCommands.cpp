@@ -478,27 +478,22 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
         action = [slot, name](CliSession& session) { return GetParam(session, *slot, *name); };
     });
 
-    auto* read = app.add_subcommand("read", "Read a device's status and live program into the application");
-    read->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
-    read->callback([&action, slot] {
-        action = [slot](CliSession& session) {
-            if (!OnLine(session, *slot)) return kExitRefused;
-            const bool ok = ReadStatus(session.comm(), *slot) == 0 && ReadImage(session.comm(), *slot) == 0;
-            if (!ok) session.err() << "plenumctl: reading slot " << *slot << " failed\n";
-            return ok ? kExitOk : kExitRefused;
-        };
-    });
-
-    auto* write = app.add_subcommand("write", "Write the application's status record and live program to a device");
-    write->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
-    write->callback([&action, slot] {
-        action = [slot](CliSession& session) {
-            if (!OnLine(session, *slot)) return kExitRefused;
-            const bool ok = WriteStatus(session.comm(), *slot) == 0 && WriteImage(session.comm(), *slot) == 0;
-            if (!ok) session.err() << "plenumctl: writing slot " << *slot << " failed\n";
-            return ok ? kExitOk : kExitRefused;
-        };
-    });
+    // read and write move the status record and the live program as one, in either direction.
+    auto transfer = [&action, slot](CLI::App* command, bool toDevice) {
+        command->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));
+        command->callback([&action, slot, toDevice] {
+            action = [slot, toDevice](CliSession& session) {
+                if (!OnLine(session, *slot)) return kExitRefused;
+                comm::DeviceComm& comm = session.comm();
+                const bool ok = toDevice ? WriteStatus(comm, *slot) == 0 && WriteImage(comm, *slot) == 0
+                                         : ReadStatus(comm, *slot) == 0 && ReadImage(comm, *slot) == 0;
+                if (!ok) session.err() << "plenumctl: " << (toDevice ? "writing" : "reading") << " slot " << *slot << " failed\n";
+                return ok ? kExitOk : kExitRefused;
+            };
+        });
+    };
+    transfer(app.add_subcommand("read", "Read a device's status and live program into the application"), false);
+    transfer(app.add_subcommand("write", "Write the application's status record and live program to a device"), true);
 
     auto* dump = app.add_subcommand("dump", "Print a device's image or status record in hex, as held");
     dump->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(1, 24));

@@ -5,16 +5,11 @@
 #include <sstream>
 
 #include "cli/Commands.h"
+#include "comm/DeviceComm.h"
 #include "core/Registry.h"
 
 namespace plenum::cli {
 namespace {
-
-struct NoLinkControl : DeviceLinkControl {
-    // Until the wire layer is linked in, a listed device cannot be on-line in this tool.
-    void sendOffline(int) override {}
-    void closeLink(int) override {}
-};
 
 int ListDevices(CliSession& session) {
     const AppContext& ctx = session.ctx();
@@ -116,8 +111,7 @@ void AddRegistryCommands(CLI::App& app, Action& action) {
                 session.err() << "plenumctl: slot " << *removeSlot << " holds no device\n";
                 return kExitRefused;
             }
-            NoLinkControl link;
-            return RemoveDevice(session.ctx(), session.prompter(), link, *removeSlot) == RemoveResult::Removed
+            return RemoveDevice(session.ctx(), session.prompter(), session.comm(), *removeSlot) == RemoveResult::Removed
                        ? kExitOk
                        : kExitRefused;
         };

@@ -13,6 +13,7 @@
 #include "comm/DeviceComm.h"
 #include "comm/FirmwareUpdate.h"
 #include "sim/Simulator.h"
+#include "support/Eventually.h"
 #include "support/TempDir.h"
 
 namespace plenum::comm {
@@ -64,14 +65,7 @@ Bytes Image() {
     return image;
 }
 
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(Millis{5});
-    }
-    return condition();
-}
+using plenum::test::Eventually;
 
 class FirmwareRig : public ::testing::Test {
   protected:

@@ -7,6 +7,7 @@
 #include "comm/AsioSerial.h"
 #include "comm/DeviceComm.h"
 #include "sim/Simulator.h"
+#include "support/Eventually.h"
 #include "support/TempDir.h"
 
 namespace plenum::comm {
@@ -14,15 +15,7 @@ namespace {
 
 using test::Bytes;
 
-// The simulator logs on its own thread, a moment after the host has its reply: wait (bounded).
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(Millis{5});
-    }
-    return condition();
-}
+using plenum::test::Eventually;
 
 CommTimeouts FastTimeouts() {
     CommTimeouts t;

@@ -14,21 +14,12 @@
 #include "comm/AsioSerial.h"
 #include "comm/DeviceComm.h"
 #include "sim/Simulator.h"
+#include "support/Eventually.h"
 #include "support/TempDir.h"
 
 namespace plenum::test {
 
 using WireBytes = std::vector<std::uint8_t>;
-
-// The simulator logs on its own thread a moment after the host has its reply: wait (bounded).
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 400; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds{5});
-    }
-    return condition();
-}
 
 inline comm::CommTimeouts FastTimeouts() {
     comm::CommTimeouts t;
