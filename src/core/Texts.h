@@ -10,7 +10,8 @@
 
 namespace plenum {
 
-enum class Icon { Information, Exclamation, Question };
+// Critical is the stop-sign box of fatal set-up errors.
+enum class Icon { Information, Exclamation, Question, Critical };
 
 struct Bilingual {
     std::string_view en;
@@ -98,6 +99,30 @@ inline constexpr MessageText kCommunicationProblem{
 // The label of the reconnection window; {0} is the retry number 1..10. The device family's tool
 // shows this label in English in both languages.
 inline constexpr Bilingual kReconnectionRetry{"Reconnection retry {0} of 10", "Reconnection retry {0} of 10"};
+
+// --- Desktop application: main window and device tiles ---------------------------------------
+// Tile status texts and the tile menu entry that toggles them.
+inline constexpr Bilingual kOnLine{"On-line", "在线"};
+inline constexpr Bilingual kOffLine{"Off-line", "离线"};
+inline constexpr Bilingual kSwitchOnOffLine{"Switch On-Line/Off-Line", "切换 在线/离线"};
+// The main network object could not be set up; the application carries on without network links.
+inline constexpr MessageText kWrongTcpInit{
+    {"VOVUvuRizi", "VOVUvuRizi"}, {"Wrong TCP initialization!", "TCP 初始化错误!"}, Icon::Critical};
+// Asked before an on-line device is taken off-line from its tile; {0} is the device name.
+inline constexpr MessageText kDisconnectConfirm{{"Disconnect", "断开连接"},
+                                                {"Disconnect Device: {0}\r\nare you sure?",
+                                                 "断开设备: {0}\r\n您确定吗?"},
+                                                Icon::Question};
+// A network device cannot be connected while this computer has no LAN or WLAN address.
+inline constexpr MessageText kLanNotFound{
+    {"Connect", "连接"}, {"LAN or WLAN not found", "没有找到：LAN 或 WLAN"}, Icon::Exclamation};
+// Connection failures: the link could not be opened (network, USB) and the identify check failed.
+inline constexpr MessageText kConnectNotFound{
+    {"Can't Connect", "无法连接"}, {"Device not found", "设备没有找到。"}, Icon::Exclamation};
+inline constexpr MessageText kConnectMismatch{
+    {"Can't Connect", "无法连接"}, {"Device mismatch", "设备不匹配。"}, Icon::Exclamation};
+// The project file dialogs' filter.
+inline constexpr Bilingual kProjectFileFilter{"file project (*.prj)", "file project (*.prj)"};
 
 }  // namespace texts
 

@@ -1,0 +1,34 @@
+// Message boxes, questions and progress shown with Qt: the Prompter the desktop application
+// hands to every controller.
+#pragma once
+
+#include <QPointer>
+
+#include "core/Prompter.h"
+
+class QMessageBox;
+class QProgressDialog;
+class QWidget;
+
+namespace plenum::ui {
+
+// The message box of a catalogued message: title, text (line breaks as written), icon and, for a
+// question, Yes and No with Yes as the default. Shared by the live prompter and the tour.
+QMessageBox* MakeMessageBox(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
+                            bool question);
+
+class QtPrompter : public Prompter {
+public:
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void showMessage(Icon icon, const std::string& title, const std::string& text) override;
+    bool askYesNo(Icon icon, const std::string& title, const std::string& text) override;
+    void progress(int value, int maximum, const std::string& caption) override;
+
+private:
+    QPointer<QWidget> parent_;
+    QPointer<QProgressDialog> progress_;
+};
+
+}  // namespace plenum::ui
