@@ -66,6 +66,14 @@ private:
     comm::NetworkTransport& real_;
 };
 
+// The offscreen platform reports every window-manager request it cannot honour; the tour's
+// output is the list of pictures, so those notes are dropped there.
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("This plugin does not support"))) return;
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
 bool ArgumentsAskForTour(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (QByteArray(argv[i]) == "--tour" || QByteArray(argv[i]).startsWith("--tour=")) return true;
@@ -134,6 +142,7 @@ int RunApplication(int argc, char** argv) {
     const Clock::time_point launched = Clock::now();
     const bool touring = ArgumentsAskForTour(argc, argv);
     if (touring && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (touring) qInstallMessageHandler(QuietOffscreen);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plenum"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
@@ -162,7 +171,7 @@ int RunApplication(int argc, char** argv) {
     ApplyTheme(app, ctx.ScreenScale);
 
     std::unique_ptr<Tour> tour;
-    QtPrompter livePrompter;
+    QtPrompter livePrompter(ctx);
     if (touring) tour = std::make_unique<Tour>(options->tourDir, ctx);
     Prompter& prompter = tour ? tour->prompter() : static_cast<Prompter&>(livePrompter);
 
@@ -179,8 +188,7 @@ int RunApplication(int argc, char** argv) {
     for (const std::string& problem : problems) std::fprintf(stderr, "plenum: %s\n", problem.c_str());
     if (options->devicePort) links.devicePort = *options->devicePort;
     std::unique_ptr<sim::Simulator> simulator;
-    QString statusNote;
-    if (options->demo) {
+        if (options->demo) {
         simulator = std::make_unique<sim::Simulator>();
         if (options->devicePort) simulator->setCommonPort(*options->devicePort);
         try {
@@ -191,7 +199,6 @@ int RunApplication(int argc, char** argv) {
             return 1;
         }
         links.devicePort = simulator->commonPort();
-        statusNote = Q(FillText(captions::kDemoMode.pick(ctx.LanguageFlag), {std::to_string(links.devicePort)}));
     }
     comm::AsioNetworkTransport realNetwork(comm::kMainNetworkSlots);
     DemoNetwork demoNetwork(realNetwork);
@@ -208,7 +215,7 @@ int RunApplication(int argc, char** argv) {
     QObject::connect(&splash, &StartupScreen::finished, &app, [&] {
         splashWaitMs = MillisecondsSince(splashShown);
         if (tour) tour->shootStartup(splash);
-        MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, links, {}, true, statusNote};
+        MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, links, {}, true, simulator ? links.devicePort : std::uint16_t{0}};
         window = std::make_unique<MainWindow>(deps);
         livePrompter.setParent(window.get());
         if (tour) tour->attach(*window);

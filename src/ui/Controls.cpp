@@ -36,7 +36,7 @@ QSize UCButton::sizeHint() const {
         case Shape::Tool:
             return {std::max(Px(scale_, 58), metrics.horizontalAdvance(text()) + Px(scale_, 18)), Px(scale_, 54)};
         case Shape::Inline:
-            return {metrics.horizontalAdvance(text()) + Px(scale_, 40), Px(scale_, 28)};
+            return {metrics.horizontalAdvance(text()) + Px(scale_, glyph_ == Glyph::None ? 28 : 38), Px(scale_, 28)};
         case Shape::Icon: break;
     }
     return {Px(scale_, 28), Px(scale_, 28)};
@@ -80,6 +80,10 @@ void UCButton::paintEvent(QPaintEvent*) {
             break;
         }
         case Shape::Inline: {
+            if (glyph_ == Glyph::None) {
+                painter.drawText(rect(), Qt::AlignCenter, text());
+                break;
+            }
             const double icon = Px(scale_, 16);
             const double left = Px(scale_, 9);
             PaintGlyph(painter, glyph_, QRectF(left, (height() - icon) / 2, icon, icon), iconColour);
@@ -108,6 +112,19 @@ UCCombo::UCCombo(double screenScale, QWidget* parent) : QComboBox(parent) {
                                  " selection-background-color: %8; }")
                       .arg(colours::kText.name(), colours::kWindow.name(), colours::kBorder.name(), px(5), px(3),
                            px(8), px(20), colours::kAccent.name(), px(20)));
+}
+
+void UCCombo::paintEvent(QPaintEvent* event) {
+    QComboBox::paintEvent(event);
+    // The style sheet removes the platform arrow; draw a chevron that matches the line icons.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(isEnabled() ? colours::kTextDim : colours::kOffline, 1.6, Qt::SolidLine, Qt::RoundCap,
+                        Qt::RoundJoin));
+    const QPointF centre(width() - height() / 2.0, height() / 2.0);
+    const double half = height() / 9.0;
+    painter.drawPolyline(QPolygonF{{centre + QPointF(-half, -half / 2), centre + QPointF(0, half / 2),
+                                    centre + QPointF(half, -half / 2)}});
 }
 
 // ---- UCTextUpDown ----------------------------------------------------------------------------

@@ -44,6 +44,9 @@ class UCCombo : public QComboBox {
     Q_OBJECT
 public:
     explicit UCCombo(double screenScale, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // An integer box with steppers. Each edit is passed through the filter (when set), which returns

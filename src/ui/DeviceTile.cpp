@@ -64,12 +64,17 @@ DeviceTile::DeviceTile(const AppContext& ctx, int slot, QWidget* parent) : QFram
     connect(remove_, &UCButton::clicked, this, [this] { emit removeRequested(slot_); });
     connect(firmware_, &UCButton::clicked, this, [this] { emit firmwareRequested(slot_); });
 
+    // The two everyday actions sit at the bottom; firmware and removal, rarer and heavier, in the
+    // header's corner.
     auto* actions = new QHBoxLayout;
     actions->setSpacing(Px(scale, 4));
     actions->addWidget(connect_, 1);
     actions->addWidget(edit_);
-    actions->addWidget(firmware_);
-    actions->addWidget(remove_);
+    const int small = Px(scale, 22);
+    firmware_->setFixedSize(small, small);
+    remove_->setFixedSize(small, small);
+    firmware_->move(width() - Px(scale, 8) - 2 * small - Px(scale, 3), Px(scale, 8));
+    remove_->move(width() - Px(scale, 8) - small, Px(scale, 8));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Px(scale, 8), Px(scale, kCabinetTop + kCabinetHeight + 6), Px(scale, 8), Px(scale, 8));
@@ -144,8 +149,8 @@ void DeviceTile::paintEvent(QPaintEvent*) {
     painter.setPen(family);
     painter.drawText(badgeBox, Qt::AlignCenter, badge);
     painter.setPen(colours::kTextDim);
-    painter.drawText(QRectF(0, Px(scale, 10), width() - Px(scale, 10), Px(scale, 15)), Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("#%1").arg(slot_));
+    painter.drawText(QRectF(badgeBox.right() + Px(scale, 6), badgeBox.top(), Px(scale, 40), badgeBox.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("#%1").arg(slot_));
 
     PaintCabinet(painter, sub, QRectF(0, Px(scale, kCabinetTop), width(), Px(scale, kCabinetHeight)), family, online_);
 }
@@ -167,6 +172,10 @@ void DeviceTile::mouseMoveEvent(QMouseEvent* event) {
     drag->setPixmap(grab());
     drag->setHotSpot(pressPos_);
     drag->exec(Qt::MoveAction);
+}
+
+void DeviceTile::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit editRequested(slot_);
 }
 
 void DeviceTile::contextMenuEvent(QContextMenuEvent* event) {

@@ -28,7 +28,7 @@ MainWindow::MainWindow(MainWindowDeps deps)
       paths_(deps.paths),
       prompter_(deps.prompter),
       startNetworkServices_(deps.startNetworkServices),
-      statusNote_(deps.statusNote) {
+      demoPort_(deps.demoPort) {
     const double scale = ctx_.ScreenScale;
     setObjectName(QStringLiteral("MDIFrmMain"));
     comm_ = std::make_unique<comm::DeviceComm>(ctx_, deps.network, deps.serial, prompter_, deps.sleeper, deps.links,
@@ -49,6 +49,9 @@ MainWindow::MainWindow(MainWindowDeps deps)
 
     statusLeft_ = new QLabel(this);
     statusRight_ = new QLabel(QStringLiteral("Plenum %1").arg(QString::fromLatin1(kVersionText)), this);
+    const int pad = Px(scale, 10);
+    statusLeft_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
+    statusRight_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
     statusBar()->addWidget(statusLeft_, 1);
     statusBar()->addPermanentWidget(statusRight_);
     statusBar()->setSizeGripEnabled(false);
@@ -145,7 +148,8 @@ void MainWindow::retranslate() {
     tileArea_->setEmptyHint(Pick(captions::kEmptyHint, lang));
     retryWindow_->retranslate(lang);
     QString left = Q(FillText(captions::kDataFolder.pick(lang), {paths_.root().string()}));
-    if (!statusNote_.isEmpty()) left = statusNote_ + QStringLiteral("     ") + left;
+    if (demoPort_ != 0)
+        left = Q(FillText(captions::kDemoMode.pick(lang), {std::to_string(demoPort_)})) + QStringLiteral("      ") + left;
     statusLeft_->setText(left);
     refreshAll();
 }

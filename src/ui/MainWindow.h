@@ -42,7 +42,7 @@ struct MainWindowDeps {
     comm::CommTimeouts timeouts{};
     // The announce listener (UDP 1002) and the bridge server; tests leave them off.
     bool startNetworkServices = true;
-    QString statusNote;  // shown in the status bar (the demo says where its loudspeakers are)
+    std::uint16_t demoPort = 0;  // non-zero: the status bar says where the demo loudspeakers are
 };
 
 class MainWindow final : public QMainWindow, private comm::TileStatusSink {
@@ -106,7 +106,7 @@ private:
     AppPaths paths_;
     Prompter& prompter_;
     bool startNetworkServices_;
-    QString statusNote_;
+    std::uint16_t demoPort_;
     std::unique_ptr<comm::DeviceComm> comm_;
     std::unique_ptr<comm::AnnounceListener> listener_;
     std::unique_ptr<comm::BridgeServer> bridge_;

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include "core/AppContext.h"
 #include "core/Prompter.h"
 
 class QMessageBox;
@@ -13,13 +14,15 @@ class QWidget;
 namespace plenum::ui {
 
 // The message box of a catalogued message: title, text (line breaks as written), icon and, for a
-// question, Yes and No with Yes as the default. Shared by the live prompter and the tour.
+// question, Yes and No with Yes as the default; the buttons speak the active language. Shared by
+// the live prompter and the tour.
 QMessageBox* MakeMessageBox(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
-                            bool question);
+                            bool question, int languageFlag, double screenScale);
 
 class QtPrompter : public Prompter {
 public:
-    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    // The context gives the language of the buttons and the scale of the icons.
+    explicit QtPrompter(const AppContext& ctx, QWidget* parent = nullptr) : ctx_(ctx), parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void showMessage(Icon icon, const std::string& title, const std::string& text) override;
@@ -27,6 +30,7 @@ public:
     void progress(int value, int maximum, const std::string& caption) override;
 
 private:
+    const AppContext& ctx_;
     QPointer<QWidget> parent_;
     QPointer<QProgressDialog> progress_;
 };

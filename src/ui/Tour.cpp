@@ -84,7 +84,7 @@ bool TourPrompter::present(Icon icon, const std::string& title, const std::strin
         line = script_.front();
         script_.pop_front();
     }
-    QMessageBox* box = MakeMessageBox(backdrop_, icon, title, text, question);
+    QMessageBox* box = MakeMessageBox(backdrop_, icon, title, text, question, ctx_.LanguageFlag, ctx_.ScreenScale);
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->show();
     if (backdrop_)
@@ -106,13 +106,13 @@ bool TourPrompter::askYesNo(Icon icon, const std::string& title, const std::stri
 
 // ---- Tour ------------------------------------------------------------------------------------
 
-Tour::Tour(const QString& folder, AppContext& ctx) : ctx_(ctx), camera_(folder, ctx.ScreenScale), prompter_(camera_) {}
+Tour::Tour(const QString& folder, AppContext& ctx) : ctx_(ctx), camera_(folder, ctx.ScreenScale), prompter_(camera_, ctx) {}
 
 void Tour::shootStartup(QWidget& splash) { camera_.shoot(splash, QStringLiteral("startup")); }
 
 void Tour::attach(MainWindow& window) {
     prompter_.setBackdrop(&window);
-    window.resize(Px(ctx_.ScreenScale, 1180), Px(ctx_.ScreenScale, 800));
+    window.resize(Px(ctx_.ScreenScale, 1240), Px(ctx_.ScreenScale, 1000));
 }
 
 void Tour::run(MainWindow& window, sim::Simulator& simulator) {
@@ -150,7 +150,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
 
     // Drag the subwoofer's tile to the next column (as a drop on that cell).
     const int sub = SlotOfHost(ctx_, "127.0.0.4");
-    if (sub > 0) window.moveTile(sub, 2);
+    if (sub > 0) window.moveTile(sub, 1);
 
     // Disconnect one loudspeaker from its tile.
     const int fill = SlotOfHost(ctx_, "127.0.0.3");

@@ -40,7 +40,7 @@ private:
 // Answers message boxes from the tour's script, photographing each one over the main window.
 class TourPrompter final : public Prompter {
 public:
-    explicit TourPrompter(TourCamera& camera) : camera_(camera) {}
+    TourPrompter(TourCamera& camera, const AppContext& ctx) : camera_(camera), ctx_(ctx) {}
     void setBackdrop(QWidget* main) { backdrop_ = main; }
     // The picture name and the answer of the next message or question.
     void expect(const QString& name, bool answer = true) { script_.push_back({name, answer}); }
@@ -55,6 +55,7 @@ private:
         bool answer;
     };
     TourCamera& camera_;
+    const AppContext& ctx_;
     QWidget* backdrop_ = nullptr;
     std::deque<Line> script_;
 };
