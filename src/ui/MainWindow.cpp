@@ -85,7 +85,15 @@ MainWindow::MainWindow(MainWindowDeps deps)
     retranslate();
 }
 
-MainWindow::~MainWindow() { comm_->setHooks({}); }
+MainWindow::~MainWindow() {
+    comm_->setHooks({});
+    // The edit windows are children: close them while the bookkeeping they report to still exists.
+    for (auto& [slot, window] : editWindows_)
+        if (window) {
+            window->disconnect(this);
+            delete window.data();
+        }
+}
 
 void MainWindow::load() {
     if (!comm::IsOk(comm_->network().TcpInit(comm::kMainNetworkSlots))) Tell(prompter_, ctx_.LanguageFlag, texts::kWrongTcpInit);

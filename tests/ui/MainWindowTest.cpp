@@ -35,8 +35,10 @@ QApplication& App() {
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Left alive until the process ends: destroying it among the static destructors would run
+    // after Qt's own globals are gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 template <typename Condition>
