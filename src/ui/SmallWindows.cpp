@@ -86,6 +86,7 @@ FrmMaxWinOpen::FrmMaxWinOpen(double screenScale, int languageFlag, QWidget* pare
     auto* text = new QLabel(Pick(captions::kMaxWinText, languageFlag), this);
     text->setObjectName(QStringLiteral("LabelMaxWin"));
     text->setWordWrap(true);
+    text->setMinimumWidth(Px(screenScale, 290));
     auto* ok = new QPushButton(Pick(captions::kOk, languageFlag), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
     ok->setDefault(true);
@@ -102,7 +103,7 @@ FrmMaxWinOpen::FrmMaxWinOpen(double screenScale, int languageFlag, QWidget* pare
     layout->addLayout(row);
     layout->addSpacing(Px(screenScale, 10));
     layout->addLayout(buttons);
-    setFixedWidth(Px(screenScale, 420));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 // ---- EditWindowStandIn -----------------------------------------------------------------------
