@@ -10,6 +10,7 @@
 
 namespace plenum {
 
+// Critical is the stop-sign box of fatal set-up errors.
 enum class Icon { Information, Exclamation, Question, Critical };
 
 struct Bilingual {
@@ -121,7 +122,7 @@ inline constexpr MessageText kDevicesNotFound{
 inline constexpr MessageText kLanNotFound{
     {"Connect", "连接"}, {"LAN or WLAN not found", "没有找到：LAN 或 WLAN"}, Icon::Exclamation};
 inline constexpr MessageText kDisconnectConfirm{
-    {"Disconnect", "断开"}, {"Disconnect Device: {0}\r\nare you sure?", "断开设备: {0}\r\n您确定吗?"}, Icon::Question};
+    {"Disconnect", "断开连接"}, {"Disconnect Device: {0}\r\nare you sure?", "断开设备: {0}\r\n您确定吗?"}, Icon::Question};
 inline constexpr MessageText kDifferentUniqueId{{"Connect", "连接"},
                                                {"Found device with different Unique ID, do you want to continue?",
                                                 "找到不同UDID的设备, 您想继续吗?"},
@@ -202,6 +203,14 @@ inline constexpr MessageText kFwNotInUsb{{"Firmware Update", "固件升级"},
                                          {"Firmware update not available in USB mode.",
                                           "USB 模式，固件升级功能不可用."},
                                          Icon::Exclamation};
+// --- Desktop application -------------------------------------------------------------------
+// Connection failures: the link could not be opened (network, USB) and the identify check failed.
+inline constexpr MessageText kConnectNotFound{
+    {"Can't Connect", "无法连接"}, {"Device not found", "设备没有找到。"}, Icon::Exclamation};
+inline constexpr MessageText kConnectMismatch{
+    {"Can't Connect", "无法连接"}, {"Device mismatch", "设备不匹配。"}, Icon::Exclamation};
+// The project file dialogs' filter.
+inline constexpr Bilingual kProjectFileFilter{"file project (*.prj)", "file project (*.prj)"};
 
 }  // namespace texts
 

@@ -1,0 +1,254 @@
+#include "ui/Application.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLocale>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+
+#include "comm/AsioNetwork.h"
+#include "comm/AsioSerial.h"
+#include "core/Config.h"
+#include "ui/MainWindow.h"
+#include "ui/QtPrompter.h"
+#include "ui/StartupScreen.h"
+#include "ui/Theme.h"
+#include "ui/Tour.h"
+#include "ui/UiTexts.h"
+#include "ui/logic/DemoFleet.h"
+
+namespace plenum::ui {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The demo's loudspeakers live on the loopback network. On a computer without a LAN or WLAN
+// address the connect check would refuse them, so the demo presents a host address on that
+// network instead; everything else goes to the real transport.
+class DemoNetwork final : public comm::NetworkTransport {
+public:
+    explicit DemoNetwork(comm::NetworkTransport& real) : real_(real) {}
+    comm::LinkResult TcpInit(int slotCount) override { return real_.TcpInit(slotCount); }
+    comm::LinkResult TcpConnect(int slot, const std::string& address, std::uint16_t port, comm::Millis timeout) override {
+        return real_.TcpConnect(slot, address, port, timeout);
+    }
+    comm::LinkResult TcpSend(int slot, std::span<const std::uint8_t> bytes) override { return real_.TcpSend(slot, bytes); }
+    comm::LinkResult TcpRead(int slot, std::span<std::uint8_t> reply, comm::Millis timeout) override {
+        return real_.TcpRead(slot, reply, timeout);
+    }
+    void TcpClose(int slot) override { real_.TcpClose(slot); }
+    bool TcpIsConnected(int slot) const override { return real_.TcpIsConnected(slot); }
+    std::string TcpLocalAddress() const override {
+        const std::string address = real_.TcpLocalAddress();
+        return address == "127.0.0.1" ? "127.0.0.254" : address;
+    }
+    std::vector<std::string> TcpScan(const std::vector<std::string>& addresses, std::uint16_t port, comm::Millis timeout,
+                                     const std::function<void(const std::string&)>& onResponse) override {
+        return real_.TcpScan(addresses, port, timeout, onResponse);
+    }
+
+private:
+    comm::NetworkTransport& real_;
+};
+
+// The offscreen platform reports every window-manager request it cannot honour; the tour's
+// output is the list of pictures, so those notes are dropped there.
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("This plugin does not support"))) return;
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
+bool ArgumentsAskForTour(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]) == "--tour" || QByteArray(argv[i]).startsWith("--tour=")) return true;
+    return false;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const QStringList& arguments, QString& error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Plenum: control of DSP loudspeaker systems"));
+    parser.addHelpOption();
+    const QCommandLineOption dataDir("data-dir", "Folder for configuration, projects and backups.", "DIR");
+    const QCommandLineOption lang("lang", "Language of this run: en or zh.", "en|zh");
+    const QCommandLineOption port("device-port", "TCP port of the loudspeakers (default 1001).", "N");
+    const QCommandLineOption demo("demo", "Start with simulated loudspeakers and a throw-away data folder.");
+    const QCommandLineOption tour("tour", "With --demo: run a scripted tour offscreen, one PNG per step.", "DIR");
+    const QCommandLineOption timing("timing", "Measure: print the start-up time and peak memory at the main window's first paint, then quit.");
+    const QCommandLineOption startup("startup-ms", "Length of the start-up screen (default 2000).", "N");
+    parser.addOptions({dataDir, lang, port, demo, tour, timing, startup});
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return std::nullopt;
+    }
+    if (parser.isSet("help")) {
+        error = parser.helpText();
+        return std::nullopt;
+    }
+    Options options;
+    options.dataDir = parser.value(dataDir);
+    if (parser.isSet(lang)) {
+        const QString value = parser.value(lang).toLower();
+        if (value != "en" && value != "zh") {
+            error = QStringLiteral("--lang takes en or zh, not \"%1\"").arg(parser.value(lang));
+            return std::nullopt;
+        }
+        options.languageFlag = value == "zh" ? 1 : 0;
+    }
+    if (parser.isSet(port)) {
+        std::uint16_t value = 0;
+        if (!comm::ParsePort(parser.value(port).toStdString(), value)) {
+            error = QStringLiteral("--device-port takes a port 1..65535, not \"%1\"").arg(parser.value(port));
+            return std::nullopt;
+        }
+        options.devicePort = value;
+    }
+    options.demo = parser.isSet(demo);
+    options.tourDir = parser.value(tour);
+    if (!options.tourDir.isEmpty() && !options.demo) {
+        error = QStringLiteral("--tour runs on the demo loudspeakers: add --demo");
+        return std::nullopt;
+    }
+    options.timing = parser.isSet(timing);
+    if (parser.isSet(startup)) {
+        bool ok = false;
+        options.startupMs = parser.value(startup).toInt(&ok);
+        if (!ok || options.startupMs < 0 || options.startupMs > 60000) {
+            error = QStringLiteral("--startup-ms takes 0..60000");
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+int RunApplication(int argc, char** argv) {
+    const Clock::time_point launched = Clock::now();
+    const bool touring = ArgumentsAskForTour(argc, argv);
+    if (touring && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (touring) qInstallMessageHandler(QuietOffscreen);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Plenum"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+
+    QString error;
+    const std::optional<Options> options = ParseOptions(QApplication::arguments(), error);
+    if (!options) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return error.startsWith(QStringLiteral("Usage")) ? 0 : 2;
+    }
+
+    AppContext ctx;
+    QTemporaryDir demoFolder;
+    std::filesystem::path dataDir = options->dataDir.toStdString();
+    if (dataDir.empty()) dataDir = options->demo ? std::filesystem::path(demoFolder.path().toStdString()) : AppPaths::DefaultDataDir();
+    std::error_code ignored;
+    std::filesystem::create_directories(dataDir, ignored);
+    ctx.dataDir = dataDir;
+    const AppPaths paths(dataDir);
+
+    // Start-up: language, display check, decimal separator, folders.
+    ctx.LanguageFlag = LoadLanguage(paths);
+    if (options->languageFlag) ctx.LanguageFlag = static_cast<std::int16_t>(*options->languageFlag);
+    QScreen* screen = QApplication::primaryScreen();
+    ctx.ScreenScale = ScreenScaleForDpi(screen ? screen->logicalDotsPerInchX() : 96.0);
+    ApplyTheme(app, ctx.ScreenScale);
+
+    std::unique_ptr<Tour> tour;
+    QtPrompter livePrompter(ctx);
+    if (touring) tour = std::make_unique<Tour>(options->tourDir, ctx);
+    Prompter& prompter = tour ? tour->prompter() : static_cast<Prompter&>(livePrompter);
+
+    const QSize screenSize = screen ? screen->size() : QSize(1920, 1080);
+    if (!touring && DisplayTooSmall(screenSize.width(), screenSize.height(), ctx.ScreenScale))
+        Tell(prompter, ctx.LanguageFlag, texts::kDisplayTooSmall);
+    ctx.DecimalComma = QLocale::system().decimalPoint() != QStringLiteral(".");
+    EnsureAeqFolders(paths);
+    EnsureWorkFolders(paths);
+
+    // The transports and, for the demo, the simulated loudspeakers they reach.
+    std::vector<std::string> problems;
+    comm::LinkSettings links = comm::LinkSettings::FromEnvironment(&problems);
+    for (const std::string& problem : problems) std::fprintf(stderr, "plenum: %s\n", problem.c_str());
+    if (options->devicePort) links.devicePort = *options->devicePort;
+    std::unique_ptr<sim::Simulator> simulator;
+        if (options->demo) {
+        simulator = std::make_unique<sim::Simulator>();
+        if (options->devicePort) simulator->setCommonPort(*options->devicePort);
+        try {
+            for (const sim::DeviceConfig& config : DemoDeviceConfigs()) simulator->add(config);
+            simulator->start();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "plenum: the demo loudspeakers could not start: %s\n", e.what());
+            return 1;
+        }
+        links.devicePort = simulator->commonPort();
+    }
+    comm::AsioNetworkTransport realNetwork(comm::kMainNetworkSlots);
+    DemoNetwork demoNetwork(realNetwork);
+    comm::NetworkTransport& network = options->demo ? static_cast<comm::NetworkTransport&>(demoNetwork) : realNetwork;
+    comm::AsioSerialTransport serial;
+    comm::SteadySleeper sleeper;
+
+    StartupScreen splash(ctx, options->startupMs);
+    if (screen) splash.move(screen->geometry().center() - splash.rect().center());
+    std::unique_ptr<MainWindow> window;
+    double splashWaitMs = 0;
+    Clock::time_point splashShown = Clock::now();
+
+    QObject::connect(&splash, &StartupScreen::finished, &app, [&] {
+        splashWaitMs = MillisecondsSince(splashShown);
+        if (tour) tour->shootStartup(splash);
+        MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, links, {}, true, simulator ? links.devicePort : std::uint16_t{0}};
+        window = std::make_unique<MainWindow>(deps);
+        livePrompter.setParent(window.get());
+        if (tour) tour->attach(*window);
+        window->setFirstPaintHook([&] {
+            const double firstPaintMs = MillisecondsSince(launched) - splashWaitMs;
+            if (options->timing || tour)
+                std::printf("start-up to the main window's first paint: %.1f ms (the %d ms start-up screen excluded)\n",
+                            firstPaintMs, options->startupMs);
+            if (options->timing) {
+                int listed = 0;
+                for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) listed += ctx.device(slot).isPresent();
+                std::printf("peak RSS at first paint with %d listed devices: %ld KiB\n", listed, PeakRssKiB());
+                // A measurement leaves the session as it was: no exit question, nothing saved.
+                QTimer::singleShot(0, &app, [] { QApplication::exit(0); });
+            }
+            std::fflush(stdout);
+            if (tour) QTimer::singleShot(0, &app, [&] { tour->run(*window, *simulator); });
+        });
+        window->load();
+        if (simulator && !DemoDevicesListed(ctx, *simulator)) {
+            FillFoundTable(ctx, *simulator);
+            window->mergeFoundDevices();
+        }
+        window->show();
+        splash.close();
+    });
+    splash.show();
+    splash.start();
+    const int result = app.exec();
+    if (options->timing || tour) std::printf("peak RSS: %ld KiB\n", PeakRssKiB());
+    window.reset();
+    if (simulator) simulator->stop();
+    return result;
+}
+
+}  // namespace plenum::ui

@@ -1,0 +1,329 @@
+#include "ui/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/LanguageSwitch.h"
+#include "core/Registry.h"
+#include "store/ProjectFile.h"
+#include "ui/AddDeviceDialog.h"
+#include "ui/DeviceTile.h"
+#include "ui/SmallWindows.h"
+#include "ui/Theme.h"
+#include "ui/TileArea.h"
+#include "ui/ToolArea.h"
+#include "ui/UiTexts.h"
+#include "ui/logic/DeviceActions.h"
+
+namespace plenum::ui {
+
+MainWindow::MainWindow(MainWindowDeps deps)
+    : ctx_(deps.ctx),
+      paths_(deps.paths),
+      prompter_(deps.prompter),
+      startNetworkServices_(deps.startNetworkServices),
+      demoPort_(deps.demoPort) {
+    const double scale = ctx_.ScreenScale;
+    setObjectName(QStringLiteral("MDIFrmMain"));
+    comm_ = std::make_unique<comm::DeviceComm>(ctx_, deps.network, deps.serial, prompter_, deps.sleeper, deps.links,
+                                               deps.timeouts);
+
+    auto* central = new QWidget(this);
+    toolArea_ = new ToolArea(scale, central);
+    tileArea_ = new TileArea(ctx_, central);
+    scroll_ = new QScrollArea(central);
+    scroll_->setWidget(tileArea_);
+    scroll_->setWidgetResizable(true);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolArea_);
+    layout->addWidget(scroll_, 1);
+    setCentralWidget(central);
+
+    statusLeft_ = new QLabel(this);
+    statusRight_ = new QLabel(QStringLiteral("Plenum %1").arg(QString::fromLatin1(kVersionText)), this);
+    const int pad = Px(scale, 10);
+    statusLeft_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
+    statusRight_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
+    statusBar()->addWidget(statusLeft_, 1);
+    statusBar()->addPermanentWidget(statusRight_);
+    statusBar()->setSizeGripEnabled(false);
+
+    retryWindow_ = new FrmshowInfo(scale, ctx_.LanguageFlag, this);
+    altProbe_ = new AltKeyProbe(this);
+    comm_->setHooks({retryWindow_, this, altProbe_});
+
+    timerVuMeter_ = new QTimer(this);
+    timerVuMeter_->setObjectName(QStringLiteral("TimerVuMeter"));
+    timerVuMeter_->setInterval(100);
+    timerCheckEqGrp_ = new QTimer(this);
+    timerCheckEqGrp_->setObjectName(QStringLiteral("TimerCheckEQGrp"));
+    timerCheckEqGrp_->setInterval(3000);
+    connect(timerVuMeter_, &QTimer::timeout, this, &MainWindow::onVuMeterTick);
+    connect(timerCheckEqGrp_, &QTimer::timeout, this, &MainWindow::onCheckEqGroupTick);
+
+    connect(toolArea_, &ToolArea::addClicked, this, &MainWindow::addDevice);
+    connect(toolArea_, &ToolArea::saveClicked, this, &MainWindow::saveProject);
+    connect(toolArea_, &ToolArea::loadClicked, this, &MainWindow::loadProject);
+    connect(toolArea_, &ToolArea::groupClicked, this, &MainWindow::addGroup);
+    connect(toolArea_, &ToolArea::languageClicked, this, &MainWindow::switchLanguage);
+    connect(tileArea_, &TileArea::tileDropped, this, &MainWindow::moveTile);
+
+    runModal_ = [](QDialog& dialog) { return dialog.exec(); };
+    pickFile_ = [this](bool save, const QString& folder, const QString& filter) {
+        return save ? QFileDialog::getSaveFileName(this, QString(), folder, filter)
+                    : QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    };
+    resize(Px(scale, 1180), Px(scale, 760));
+    retranslate();
+}
+
+MainWindow::~MainWindow() {
+    comm_->setHooks({});
+    // The edit windows are children: close them while the bookkeeping they report to still exists.
+    for (auto& [slot, window] : editWindows_)
+        if (window) {
+            window->disconnect(this);
+            delete window.data();
+        }
+}
+
+void MainWindow::load() {
+    if (!comm::IsOk(comm_->network().TcpInit(comm::kMainNetworkSlots))) Tell(prompter_, ctx_.LanguageFlag, texts::kWrongTcpInit);
+    if (startNetworkServices_) {
+        // Announces are received now; what they do arrives with the discovery work.
+        listener_ = std::make_unique<comm::AnnounceListener>([](const comm::DeviceAnnounce&) {});
+        if (!comm::IsOk(listener_->start())) listener_.reset();
+        bridge_ = std::make_unique<comm::BridgeServer>(comm::BridgeCallbacks{});
+        if (!comm::IsOk(bridge_->start())) bridge_.reset();
+    }
+    LoadSessionProject(ctx_, paths_);
+    MarkRestoredDevicesOffline(ctx_);
+    createTiles();
+    timerVuMeter_->start();
+    timerCheckEqGrp_->start();
+}
+
+void MainWindow::setFirstPaintHook(std::function<void()> hook) { tileArea_->setFirstPaintHook(std::move(hook)); }
+
+DeviceTile* MainWindow::tile(int slot) const { return tileArea_->tile(slot); }
+
+EditWindowStandIn* MainWindow::editWindow(int slot) const {
+    const auto it = editWindows_.find(slot);
+    return it == editWindows_.end() ? nullptr : it->second.data();
+}
+
+void MainWindow::createTiles() {
+    tileArea_->removeAll();
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        if (!ctx_.device(slot).isPresent()) continue;
+        // A record without a place on the grid (found by a search, or from an old file) gets one.
+        if (ctx_.device(slot).TilePos < 0 || ctx_.device(slot).TilePos > 99) AssignTilePos(ctx_, slot);
+        DeviceTile* tile = tileArea_->addTile(slot);
+        ctx_.device(slot).TileWindow = slot;
+        connect(tile, &DeviceTile::connectRequested, this, &MainWindow::toggleConnection);
+        connect(tile, &DeviceTile::editRequested, this, &MainWindow::openEditWindow);
+        connect(tile, &DeviceTile::removeRequested, this, &MainWindow::removeDevice);
+    }
+    updateCounts();
+}
+
+void MainWindow::refreshAll() {
+    tileArea_->refreshAll();
+    updateCounts();
+}
+
+void MainWindow::updateCounts() {
+    int listed = 0, online = 0;
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        listed += ctx_.device(slot).isPresent() ? 1 : 0;
+        online += ctx_.device(slot).isPresent() && ctx_.device(slot).isConnected() ? 1 : 0;
+    }
+    toolArea_->setCounts(listed, online, ctx_.LanguageFlag);
+}
+
+void MainWindow::retranslate() {
+    const int lang = ctx_.LanguageFlag;
+    setWindowTitle(QStringLiteral("Plenum %1").arg(QString::fromLatin1(kVersionText)));
+    toolArea_->retranslate(lang, Q(LanguageLabel(ctx_)));
+    tileArea_->setEmptyHint(Pick(captions::kEmptyHint, lang));
+    retryWindow_->retranslate(lang);
+    QString left = Q(FillText(captions::kDataFolder.pick(lang), {paths_.root().string()}));
+    if (demoPort_ != 0)
+        left = Q(FillText(captions::kDemoMode.pick(lang), {std::to_string(demoPort_)})) + QStringLiteral("      ") + left;
+    statusLeft_->setText(left);
+    refreshAll();
+}
+
+void MainWindow::showStatus(const QString& text) { statusBar()->showMessage(text, 6000); }
+
+void MainWindow::switchOffline(int slot) {
+    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
+    updateCounts();
+}
+
+// ---- Tool area -------------------------------------------------------------------------------
+
+void MainWindow::addDevice() {
+    const auto slot = BeginAddDevice(ctx_, prompter_);
+    if (!slot) return;
+    const InitCfg cfg = LoadInitCfg(paths_);
+    Octets initial{192, 168, 1, 100};
+    if (cfg.fromOctet(0) != 0)
+        for (int i = 0; i < 4; ++i) initial[static_cast<std::size_t>(i)] = ClampOctet(i, cfg.fromOctet(i));
+    AddDeviceDialog dialog(ctx_, prompter_, *slot, initial, this);
+    if (runModal_(dialog) != QDialog::Accepted || !ctx_.device(*slot).isPresent()) return;
+    AssignTilePos(ctx_, *slot);
+    createTiles();
+}
+
+void MainWindow::mergeFoundDevices() {
+    if (!MergeFoundDevices(ctx_, prompter_).empty()) createTiles();
+}
+
+void MainWindow::saveProject() {
+    const QString file = pickFile_(true, Q(paths_.projectDir().string()), Pick(texts::kProjectFileFilter, ctx_.LanguageFlag));
+    if (file.isEmpty()) return;
+    std::filesystem::path path = file.toStdString();
+    if (path.extension() != ".prj") path += ".prj";
+    const int lang = ctx_.LanguageFlag;
+    if (const std::error_code error = SaveProject(ctx_, path))
+        showStatus(Q(FillText(captions::kProjectSaveFailed.pick(lang), {error.message()})));
+    else
+        showStatus(Q(FillText(captions::kProjectSaved.pick(lang), {path.string()})));
+}
+
+void MainWindow::loadProject() {
+    const QString file = pickFile_(false, Q(paths_.projectDir().string()), Pick(texts::kProjectFileFilter, ctx_.LanguageFlag));
+    if (file.isEmpty()) return;
+    if (!LoadProject(ctx_, prompter_, file.toStdString())) return;
+    // The loaded list replaces the old one: its links are not open, so every device is off-line.
+    for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot)
+        if (comm_->network().TcpIsConnected(slot)) comm_->network().TcpClose(slot);
+    MarkRestoredDevicesOffline(ctx_);
+    createTiles();
+}
+
+void MainWindow::addGroup() {
+    int inUse = 0;
+    for (const GroupRecord& group : ctx_.groups) inUse += group.isInUse() ? 1 : 0;
+    if (inUse >= kGroupCount) {
+        Tell(prompter_, ctx_.LanguageFlag, texts::kMaxGroups);
+        return;
+    }
+    showStatus(Pick(captions::kGroupLater, ctx_.LanguageFlag));
+}
+
+void MainWindow::switchLanguage() {
+    if (SwitchLanguage(ctx_, prompter_, paths_)) retranslate();
+}
+
+// ---- Tiles -----------------------------------------------------------------------------------
+
+void MainWindow::toggleConnection(int slot) {
+    if (ctx_.device(slot).isConnected())
+        disconnectDevice(slot);
+    else
+        connectDevice(slot);
+}
+
+void MainWindow::connectDevice(int slot) {
+    if (!ConnectPrecheck(ctx_, prompter_, comm_->network(), slot)) return;
+    // The connection dialog (settings to load or read) arrives with the connection work; until then
+    // the tile opens the link and identifies the device.
+    ctx_.flags.CommBusy = kTrue16;
+    const ConnectResult result = OpenDeviceLink(ctx_, *comm_, slot);
+    ctx_.flags.CommBusy = kFalse16;
+    if (result != ConnectResult::Connected) Tell(prompter_, ctx_.LanguageFlag, ConnectFailureText(result));
+    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
+    updateCounts();
+}
+
+void MainWindow::disconnectDevice(int slot) {
+    DisconnectDevice(ctx_, prompter_, *comm_, slot);
+    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
+    updateCounts();
+}
+
+void MainWindow::removeDevice(int slot) {
+    if (RemoveDevice(ctx_, prompter_, *comm_, slot) != RemoveResult::Removed) return;
+    tileArea_->removeTile(slot);
+    updateCounts();
+}
+
+void MainWindow::openEditWindow(int slot) {
+    switch (OpenEditWindow(ctx_, slot, slot)) {
+        case EditWindowResult::TooMany: {
+            FrmMaxWinOpen notice(ctx_.ScreenScale, ctx_.LanguageFlag, this);
+            runModal_(notice);
+            return;
+        }
+        case EditWindowResult::AlreadyOpen:
+            if (EditWindowStandIn* window = editWindow(slot)) {
+                window->raise();
+                window->activateWindow();
+            }
+            return;
+        case EditWindowResult::Opened: break;
+    }
+    auto* window = new EditWindowStandIn(Q(DisplayName(ctx_, slot)), Q(TileModelText(ctx_, slot)),
+                                         ctx_.device(slot).isSub(), ctx_.ScreenScale, ctx_.LanguageFlag, this);
+    editWindows_[slot] = window;
+    connect(window, &QObject::destroyed, this, [this, slot] {
+        CloseEditWindow(ctx_, slot);
+        editWindows_.erase(slot);
+    });
+    window->show();
+}
+
+void MainWindow::moveTile(int slot, int position) {
+    if (position < 0 || position > 99 || !ctx_.device(slot).isPresent()) return;
+    // A tile lands only on a free cell; dropping on another tile leaves both where they were.
+    for (int other = kFirstUserSlot; other <= kLastUserSlot; ++other)
+        if (other != slot && ctx_.device(other).isPresent() && ctx_.device(other).TilePos == position) return;
+    ctx_.device(slot).TilePos = static_cast<std::int16_t>(position);
+    tileArea_->refreshAll();
+}
+
+// ---- Timers and exit -------------------------------------------------------------------------
+
+void MainWindow::onVuMeterTick() {
+    if (listener_) listener_->poll();
+    if (bridge_) bridge_->poll();
+    // The level-meter poll of the open edit windows is wired here when the editors arrive.
+}
+
+void MainWindow::onCheckEqGroupTick() {
+    // Compares each group's EQ with its preset once the group windows arrive.
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (exitRan_) {
+        event->accept();
+        return;
+    }
+    if (!ConfirmExit(ctx_, prompter_)) {
+        event->ignore();
+        return;
+    }
+    timerVuMeter_->stop();
+    timerCheckEqGrp_->stop();
+    if (listener_) listener_->stop();
+    if (bridge_) bridge_->stop();
+    for (auto& [slot, window] : editWindows_)
+        if (window) window->disconnect(this);
+    RunExitSequence(ctx_, *comm_, paths_);
+    exitRan_ = true;
+    for (auto& [slot, window] : editWindows_)
+        if (window) window->close();
+    event->accept();
+}
+
+}  // namespace plenum::ui

@@ -1,0 +1,128 @@
+// MDIFrmMain: the frame window. It owns the command transaction (DeviceComm) with its UI hooks,
+// the device tiles, the periodic timers and the announce listener and bridge server, and forwards
+// every button to the Qt-free rules (registry, project files, device actions). Its closing runs
+// the exit question and the exit sequence.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "comm/Announce.h"
+#include "comm/BridgeServer.h"
+#include "comm/DeviceComm.h"
+#include "core/AppContext.h"
+#include "core/Config.h"
+#include "core/Prompter.h"
+
+class QDialog;
+class QLabel;
+class QScrollArea;
+class QTimer;
+
+namespace plenum::ui {
+
+class AltKeyProbe;
+class DeviceTile;
+class EditWindowStandIn;
+class FrmshowInfo;
+class TileArea;
+class ToolArea;
+
+struct MainWindowDeps {
+    AppContext& ctx;
+    AppPaths paths;
+    Prompter& prompter;
+    comm::NetworkTransport& network;
+    comm::SerialTransport& serial;
+    comm::Sleeper& sleeper;
+    comm::LinkSettings links{};
+    comm::CommTimeouts timeouts{};
+    // The announce listener (UDP 1002) and the bridge server; tests leave them off.
+    bool startNetworkServices = true;
+    std::uint16_t demoPort = 0;  // non-zero: the status bar says where the demo loudspeakers are
+};
+
+class MainWindow final : public QMainWindow, private comm::TileStatusSink {
+    Q_OBJECT
+public:
+    explicit MainWindow(MainWindowDeps deps);
+    ~MainWindow() override;
+
+    // The window's loading: the network object for 26 slots (a message on failure), the listener
+    // and bridge server, the session project restored, a tile per listed device, the timers.
+    void load();
+
+    // Runs a dialog modally; tests and the tour replace it to drive the dialog themselves.
+    using ModalRunner = std::function<int(QDialog&)>;
+    void setModalRunner(ModalRunner runner) { runModal_ = std::move(runner); }
+    // Picks a project file (save = true for the save dialog); an empty result cancels.
+    using FilePicker = std::function<QString(bool save, const QString& folder, const QString& filter)>;
+    void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
+
+    // The actions behind the buttons.
+    void addDevice();
+    void saveProject();
+    void loadProject();
+    void addGroup();
+    void switchLanguage();
+    void toggleConnection(int slot);
+    void connectDevice(int slot);
+    void disconnectDevice(int slot);
+    void removeDevice(int slot);
+    void openEditWindow(int slot);
+    void moveTile(int slot, int position);
+    // Lists the found devices (FoundTable) as the search window's closing does.
+    void mergeFoundDevices();
+
+    AppContext& context() { return ctx_; }
+    comm::DeviceComm& comm() { return *comm_; }
+    TileArea& tileArea() { return *tileArea_; }
+    ToolArea& toolArea() { return *toolArea_; }
+    FrmshowInfo& retryWindow() { return *retryWindow_; }
+    DeviceTile* tile(int slot) const;
+    EditWindowStandIn* editWindow(int slot) const;
+    QTimer* vuMeterTimer() const { return timerVuMeter_; }
+    QTimer* checkEqGroupTimer() const { return timerCheckEqGrp_; }
+    bool exitSequenceRan() const { return exitRan_; }
+    void setFirstPaintHook(std::function<void()> hook);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void switchOffline(int slot) override;
+    void createTiles();
+    void refreshAll();
+    void updateCounts();
+    void retranslate();
+    void showStatus(const QString& text);
+    void onVuMeterTick();
+    void onCheckEqGroupTick();
+
+    AppContext& ctx_;
+    AppPaths paths_;
+    Prompter& prompter_;
+    bool startNetworkServices_;
+    std::uint16_t demoPort_;
+    std::unique_ptr<comm::DeviceComm> comm_;
+    std::unique_ptr<comm::AnnounceListener> listener_;
+    std::unique_ptr<comm::BridgeServer> bridge_;
+    ToolArea* toolArea_;
+    TileArea* tileArea_;
+    QScrollArea* scroll_;
+    FrmshowInfo* retryWindow_;
+    AltKeyProbe* altProbe_;
+    QLabel* statusLeft_;
+    QLabel* statusRight_;
+    QTimer* timerVuMeter_;
+    QTimer* timerCheckEqGrp_;
+    std::map<int, QPointer<EditWindowStandIn>> editWindows_;
+    ModalRunner runModal_;
+    FilePicker pickFile_;
+    bool exitRan_ = false;
+};
+
+}  // namespace plenum::ui

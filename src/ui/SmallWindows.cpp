@@ -1,0 +1,140 @@
+#include "ui/SmallWindows.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/Theme.h"
+#include "ui/UiTexts.h"
+
+namespace plenum::ui {
+
+// ---- FrmshowInfo -----------------------------------------------------------------------------
+
+FrmshowInfo::FrmshowInfo(double screenScale, int languageFlag, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("FrmshowInfo"));
+    setAutoFillBackground(true);
+    label_ = new QLabel(this);
+    label_->setObjectName(QStringLiteral("LabelInfo"));
+    label_->setFont(UiFont(screenScale, 11, true));
+    label_->setAlignment(Qt::AlignCenter);
+    hint_ = new QLabel(this);
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
+    retranslate(languageFlag);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Px(screenScale, 24), Px(screenScale, 18), Px(screenScale, 24), Px(screenScale, 16));
+    layout->setSpacing(Px(screenScale, 8));
+    layout->addWidget(label_);
+    layout->addWidget(hint_);
+    setFixedSize(Px(screenScale, 300), Px(screenScale, 100));
+}
+
+void FrmshowInfo::retranslate(int languageFlag) {
+    setWindowTitle(Pick(captions::kRetryTitle, languageFlag));
+    hint_->setText(Pick(captions::kRetryHint, languageFlag));
+}
+
+void FrmshowInfo::show() {
+    QWidget::show();
+    raise();
+    repaint();
+}
+
+void FrmshowInfo::hide() { QWidget::hide(); }
+
+void FrmshowInfo::setLabel(const std::string& text) {
+    label_->setText(Q(text));
+    // The transaction blocks the event loop while it retries: paint now, not later.
+    if (isVisible()) repaint();
+}
+
+QString FrmshowInfo::labelText() const { return label_->text(); }
+
+// ---- AltKeyProbe -----------------------------------------------------------------------------
+
+AltKeyProbe::AltKeyProbe(QObject* parent) : QObject(parent) {
+    if (qApp) qApp->installEventFilter(this);
+}
+
+bool AltKeyProbe::AltAbort() {
+    const bool held = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+    const bool pressed = pressedSinceAsked_;
+    pressedSinceAsked_ = false;
+    return held || pressed;
+}
+
+bool AltKeyProbe::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt)
+        pressedSinceAsked_ = true;
+    return QObject::eventFilter(watched, event);
+}
+
+// ---- FrmMaxWinOpen ---------------------------------------------------------------------------
+
+FrmMaxWinOpen::FrmMaxWinOpen(double screenScale, int languageFlag, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmMaxWinOpen"));
+    setWindowTitle(Pick(captions::kMaxWinTitle, languageFlag));
+    auto* count = new QLabel(QStringLiteral("5 / 5"), this);
+    count->setFont(UiFont(screenScale, 22, true));
+    count->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kSub.name()));
+    auto* text = new QLabel(Pick(captions::kMaxWinText, languageFlag), this);
+    text->setObjectName(QStringLiteral("LabelMaxWin"));
+    text->setWordWrap(true);
+    text->setMinimumWidth(Px(screenScale, 290));
+    auto* ok = new QPushButton(Pick(captions::kOk, languageFlag), this);
+    ok->setObjectName(QStringLiteral("CmdOk"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(count);
+    row->addSpacing(Px(screenScale, 16));
+    row->addWidget(text, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Px(screenScale, 22), Px(screenScale, 20), Px(screenScale, 22), Px(screenScale, 16));
+    layout->addLayout(row);
+    layout->addSpacing(Px(screenScale, 10));
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// ---- EditWindowStandIn -----------------------------------------------------------------------
+
+EditWindowStandIn::EditWindowStandIn(const QString& deviceName, const QString& modelText, bool subwoofer,
+                                     double screenScale, int languageFlag, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(subwoofer ? QStringLiteral("FrmEditSub") : QStringLiteral("FrmEditSat"));
+    setWindowTitle(deviceName + QStringLiteral("  —  ") + modelText);
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* name = new QLabel(deviceName, this);
+    name->setFont(UiFont(screenScale, 14, true));
+    auto* model = new QLabel(modelText, this);
+    model->setStyleSheet(QStringLiteral("color: %1;").arg((subwoofer ? colours::kSub : colours::kSat).name()));
+    auto* text = new QLabel(Pick(captions::kEditLater, languageFlag), this);
+    text->setWordWrap(true);
+    text->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
+    auto* close = new QPushButton(Pick(captions::kClose, languageFlag), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Px(screenScale, 22), Px(screenScale, 18), Px(screenScale, 22), Px(screenScale, 16));
+    layout->addWidget(name);
+    layout->addWidget(model);
+    layout->addSpacing(Px(screenScale, 12));
+    layout->addWidget(text);
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    resize(Px(screenScale, 420), Px(screenScale, 200));
+}
+
+}  // namespace plenum::ui

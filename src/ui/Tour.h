@@ -1,0 +1,78 @@
+// The demo tour: a scripted walk through the application on the demo loudspeakers, run offscreen,
+// writing one PNG per step (the main window, with any dialog or message box drawn over it with its
+// title bar) and printing each path. It ends the program by answering the exit question.
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <deque>
+#include <memory>
+
+#include "core/AppContext.h"
+#include "core/Prompter.h"
+
+class QWidget;
+
+namespace plenum::sim {
+class Simulator;
+}
+
+namespace plenum::ui {
+
+class MainWindow;
+
+// Writes the numbered pictures.
+class TourCamera {
+public:
+    explicit TourCamera(const QString& folder, double screenScale);
+    // The widget alone, or the main window with `overlay` centred over it and the rest dimmed.
+    void shoot(QWidget& widget, const QString& name);
+    void shootOver(QWidget& main, QWidget& overlay, const QString& name);
+    int count() const { return step_; }
+
+private:
+    void write(const QPixmap& picture, const QString& name);
+    QDir dir_;
+    double scale_;
+    int step_ = 0;
+};
+
+// Answers message boxes from the tour's script, photographing each one over the main window.
+class TourPrompter final : public Prompter {
+public:
+    TourPrompter(TourCamera& camera, const AppContext& ctx) : camera_(camera), ctx_(ctx) {}
+    void setBackdrop(QWidget* main) { backdrop_ = main; }
+    // The picture name and the answer of the next message or question.
+    void expect(const QString& name, bool answer = true) { script_.push_back({name, answer}); }
+
+    void showMessage(Icon icon, const std::string& title, const std::string& text) override;
+    bool askYesNo(Icon icon, const std::string& title, const std::string& text) override;
+
+private:
+    bool present(Icon icon, const std::string& title, const std::string& text, bool question);
+    struct Line {
+        QString name;
+        bool answer;
+    };
+    TourCamera& camera_;
+    const AppContext& ctx_;
+    QWidget* backdrop_ = nullptr;
+    std::deque<Line> script_;
+};
+
+class Tour {
+public:
+    Tour(const QString& folder, AppContext& ctx);
+    Prompter& prompter() { return prompter_; }
+    void shootStartup(QWidget& splash);
+    void attach(MainWindow& window);
+    // Runs every step, then closes the main window (which ends the program).
+    void run(MainWindow& window, sim::Simulator& simulator);
+
+private:
+    AppContext& ctx_;
+    TourCamera camera_;
+    TourPrompter prompter_;
+};
+
+}  // namespace plenum::ui

@@ -1,0 +1,487 @@
+// The main window driven on Qt's offscreen platform: adding up to the limit, removal refusals,
+// connecting and disconnecting simulated loudspeakers over loopback, the language switch, the
+// edit-window limit, the reconnection window and the exit sequence. Message boxes go to a
+// scripted prompter; modal dialogs run through the window's modal-runner hook.
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "comm/AsioNetwork.h"
+#include "comm/AsioSerial.h"
+#include "core/Registry.h"
+#include "sim/Simulator.h"
+#include "store/ProjectFile.h"
+#include "support/TempDir.h"
+#include "ui/AddDeviceDialog.h"
+#include "ui/Controls.h"
+#include "ui/DeviceTile.h"
+#include "ui/MainWindow.h"
+#include "ui/SmallWindows.h"
+#include "ui/TileArea.h"
+#include "ui/ToolArea.h"
+#include "ui/logic/DemoFleet.h"
+
+namespace plenum::ui {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Left alive until the process ends: destroying it among the static destructors would run
+    // after Qt's own globals are gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 200 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return condition();
+}
+
+// The real network object with this computer's address chosen by the test, so that the LAN check
+// does not depend on the machine the tests run on.
+class HostAddressNetwork final : public comm::NetworkTransport {
+public:
+    std::string localAddress = "192.0.2.10";
+    bool failInit = false;
+    comm::LinkResult TcpInit(int count) override { return failInit ? comm::LinkResult::Failed : real.TcpInit(count); }
+    comm::LinkResult TcpConnect(int slot, const std::string& address, std::uint16_t port, comm::Millis timeout) override {
+        ++connects;
+        return real.TcpConnect(slot, address, port, timeout);
+    }
+    comm::LinkResult TcpSend(int slot, std::span<const std::uint8_t> bytes) override { return real.TcpSend(slot, bytes); }
+    comm::LinkResult TcpRead(int slot, std::span<std::uint8_t> reply, comm::Millis timeout) override {
+        return real.TcpRead(slot, reply, timeout);
+    }
+    void TcpClose(int slot) override { real.TcpClose(slot); }
+    bool TcpIsConnected(int slot) const override { return real.TcpIsConnected(slot); }
+    std::string TcpLocalAddress() const override { return localAddress; }
+    std::vector<std::string> TcpScan(const std::vector<std::string>& addresses, std::uint16_t port, comm::Millis timeout,
+                                     const std::function<void(const std::string&)>& onResponse) override {
+        return real.TcpScan(addresses, port, timeout, onResponse);
+    }
+    comm::AsioNetworkTransport real{comm::kMainNetworkSlots};
+    int connects = 0;
+};
+
+comm::CommTimeouts FastTimeouts() {
+    comm::CommTimeouts t;
+    t.read = comm::Millis{300};
+    t.reconnect = comm::Millis{200};
+    t.reconnectPause = comm::Millis{1};
+    t.connecting = comm::Millis{500};
+    return t;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    AppContext ctx;
+    ScriptedPrompter prompter;
+    HostAddressNetwork network;
+    comm::AsioSerialTransport serial;
+    comm::SteadySleeper sleeper;
+    sim::Simulator simulator;
+    std::unique_ptr<MainWindow> window;
+    int modalRuns = 0;
+
+    void SetUp() override {
+        App();
+        ctx.dataDir = dir.path();
+        EnsureAeqFolders(paths());
+        EnsureWorkFolders(paths());
+    }
+    void TearDown() override {
+        window.reset();
+        simulator.stop();
+    }
+
+    AppPaths paths() const { return AppPaths(dir.path()); }
+
+    void open(bool withSimulator = false) {
+        std::uint16_t port = comm::kDefaultDevicePort;
+        if (withSimulator) {
+            for (const sim::DeviceConfig& config : DemoDeviceConfigs()) simulator.add(config);
+            simulator.start();
+            port = simulator.commonPort();
+        }
+        MainWindowDeps deps{ctx,  paths(), prompter, network, serial, sleeper, {port, (dir.path() / "tty%d").string()},
+                            FastTimeouts(), false};
+        window = std::make_unique<MainWindow>(deps);
+        window->load();
+        if (withSimulator) {
+            FillFoundTable(ctx, simulator);
+            window->mergeFoundDevices();
+        }
+        window->show();
+    }
+
+    // Lists `count` network devices as a search would (model 0, addresses 10.0.0.1...).
+    void listFound(int count) {
+        for (DeviceRecord& found : ctx.foundTable) found = DeviceRecord{};
+        for (int i = 0; i < count; ++i) {
+            DeviceRecord& found = ctx.foundTable[static_cast<std::size_t>(i)];
+            found.Present = kTrue16;
+            found.Address = "10.0.0." + std::to_string(i + 1);
+            found.LinkMode = kLinkLan;
+            found.UniqueId = "0000000000" + std::to_string(10 + i);
+            found.DeviceName = "STAGE " + std::to_string(i + 1);
+        }
+        window->mergeFoundDevices();
+    }
+
+    // The next add-device dialog picks this model and presses Add.
+    void addByHand(int model, int variant = 0) {
+        window->setModalRunner([this, model, variant](QDialog& dialog) {
+            ++modalRuns;
+            auto& add = dynamic_cast<AddDeviceDialog&>(dialog);
+            add.selectModel(model, variant);
+            if (!add.tryAdd()) dialog.reject();
+            return dialog.result();
+        });
+        QTest::mouseClick(window->toolArea().addButton(), Qt::LeftButton);
+    }
+
+    int listedCount() const {
+        int n = 0;
+        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) n += ctx.device(slot).isPresent() ? 1 : 0;
+        return n;
+    }
+
+    int slotOf(const std::string& host) const {
+        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
+            if (ctx.device(slot).isPresent() && ctx.device(slot).Address == host) return slot;
+        return -1;
+    }
+
+    static int count15(const sim::SimulatedDevice& device) {
+        int n = 0;
+        for (const std::uint8_t code : device.receivedCodes()) n += code == 15 ? 1 : 0;
+        return n;
+    }
+
+    void connectAll() {
+        for (const char* host : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
+            const int slot = slotOf(host);
+            ASSERT_GT(slot, 0);
+            QTest::mouseClick(window->tile(slot)->connectButton(), Qt::LeftButton);
+            ASSERT_TRUE(ctx.device(slot).isConnected()) << host << ": " << prompter.lastText();
+        }
+    }
+};
+
+TEST_F(MainWindowTest, ListFilledBySearchAndByHandRefusesThe25th) {
+    open();
+    listFound(20);
+    EXPECT_EQ(window->tileArea().tileCount(), 20);
+    addByHand(1);
+    addByHand(11);
+    addByHand(8, 3);
+    addByHand(10, 2);
+    ASSERT_EQ(listedCount(), 24);
+    EXPECT_EQ(window->tileArea().tileCount(), 24);
+    EXPECT_EQ(prompter.messageCount(), 0u);
+
+    const int runsBefore = modalRuns;
+    QTest::mouseClick(window->toolArea().addButton(), Qt::LeftButton);
+    EXPECT_EQ(modalRuns, runsBefore) << "no dialog for the 25th";
+    ASSERT_EQ(prompter.messageCount(), 1u);
+    EXPECT_EQ(prompter.entries().back().title, "Add Device");
+    EXPECT_EQ(prompter.lastText(), "Can't add device, max 24 devices");
+    EXPECT_EQ(prompter.entries().back().icon, Icon::Information);
+    // Tiles of the first seven fill column 0; the eighth starts column 1.
+    EXPECT_EQ(ctx.device(7).TilePos, 60);
+    EXPECT_EQ(ctx.device(8).TilePos, 1);
+}
+
+TEST_F(MainWindowTest, SameModelTwiceIsRefusedAndTheDialogStaysOpen) {
+    open();
+    addByHand(8, 3);
+    ASSERT_EQ(listedCount(), 1);
+    EXPECT_EQ(window->tile(1)->findChild<QLabel*>("LabelModel")->text(), "RX LOW 11T");
+    addByHand(8, 3);
+    EXPECT_EQ(listedCount(), 1);
+    EXPECT_EQ(prompter.lastText(), "Device already on the list!");
+    EXPECT_EQ(prompter.entries().back().title, "Can't add device");
+    addByHand(8, 4);  // another cabinet of the same platform is welcome
+    EXPECT_EQ(listedCount(), 2);
+}
+
+TEST_F(MainWindowTest, AddressBoxesClampWhileTypedAndTheLanDeviceKeepsItsAddress) {
+    open();
+    window->setModalRunner([](QDialog& dialog) {
+        auto& add = dynamic_cast<AddDeviceDialog&>(dialog);
+        add.selectModel(6);
+        add.selectNetwork(true);
+        add.octetBox(0)->typeText("224");
+        add.octetBox(1)->typeText("300");
+        add.octetBox(2)->typeText("7");
+        add.octetBox(3)->typeText("0");
+        EXPECT_EQ(add.octetBox(0)->edit()->text(), "223");
+        EXPECT_EQ(add.octetBox(1)->edit()->text(), "255");
+        EXPECT_EQ(add.octetBox(3)->edit()->text(), "1");
+        add.tryAdd();
+        return dialog.result();
+    });
+    window->addDevice();
+    ASSERT_EQ(listedCount(), 1);
+    EXPECT_EQ(ctx.device(1).LinkMode, kLinkLan);
+    EXPECT_EQ(ctx.device(1).Address, "223.255.7.1");
+}
+
+TEST_F(MainWindowTest, RemoveIsRefusedForAGroupMemberAndAnOpenEditWindow) {
+    open();
+    addByHand(0);
+    addByHand(6);
+    ctx.groups[0].InUse = kTrue16;
+    ctx.groups[0].Member[1] = kTrue16;
+    QTest::mouseClick(window->tile(1)->removeButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.lastText(), "Can't remove device, it is present in the Group");
+    EXPECT_EQ(prompter.entries().back().title, "Remove Device");
+
+    window->openEditWindow(2);
+    ASSERT_NE(ctx.device(2).EditOpen, 0);
+    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.lastText(), "Can't remove device, Edit window is open");
+    EXPECT_EQ(listedCount(), 2);
+
+    window->editWindow(2)->close();
+    QApplication::processEvents();
+    ASSERT_EQ(ctx.device(2).EditOpen, 0);
+    prompter.answer(false);
+    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.lastText(), "Are you sure?");
+    EXPECT_EQ(listedCount(), 2);
+    prompter.answer(true);
+    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    EXPECT_EQ(listedCount(), 1);
+    EXPECT_EQ(window->tile(2), nullptr);
+}
+
+TEST_F(MainWindowTest, DisconnectAsksThenSendsCommand15AndShowsTheTileOffline) {
+    open(true);
+    connectAll();
+    const int slot = slotOf("127.0.0.2");
+    DeviceTile* tile = window->tile(slot);
+    EXPECT_EQ(tile->statusText(), QString::fromUtf8("●  On-line"));
+    sim::SimulatedDevice& device = simulator.device(0);
+
+    prompter.answer(false);
+    QTest::mouseClick(tile->connectButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "Disconnect");
+    EXPECT_EQ(prompter.lastText(), "Disconnect Device: MAIN LEFT\r\nare you sure?");
+    EXPECT_TRUE(ctx.device(slot).isConnected());
+    EXPECT_EQ(count15(device), 0);
+
+    prompter.answer(true);
+    QTest::mouseClick(tile->connectButton(), Qt::LeftButton);
+    EXPECT_FALSE(ctx.device(slot).isConnected());
+    EXPECT_FALSE(network.TcpIsConnected(slot));
+    EXPECT_TRUE(Eventually([&] { return count15(device) == 1; }));
+    ASSERT_EQ(ctx.removedConnected.size(), 1u);
+    EXPECT_EQ(ctx.removedConnected[0], (std::pair<std::string, std::string>{"0AFF009C4101", "LAN"}));
+    EXPECT_EQ(tile->statusText(), QString::fromUtf8("●  Off-line"));
+    EXPECT_FALSE(tile->showsOnline());
+}
+
+TEST_F(MainWindowTest, ConnectingANetworkDeviceNeedsALan) {
+    open(true);
+    network.localAddress = "127.0.0.1";
+    const int connectsBefore = network.connects;
+    QTest::mouseClick(window->tile(1)->connectButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "Connect");
+    EXPECT_EQ(prompter.lastText(), "LAN or WLAN not found");
+    EXPECT_EQ(network.connects, connectsBefore);
+    EXPECT_FALSE(ctx.device(1).isConnected());
+}
+
+TEST_F(MainWindowTest, ConnectToAnAbsentDeviceSaysNotFound) {
+    open();
+    listFound(1);
+    ctx.device(1).Address = "127.0.0.9";  // nothing listens there
+    QTest::mouseClick(window->tile(1)->connectButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "Can't Connect");
+    EXPECT_EQ(prompter.lastText(), "Device not found");
+    EXPECT_FALSE(ctx.device(1).isConnected());
+    EXPECT_EQ(ctx.flags.CommBusy, 0);
+}
+
+TEST_F(MainWindowTest, LanguageSwitchAsksSavesAndRedrawsTheCaptions) {
+    open();
+    addByHand(0);
+    QLabel* label = window->toolArea().languageLabel();
+    EXPECT_EQ(label->text(), "EN");
+    prompter.answer(false);
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "语言切换");
+    EXPECT_EQ(label->text(), "EN");
+    EXPECT_EQ(ctx.LanguageFlag, 0);
+
+    prompter.answer(true);
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_EQ(label->text(), "CN");
+    EXPECT_EQ(LoadLanguage(paths()), 1);
+    EXPECT_EQ(window->tile(1)->statusText(), QString::fromUtf8("●  离线"));
+    EXPECT_EQ(window->tile(1)->connectButton()->text(), QString::fromUtf8("连接"));
+
+    prompter.answer(true);
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "Switch Language");
+    EXPECT_EQ(label->text(), "EN");
+    EXPECT_EQ(LoadLanguage(paths()), 0);
+}
+
+TEST_F(MainWindowTest, ExitWithNoKeepsTheWindowAndEveryLink) {
+    open(true);
+    connectAll();
+    prompter.answer(false);
+    window->close();
+    EXPECT_EQ(prompter.entries().back().title, "Exit");
+    EXPECT_EQ(prompter.lastText(), "               Are you sure ? ");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->exitSequenceRan());
+    EXPECT_EQ(ctx.flags.CommBusy, 0);
+    for (std::size_t i = 0; i < simulator.size(); ++i) EXPECT_EQ(count15(simulator.device(i)), 0);
+    for (const char* host : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) EXPECT_TRUE(ctx.device(slotOf(host)).isConnected());
+}
+
+TEST_F(MainWindowTest, ExitWithYesSaysGoodbyeToEachOnlineDeviceAndSavesTheSession) {
+    open(true);
+    connectAll();
+    prompter.answer(true);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->exitSequenceRan());
+    for (std::size_t i = 0; i < simulator.size(); ++i)
+        EXPECT_TRUE(Eventually([&] { return count15(simulator.device(i)) == 1; })) << i;
+    for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot) EXPECT_FALSE(network.TcpIsConnected(slot));
+    AppContext restored;
+    ASSERT_TRUE(LoadSessionProject(restored, paths()));
+    EXPECT_EQ(restored.device(slotOf("127.0.0.4")).DeviceName, "SUB CENTER");
+}
+
+TEST_F(MainWindowTest, SessionIsRestoredAtStartWithEveryDeviceOffline) {
+    {
+        AppContext saved;
+        ScriptedPrompter quiet;
+        ASSERT_TRUE(CompleteAddDevice(saved, quiet, 1, {0, 0, false, {}}));
+        ASSERT_TRUE(CompleteAddDevice(saved, quiet, 2, {1, 0, false, {}}));
+        AssignTilePos(saved, 1);
+        saved.device(2).TilePos = 23;
+        saved.device(2).Connected = kTrue16;
+        ASSERT_FALSE(SaveSessionProject(saved, paths()));
+    }
+    open();
+    EXPECT_EQ(window->tileArea().tileCount(), 2);
+    EXPECT_FALSE(window->tile(2)->showsOnline());
+    EXPECT_EQ(window->tile(2)->pos().x() < window->tileArea().originOf(24).x(), true);
+    EXPECT_GE(window->tile(2)->pos().x(), window->tileArea().originOf(23).x());
+    EXPECT_TRUE(window->vuMeterTimer()->isActive());
+    EXPECT_EQ(window->vuMeterTimer()->interval(), 100);
+    EXPECT_TRUE(window->checkEqGroupTimer()->isActive());
+    EXPECT_EQ(window->checkEqGroupTimer()->interval(), 3000);
+}
+
+TEST_F(MainWindowTest, SixthEditWindowIsRefused) {
+    open();
+    listFound(6);
+    for (int slot = 1; slot <= 5; ++slot) QTest::mouseClick(window->tile(slot)->editButton(), Qt::LeftButton);
+    EXPECT_EQ(CountEditWindows(ctx), 5);
+    QString shown;
+    window->setModalRunner([&](QDialog& dialog) {
+        shown = dialog.objectName();
+        return 0;
+    });
+    QTest::mouseClick(window->tile(6)->editButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, "FrmMaxWinOpen");
+    EXPECT_EQ(ctx.device(6).EditOpen, 0);
+    EXPECT_EQ(CountEditWindows(ctx), 5);
+
+    window->editWindow(3)->close();
+    QApplication::processEvents();
+    EXPECT_EQ(ctx.device(3).EditWindow, kNoTile);
+    QTest::mouseClick(window->tile(6)->editButton(), Qt::LeftButton);
+    EXPECT_NE(ctx.device(6).EditOpen, 0);
+    EXPECT_EQ(ctx.device(6).EditWindow, 6);
+}
+
+TEST_F(MainWindowTest, LostLinkShowsTheRetryWindowThenTakesTheTileOffline) {
+    open(true);
+    connectAll();
+    const int slot = slotOf("127.0.0.3");
+    window->openEditWindow(slot);
+    simulator.device(1).setFault(sim::Fault::RefuseConnection);
+    ASSERT_TRUE(Eventually([&] {
+        return window->comm().SendCommand(slot, std::uint8_t{0x30}) == -1 || !ctx.device(slot).isConnected();
+    }));
+    EXPECT_EQ(window->retryWindow().labelText(), "Reconnection retry 10 of 10");
+    EXPECT_FALSE(window->retryWindow().isVisible());
+    EXPECT_FALSE(window->tile(slot)->showsOnline());
+    EXPECT_EQ(prompter.entries().back().title, "Communication problem");
+    simulator.device(1).setFault(sim::Fault::None);
+}
+
+TEST_F(MainWindowTest, DroppedTileLandsOnAFreeCellOnly) {
+    open();
+    listFound(2);
+    window->moveTile(2, 34);
+    EXPECT_EQ(ctx.device(2).TilePos, 34);
+    const QPoint cell = window->tileArea().originOf(34);
+    EXPECT_TRUE(QRect(cell, window->tileArea().cellSize()).contains(window->tile(2)->geometry()));
+    window->moveTile(2, ctx.device(1).TilePos);
+    EXPECT_EQ(ctx.device(2).TilePos, 34);
+}
+
+TEST_F(MainWindowTest, NinthGroupIsRefused) {
+    open();
+    for (GroupRecord& group : ctx.groups) group.InUse = kTrue16;
+    QTest::mouseClick(window->toolArea().groupButton(), Qt::LeftButton);
+    EXPECT_EQ(prompter.entries().back().title, "Add Group");
+    EXPECT_EQ(prompter.lastText(), "Can't add new group, max Group number reached");
+}
+
+TEST_F(MainWindowTest, ProjectSavedAndLoadedThroughTheProjectFolder) {
+    open();
+    addByHand(6);
+    addByHand(1);
+    QString folderSeen, filterSeen;
+    const QString file = QString::fromStdString((paths().projectDir() / "venue").string());
+    window->setFilePicker([&](bool, const QString& folder, const QString& filter) {
+        folderSeen = folder;
+        filterSeen = filter;
+        return file;
+    });
+    QTest::mouseClick(window->toolArea().saveButton(), Qt::LeftButton);
+    EXPECT_EQ(folderSeen.toStdString(), paths().projectDir().string());
+    EXPECT_EQ(filterSeen, "file project (*.prj)");
+    ASSERT_TRUE(std::filesystem::exists(paths().projectDir() / "venue.prj"));
+
+    prompter.answer(true);
+    QTest::mouseClick(window->tile(1)->removeButton(), Qt::LeftButton);
+    ASSERT_EQ(listedCount(), 1);
+    window->setFilePicker([&](bool, const QString&, const QString&) { return file + ".prj"; });
+    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    EXPECT_EQ(listedCount(), 2);
+    EXPECT_EQ(window->tileArea().tileCount(), 2);
+}
+
+TEST_F(MainWindowTest, FailedNetworkSetUpIsReportedAsWrongTcpInitialization) {
+    network.failInit = true;
+    open();
+    ASSERT_GE(prompter.messageCount(), 1u);
+    EXPECT_EQ(prompter.entries().front().title, "VOVUvuRizi");
+    EXPECT_EQ(prompter.entries().front().text, "Wrong TCP initialization!");
+    EXPECT_EQ(prompter.entries().front().icon, Icon::Critical);
+}
+
+}  // namespace
+}  // namespace plenum::ui
