@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <unistd.h>
@@ -16,6 +17,13 @@ void BinaryWriter::u16(std::uint16_t value) {
 
 void BinaryWriter::u32(std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) buffer_.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void BinaryWriter::bytes(std::span<const std::uint8_t> data) {
+    if (data.empty()) return;
+    const std::size_t at = buffer_.size();
+    buffer_.resize(at + data.size());
+    std::memcpy(buffer_.data() + at, data.data(), data.size());
 }
 
 void BinaryWriter::f32(float value) { u32(std::bit_cast<std::uint32_t>(value)); }

@@ -24,7 +24,7 @@ public:
     void i32(std::int32_t value) { u32(static_cast<std::uint32_t>(value)); }
     void u32(std::uint32_t value);
     void f32(float value);
-    void bytes(std::span<const std::uint8_t> data) { buffer_.insert(buffer_.end(), data.begin(), data.end()); }
+    void bytes(std::span<const std::uint8_t> data);
     // A 16-bit character count followed by that many single-byte characters.
     void countedString(std::string_view text);
     // Zero bytes up to an absolute size; a buffer already past it is left alone.
