@@ -18,6 +18,8 @@ using Bool16 = std::int16_t;
 inline constexpr Bool16 kTrue16 = -1;
 inline constexpr Bool16 kFalse16 = 0;
 constexpr Bool16 ToBool16(bool value) { return value ? kTrue16 : kFalse16; }
+// True for the two values a 16-bit boolean may hold; files with anything else are damaged.
+constexpr bool IsBool16(Bool16 value) { return value == kFalse16 || value == kTrue16; }
 
 inline constexpr int kSlotCount = 25;  // slot 0 is scratch/the "current" slot, 1..24 are listed devices
 inline constexpr int kFirstUserSlot = 1;

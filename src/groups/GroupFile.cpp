@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::size_t kNameField = 80;
 
-bool IsBool16(Bool16 value) { return value == 0 || value == kTrue16; }
 bool IsSlot(std::int16_t value) { return value >= 0 && value < kSlotCount; }
 
 }  // namespace

@@ -11,7 +11,6 @@ namespace {
 constexpr std::size_t kMaxTextField = 255;
 constexpr std::size_t kSubNameBytes = 16;
 
-bool IsBool16(Bool16 value) { return value == 0 || value == kTrue16; }
 
 }  // namespace
 
