@@ -203,6 +203,10 @@ int RunApplication(int argc, char** argv) {
     comm::AsioNetworkTransport realNetwork(comm::kMainNetworkSlots);
     DemoNetwork demoNetwork(realNetwork);
     comm::NetworkTransport& network = options->demo ? static_cast<comm::NetworkTransport&>(demoNetwork) : realNetwork;
+    comm::AsioNetworkTransport realSearchNetwork(comm::kSearchNetworkSlots);
+    DemoNetwork demoSearchNetwork(realSearchNetwork);
+    comm::NetworkTransport& searchNetwork =
+        options->demo ? static_cast<comm::NetworkTransport&>(demoSearchNetwork) : realSearchNetwork;
     comm::AsioSerialTransport serial;
     comm::SteadySleeper sleeper;
 
@@ -215,7 +219,8 @@ int RunApplication(int argc, char** argv) {
     QObject::connect(&splash, &StartupScreen::finished, &app, [&] {
         splashWaitMs = MillisecondsSince(splashShown);
         if (tour) tour->shootStartup(splash);
-        MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, links, {}, true, simulator ? links.devicePort : std::uint16_t{0}};
+        MainWindowDeps deps{ctx,   paths, prompter, network, serial, sleeper, links, {}, true,
+                            simulator ? links.devicePort : std::uint16_t{0}, &searchNetwork};
         window = std::make_unique<MainWindow>(deps);
         livePrompter.setParent(window.get());
         if (tour) tour->attach(*window);

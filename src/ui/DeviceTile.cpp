@@ -23,7 +23,10 @@ namespace {
 constexpr double kTileWidth = 156;   // pixels at 96 dpi; the grid cell is 2500 twips (166.7 px)
 constexpr double kTileHeight = 228;  // the cell is 3600 twips (240 px) tall
 constexpr double kCabinetTop = 30;
-constexpr double kCabinetHeight = 64;
+constexpr double kCabinetHeight = 58;
+constexpr double kMeterTop = 91;    // two level bars between the cabinet and the name
+constexpr double kMeterPitch = 7;
+constexpr double kLabelsTop = 108;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QColor& colour) {
     auto* label = new QLabel(parent);
@@ -57,7 +60,6 @@ DeviceTile::DeviceTile(const AppContext& ctx, int slot, QWidget* parent) : QFram
     remove_->setAccent(colours::kDanger);
     firmware_ = new UCButton(Glyph::Firmware, UCButton::Shape::Icon, scale, this);
     firmware_->setObjectName(QStringLiteral("ImgFwUpdate"));
-    firmware_->setEnabled(false);  // the firmware window is not part of this version yet
 
     connect(connect_, &UCButton::clicked, this, [this] { emit connectRequested(slot_); });
     connect(edit_, &UCButton::clicked, this, [this] { emit editRequested(slot_); });
@@ -77,7 +79,7 @@ DeviceTile::DeviceTile(const AppContext& ctx, int slot, QWidget* parent) : QFram
     remove_->move(width() - Px(scale, 8) - small, Px(scale, 8));
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Px(scale, 8), Px(scale, kCabinetTop + kCabinetHeight + 6), Px(scale, 8), Px(scale, 8));
+    layout->setContentsMargins(Px(scale, 8), Px(scale, kLabelsTop), Px(scale, 8), Px(scale, 8));
     layout->setSpacing(Px(scale, 1));
     layout->addWidget(name_);
     layout->addWidget(model_);
@@ -153,6 +155,53 @@ void DeviceTile::paintEvent(QPaintEvent*) {
                      Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("#%1").arg(slot_));
 
     PaintCabinet(painter, sub, QRectF(0, Px(scale, kCabinetTop), width(), Px(scale, kCabinetHeight)), family, online_);
+    if (online_) paintMeters(painter);
+}
+
+void DeviceTile::setLevels(const TileLevels& levels) {
+    if (levels == levels_) return;
+    levels_ = levels;
+    const double scale = ctx_.ScreenScale;
+    update(0, Px(scale, kMeterTop - 2), width(), Px(scale, 2 * kMeterPitch + 2));
+}
+
+// Two thin bars, input and output, on the edit windows' meter scale: green up to -10 dB, amber in
+// the top 10 dB, the lamp at the end red while the device reports clip or limit.
+void DeviceTile::paintMeters(QPainter& painter) {
+    const double scale = ctx_.ScreenScale;
+    const int lang = ctx_.LanguageFlag;
+    const double left = Px(scale, 36);
+    const double right = width() - Px(scale, 22);
+    const double barHeight = Px(scale, 4);
+    const QFont font = UiFont(scale, 6.5, true);
+    painter.setFont(font);
+    const std::pair<const Bilingual*, std::uint8_t> rows[] = {{&captions::kMeterIn, levels_.input},
+                                                              {&captions::kMeterOut, levels_.output}};
+    double top = Px(scale, kMeterTop);
+    for (const auto& [caption, level] : rows) {
+        const QRectF track(left, top, right - left, barHeight);
+        painter.setPen(colours::kTextDim);
+        painter.drawText(QRectF(Px(scale, 8), top - Px(scale, 4), left - Px(scale, 12), barHeight + Px(scale, 8)),
+                         Qt::AlignRight | Qt::AlignVCenter, Pick(*caption, lang));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colours::kWindow);
+        painter.drawRoundedRect(track, barHeight / 2, barHeight / 2);
+        const double fraction = TileBarFraction(level);
+        if (fraction > 0) {
+            QLinearGradient fill(track.topLeft(), track.topRight());
+            fill.setColorAt(0, colours::kOnline.darker(130));
+            fill.setColorAt(0.45, colours::kOnline);
+            fill.setColorAt(0.5, QColor(0xea, 0xb3, 0x08));
+            fill.setColorAt(1, QColor(0xf9, 0x73, 0x16));
+            painter.setBrush(fill);
+            painter.drawRoundedRect(QRectF(track.left(), track.top(), track.width() * fraction, barHeight), barHeight / 2,
+                                    barHeight / 2);
+        }
+        const double lamp = Px(scale, 3);
+        painter.setBrush(IndicatorLit(level) ? colours::kDanger : colours::kRaisedHover);
+        painter.drawEllipse(QPointF(right + Px(scale, 8), top + barHeight / 2), lamp, lamp);
+        top += Px(scale, kMeterPitch);
+    }
 }
 
 void DeviceTile::mousePressEvent(QMouseEvent* event) {
