@@ -1,5 +1,7 @@
 #include "ui/DeviceTile.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -23,10 +25,13 @@ namespace {
 constexpr double kTileWidth = 156;   // pixels at 96 dpi; the grid cell is 2500 twips (166.7 px)
 constexpr double kTileHeight = 228;  // the cell is 3600 twips (240 px) tall
 constexpr double kCabinetTop = 30;
-constexpr double kCabinetHeight = 58;
-constexpr double kMeterTop = 91;    // two level bars between the cabinet and the name
-constexpr double kMeterPitch = 7;
-constexpr double kLabelsTop = 108;
+constexpr double kCabinetHeight = 64;
+constexpr double kLabelsTop = 100;
+// Two level columns flank the cabinet, input left and output right, clear of the widest (SUB) box.
+constexpr double kMeterOffset = 42;  // from the tile's centre to the inner edge of a column
+constexpr double kMeterWidth = 5;
+constexpr double kMeterTop = 42;
+constexpr double kMeterBottom = 92;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QColor& colour) {
     auto* label = new QLabel(parent);
@@ -162,45 +167,55 @@ void DeviceTile::setLevels(const TileLevels& levels) {
     if (levels == levels_) return;
     levels_ = levels;
     const double scale = ctx_.ScreenScale;
-    update(0, Px(scale, kMeterTop - 2), width(), Px(scale, 2 * kMeterPitch + 2));
+    update(0, Px(scale, kMeterTop - 10), width(), Px(scale, kMeterBottom - kMeterTop + 12));
 }
 
-// Two thin bars, input and output, on the edit windows' meter scale: green up to -10 dB, amber in
-// the top 10 dB, the lamp at the end red while the device reports clip or limit.
+// Two thin columns on the edit windows' meter scale, filling upwards: green below -10 dB, amber in
+// the top 10 dB, with the lamp above each column red while the device reports clip or limit.
 void DeviceTile::paintMeters(QPainter& painter) {
     const double scale = ctx_.ScreenScale;
     const int lang = ctx_.LanguageFlag;
-    const double left = Px(scale, 36);
-    const double right = width() - Px(scale, 22);
-    const double barHeight = Px(scale, 4);
-    const QFont font = UiFont(scale, 6.5, true);
-    painter.setFont(font);
-    const std::pair<const Bilingual*, std::uint8_t> rows[] = {{&captions::kMeterIn, levels_.input},
-                                                              {&captions::kMeterOut, levels_.output}};
-    double top = Px(scale, kMeterTop);
-    for (const auto& [caption, level] : rows) {
-        const QRectF track(left, top, right - left, barHeight);
-        painter.setPen(colours::kTextDim);
-        painter.drawText(QRectF(Px(scale, 8), top - Px(scale, 4), left - Px(scale, 12), barHeight + Px(scale, 8)),
-                         Qt::AlignRight | Qt::AlignVCenter, Pick(*caption, lang));
+    const double centre = width() / 2.0;
+    const double barWidth = Px(scale, kMeterWidth);
+    const double top = Px(scale, kMeterTop);
+    const double bottom = Px(scale, kMeterBottom);
+    const double lamp = Px(scale, 2.5);
+    painter.setFont(UiFont(scale, 6.5, true));
+    struct Column {
+        const Bilingual* caption;
+        std::uint8_t level;
+        double left;
+        bool captionLeft;
+    };
+    const Column columns[] = {
+        {&captions::kMeterIn, levels_.input, centre - Px(scale, kMeterOffset) - barWidth, true},
+        {&captions::kMeterOut, levels_.output, centre + Px(scale, kMeterOffset), false}};
+    for (const Column& column : columns) {
+        const QRectF track(column.left, top, barWidth, bottom - top);
         painter.setPen(Qt::NoPen);
         painter.setBrush(colours::kWindow);
-        painter.drawRoundedRect(track, barHeight / 2, barHeight / 2);
-        const double fraction = TileBarFraction(level);
+        painter.drawRoundedRect(track, barWidth / 2, barWidth / 2);
+        const double fraction = TileBarFraction(column.level);
         if (fraction > 0) {
-            QLinearGradient fill(track.topLeft(), track.topRight());
+            QLinearGradient fill(track.bottomLeft(), track.topLeft());
             fill.setColorAt(0, colours::kOnline.darker(130));
-            fill.setColorAt(0.45, colours::kOnline);
-            fill.setColorAt(0.5, QColor(0xea, 0xb3, 0x08));
+            fill.setColorAt(0.47, colours::kOnline);
+            fill.setColorAt(0.53, QColor(0xea, 0xb3, 0x08));
             fill.setColorAt(1, QColor(0xf9, 0x73, 0x16));
             painter.setBrush(fill);
-            painter.drawRoundedRect(QRectF(track.left(), track.top(), track.width() * fraction, barHeight), barHeight / 2,
-                                    barHeight / 2);
+            const double height = std::max(track.height() * fraction, barWidth);
+            painter.drawRoundedRect(QRectF(track.left(), track.bottom() - height, barWidth, height), barWidth / 2,
+                                    barWidth / 2);
         }
-        const double lamp = Px(scale, 3);
-        painter.setBrush(IndicatorLit(level) ? colours::kDanger : colours::kRaisedHover);
-        painter.drawEllipse(QPointF(right + Px(scale, 8), top + barHeight / 2), lamp, lamp);
-        top += Px(scale, kMeterPitch);
+        painter.setBrush(IndicatorLit(column.level) ? colours::kDanger : colours::kRaisedHover);
+        painter.drawEllipse(QPointF(track.center().x(), top - Px(scale, 6)), lamp, lamp);
+        const double gap = Px(scale, 4);
+        const double captionWidth = Px(scale, 24);
+        const QRectF caption(column.captionLeft ? track.left() - gap - captionWidth : track.right() + gap,
+                             bottom - Px(scale, 12), captionWidth, Px(scale, 12));
+        painter.setPen(colours::kTextDim);
+        painter.drawText(caption, (column.captionLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignBottom,
+                         Pick(*column.caption, lang));
     }
 }
 

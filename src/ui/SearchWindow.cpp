@@ -4,7 +4,8 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -97,20 +98,32 @@ SearchWindow::SearchWindow(AppContext& ctx, comm::DeviceSearch& search, QWidget*
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("LabelStatus"));
     status_->setFont(UiFont(scale, 9.5, true));
-    status_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kAccent.name()));
+    status_->setText(Pick(captions::kSearchHint, lang));
+    status_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
     address_ = new QLabel(this);
     address_->setObjectName(QStringLiteral("LabelSearchIP"));
     address_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
 
-    found_ = new QListWidget(this);
+    found_ = new QTreeWidget(this);
     found_->setObjectName(QStringLiteral("ListFound"));
+    found_->setColumnCount(4);
+    found_->setHeaderLabels({Pick(captions::kColumnAddress, lang), Pick(captions::kColumnName, lang),
+                             Pick(captions::kColumnModel, lang), Pick(captions::kColumnUniqueId, lang)});
+    found_->setRootIsDecorated(false);
     found_->setSelectionMode(QAbstractItemView::NoSelection);
     found_->setFocusPolicy(Qt::NoFocus);
-    found_->setMinimumHeight(Px(scale, 120));
-    found_->setStyleSheet(QStringLiteral("QListWidget { background: %1; border: 1px solid %2; border-radius: %3px; padding: %4px; }"
-                                         "QListWidget::item { padding: %4px; color: %5; }")
+    found_->setMinimumHeight(Px(scale, 130));
+    found_->header()->setStretchLastSection(true);
+    found_->setColumnWidth(0, Px(scale, 100));
+    found_->setColumnWidth(1, Px(scale, 120));
+    found_->setColumnWidth(2, Px(scale, 70));
+    found_->setStyleSheet(QStringLiteral("QTreeWidget { background: %1; border: 1px solid %2; border-radius: %3px; color: %4; }"
+                                         "QTreeWidget::item { padding: %5px 0px; }"
+                                         "QHeaderView::section { background: %6; color: %7; border: none;"
+                                         " border-bottom: 1px solid %2; padding: %5px %5px; }")
                               .arg(colours::kWindow.name(), colours::kBorder.name(), QString::number(Px(scale, 6)),
-                                   QString::number(Px(scale, 3)), colours::kText.name()));
+                                   colours::kText.name(), QString::number(Px(scale, 3)), colours::kPanel.name(),
+                                   colours::kTextDim.name()));
 
     ok_ = new UCButton(Glyph::Search, UCButton::Shape::Inline, scale, this);
     ok_->setObjectName(QStringLiteral("CmdOk"));
@@ -158,6 +171,7 @@ int SearchWindow::startSearch() {
     guard_->start();
     found_->clear();
     address_->clear();
+    status_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kAccent.name()));
     const std::string probing(texts::kSearchingIp.pick(ctx_.LanguageFlag));
     const int found = search_.run([this, &probing](const std::string& line) {
         if (line.rfind(probing, 0) == 0)
@@ -184,25 +198,17 @@ void SearchWindow::reject() {
 }
 
 void SearchWindow::showFound() {
-    const int lang = ctx_.LanguageFlag;
     found_->clear();
-    int count = 0;
     for (const DeviceRecord& found : ctx_.foundTable) {
         if (!found.isPresent()) continue;
-        ++count;
-        const std::string model = PickerName({found.ModelCode, 0}, "{1} {0}");
-        found_->addItem(QStringLiteral("%1    %2    %3    %4")
-                            .arg(Q(found.Address), -15)
-                            .arg(Q(found.DeviceName), -16)
-                            .arg(Q(model), -8)
-                            .arg(Q(found.UniqueId)));
+        found_->addTopLevelItem(new QTreeWidgetItem(
+            {Q(found.Address), Q(found.DeviceName), Q(PickerName({found.ModelCode, 0}, "{1} {0}")), Q(found.UniqueId)}));
     }
-    if (searching_ || count > 0)
-        found_->setToolTip(Q(FillText(captions::kFoundCount.pick(lang), {std::to_string(count)})));
-    if (count == 0) {
-        auto* hint = new QListWidgetItem(Pick(searching_ ? captions::kNothingFound : captions::kSearchHint, lang));
-        hint->setForeground(colours::kTextDim);
-        found_->addItem(hint);
+    if (searching_ && found_->topLevelItemCount() == 0) {
+        auto* none = new QTreeWidgetItem({Pick(captions::kNothingFound, ctx_.LanguageFlag)});
+        none->setForeground(0, colours::kTextDim);
+        found_->addTopLevelItem(none);
+        none->setFirstColumnSpanned(true);
     }
 }
 

@@ -14,7 +14,7 @@
 #include "core/AppContext.h"
 
 class QLabel;
-class QListWidget;
+class QTreeWidget;
 class QTimer;
 
 namespace plenum::ui {
@@ -38,7 +38,7 @@ public:
     QLabel* statusLabel() const { return status_; }
     QLabel* addressLabel() const { return address_; }
     QTimer* guardTimer() const { return guard_; }
-    QListWidget* foundList() const { return found_; }
+    QTreeWidget* foundList() const { return found_; }
     bool searching() const { return searching_; }
 
     // OK: takes the boxes into the search, disables both buttons, starts the guard and scans
@@ -59,7 +59,7 @@ private:
     QLabel* host_;
     QLabel* status_;
     QLabel* address_;
-    QListWidget* found_;
+    QTreeWidget* found_;
     UCButton* ok_;
     UCButton* cancel_;
     QTimer* guard_;

@@ -61,7 +61,10 @@ inline constexpr Bilingual kSearchTitle{"Search Device", "查找设备"};
 inline constexpr Bilingual kHostAddress{"Host Address", "主机地址"};
 inline constexpr Bilingual kFrom{"From", "从"};
 inline constexpr Bilingual kTo{"To", "到"};
-inline constexpr Bilingual kFoundCount{"{0} found", "找到 {0} 个"};
+inline constexpr Bilingual kColumnAddress{"Address", "地址"};
+inline constexpr Bilingual kColumnName{"Name", "名称"};
+inline constexpr Bilingual kColumnModel{"Model", "型号"};
+inline constexpr Bilingual kColumnUniqueId{"Unique ID", "唯一 ID"};
 inline constexpr Bilingual kSearchHint{"Press OK to search the range. Devices already listed are skipped.",
                                        "按确定查找此范围。已在列表中的设备将被跳过。"};
 inline constexpr Bilingual kNothingFound{"No new device answered in this range.", "此范围内没有新的设备应答。"};

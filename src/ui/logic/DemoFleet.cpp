@@ -5,12 +5,14 @@ namespace plenum::ui {
 
 std::vector<sim::DeviceConfig> DemoDeviceConfigs() {
     auto device = [](const char* host, std::uint8_t model, const char* name, const char* uniqueId, std::uint8_t busId) {
+        // Each loudspeaker plays its own programme on the meters.
         sim::DeviceConfig config;
         config.host = host;
         config.modelCode = model;
         config.name = name;
         config.uniqueId = uniqueId;
         config.busId = busId;
+        config.meterSeed = 7u * busId + 3u;
         config.firmware = {0, 4, 1};
         return config;
     };
