@@ -117,7 +117,7 @@ void Tour::shootStartup(QWidget& splash) { camera_.shoot(splash, QStringLiteral(
 
 void Tour::attach(MainWindow& window) {
     prompter_.setBackdrop(&window);
-    window.resize(Px(ctx_.ScreenScale, 1240), Px(ctx_.ScreenScale, 1000));
+    window.resize(Px(ctx_.ScreenScale, 1240), Px(ctx_.ScreenScale, 1070));  // four rows of tiles
 }
 
 void Tour::run(MainWindow& window, sim::Simulator& simulator) {
