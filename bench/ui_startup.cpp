@@ -70,10 +70,10 @@ void WaitFor(Done done) {
 }
 
 class BareWindow final : public QWidget {
-public:
+  public:
     bool painted = false;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter(this).fillRect(rect(), Qt::black);
         painted = true;
@@ -92,7 +92,7 @@ Samples& Collected() {
 
 // A data folder whose session project lists 24 network devices, as a venue would leave it.
 class VenueFolder {
-public:
+  public:
     VenueFolder() {
         plenum::AppContext ctx;
         ctx.dataDir = path();
@@ -114,7 +114,7 @@ public:
     std::filesystem::path path() const { return dir_.path().toStdString(); }
     plenum::AppPaths paths() const { return plenum::AppPaths(path()); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -132,7 +132,12 @@ void BM_BareWindowFirstPaint(benchmark::State& state) {
         QApplication::processEvents();
     }
 }
-BENCHMARK(BM_BareWindowFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BareWindowFirstPaint)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
 
 void BM_MainWindowFirstPaint24Devices(benchmark::State& state) {
     VenueFolder venue;
@@ -156,13 +161,19 @@ void BM_MainWindowFirstPaint24Devices(benchmark::State& state) {
         state.SetIterationTime(seconds);
         Collected().main.push_back(seconds * 1000);
         int listed = 0;
-        for (int slot = plenum::kFirstUserSlot; slot <= plenum::kLastUserSlot; ++slot) listed += ctx.device(slot).isPresent();
+        for (int slot = plenum::kFirstUserSlot; slot <= plenum::kLastUserSlot; ++slot)
+            listed += ctx.device(slot).isPresent();
         state.counters["listed"] = listed;
         window.reset();
         QApplication::processEvents();
     }
 }
-BENCHMARK(BM_MainWindowFirstPaint24Devices)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MainWindowFirstPaint24Devices)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
@@ -173,8 +184,8 @@ int BareWindowProcess(int argc, char** argv, Clock::time_point launched) {
     window.resize(1180, 760);
     window.show();
     WaitFor([&] { return window.painted; });
-    std::printf("first paint: %.2f ms\npeak RSS: %ld KiB\n", std::chrono::duration<double, std::milli>(Clock::now() - launched).count(),
-                PeakRssKiB());
+    std::printf("first paint: %.2f ms\npeak RSS: %ld KiB\n",
+                std::chrono::duration<double, std::milli>(Clock::now() - launched).count(), PeakRssKiB());
     return 0;
 }
 
@@ -207,30 +218,35 @@ ProcessFigures RunProcesses(const QString& program, const QStringList& arguments
 void ColdStarts(const char* self) {
     constexpr int kRuns = 9;
     const QString bench = QString::fromLocal8Bit(self);
-    const QString plenum = QFileInfo(bench).absoluteDir().absoluteFilePath(QStringLiteral("../src/ui/plenum"));
+    const QString plenum =
+        QFileInfo(bench).absoluteDir().absoluteFilePath(QStringLiteral("../src/ui/plenum"));
     if (!QFileInfo::exists(plenum)) {
         std::printf("cold starts skipped: %s not built\n", plenum.toLocal8Bit().constData());
         return;
     }
     VenueFolder venue;
-    const ProcessFigures bare = RunProcesses(bench, {QStringLiteral("--bare-window")}, QStringLiteral("first paint: ([0-9.]+) ms"),
-                                             QStringLiteral("peak RSS: ([0-9]+) KiB"), kRuns);
-    const ProcessFigures app = RunProcesses(
-        plenum,
-        {QStringLiteral("--timing"), QStringLiteral("--startup-ms"), QStringLiteral("0"), QStringLiteral("--data-dir"),
-         QString::fromStdString(venue.path().string())},
-        QStringLiteral("first paint: ([0-9.]+) ms"), QStringLiteral("peak RSS at first paint with 24 listed devices: ([0-9]+) KiB"),
-        kRuns);
+    const ProcessFigures bare =
+        RunProcesses(bench, {QStringLiteral("--bare-window")}, QStringLiteral("first paint: ([0-9.]+) ms"),
+                     QStringLiteral("peak RSS: ([0-9]+) KiB"), kRuns);
+    const ProcessFigures app =
+        RunProcesses(plenum,
+                     {QStringLiteral("--timing"), QStringLiteral("--startup-ms"), QStringLiteral("0"),
+                      QStringLiteral("--data-dir"), QString::fromStdString(venue.path().string())},
+                     QStringLiteral("first paint: ([0-9.]+) ms"),
+                     QStringLiteral("peak RSS at first paint with 24 listed devices: ([0-9]+) KiB"), kRuns);
     const double bareMs = Median(bare.ms), appMs = Median(app.ms);
-    std::printf("cold start, median of %d processes: bare Qt window %.1f ms (peak RSS %ld KiB); plenum with 24 listed "
-                "devices %.1f ms to the main window's first paint (peak RSS %ld KiB), %.2fx the bare window\n",
-                kRuns, bareMs, bare.peakRssKiB, appMs, app.peakRssKiB, bareMs > 0 ? appMs / bareMs : 0.0);
+    std::printf(
+        "cold start, median of %d processes: bare Qt window %.1f ms (peak RSS %ld KiB); plenum with 24 "
+        "listed "
+        "devices %.1f ms to the main window's first paint (peak RSS %ld KiB), %.2fx the bare window\n",
+        kRuns, bareMs, bare.peakRssKiB, appMs, app.peakRssKiB, bareMs > 0 ? appMs / bareMs : 0.0);
 }
 
 int main(int argc, char** argv) {
     const Clock::time_point launched = Clock::now();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc > 1 && std::string_view(argv[1]) == "--bare-window") return BareWindowProcess(argc, argv, launched);
+    if (argc > 1 && std::string_view(argv[1]) == "--bare-window")
+        return BareWindowProcess(argc, argv, launched);
     QApplication app(argc, argv);
     plenum::ui::ApplyTheme(app, 1.0);
     const long rssBeforeKiB = PeakRssKiB();
@@ -241,8 +257,10 @@ int main(int argc, char** argv) {
     const double main = Median(Collected().main);
     // In a warm process the bare window costs almost nothing, so no ratio here: the cold starts below
     // compare like with like.
-    std::printf("\nin-process median first paint: bare window %.2f ms, main window with 24 devices %.1f ms\n", bare, main);
-    std::printf("peak RSS of this process: %ld KiB (%ld KiB before the first window)\n", PeakRssKiB(), rssBeforeKiB);
+    std::printf("\nin-process median first paint: bare window %.2f ms, main window with 24 devices %.1f ms\n",
+                bare, main);
+    std::printf("peak RSS of this process: %ld KiB (%ld KiB before the first window)\n", PeakRssKiB(),
+                rssBeforeKiB);
     ColdStarts(argv[0]);
     return 0;
 }

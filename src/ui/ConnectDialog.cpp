@@ -28,8 +28,8 @@ QString Subject(const AppContext& ctx, int slot) {
     const int lang = ctx.LanguageFlag;
     if (slot != ConnectDialog::kAllDevices)
         return QStringLiteral("<b>%1</b>&nbsp;&nbsp;<span style='color:%2'>%3 · %4</span>")
-            .arg(Q(DisplayName(ctx, slot)).toHtmlEscaped(), colours::kTextDim.name(), Q(TileModelText(ctx, slot)),
-                 Q(TileAddressText(ctx, slot)));
+            .arg(Q(DisplayName(ctx, slot)).toHtmlEscaped(), colours::kTextDim.name(),
+                 Q(TileModelText(ctx, slot)), Q(TileAddressText(ctx, slot)));
     int offline = 0;
     for (int other = kFirstUserSlot; other <= kLastUserSlot; ++other)
         offline += ctx.device(other).isPresent() && !ctx.device(other).isConnected() ? 1 : 0;
@@ -96,15 +96,19 @@ ConnectDialog::ConnectDialog(AppContext& ctx, comm::DeviceConnector& connector, 
     setMinimumWidth(Px(scale, 440));
 }
 
-ConnectDialog::~ConnectDialog() { ctx_.flags.CommBusy = kFalse16; }
+ConnectDialog::~ConnectDialog() {
+    ctx_.flags.CommBusy = kFalse16;
+}
 
 comm::TransferDirection ConnectDialog::direction() const {
-    return load_->isChecked() ? comm::TransferDirection::LoadToDevice : comm::TransferDirection::ReadFromDevice;
+    return load_->isChecked() ? comm::TransferDirection::LoadToDevice
+                              : comm::TransferDirection::ReadFromDevice;
 }
 
 std::vector<int> ConnectDialog::connectNow() {
     ok_->setEnabled(false);
-    connected_ = allDevices() ? connector_.connectAll(direction()) : connector_.connectOne(slot_, direction());
+    connected_ =
+        allDevices() ? connector_.connectAll(direction()) : connector_.connectOne(slot_, direction());
     accept();
     return connected_;
 }

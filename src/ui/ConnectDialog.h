@@ -18,7 +18,7 @@ class UCButton;
 
 class ConnectDialog final : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kAllDevices = -1;
 
     // `slot` is the tile's device, or kAllDevices.
@@ -34,7 +34,7 @@ public:
     std::vector<int> connectNow();
     const std::vector<int>& connected() const { return connected_; }
 
-private:
+  private:
     AppContext& ctx_;
     comm::DeviceConnector& connector_;
     int slot_;

@@ -17,7 +17,7 @@ namespace plenum::ui {
 // Passes messages and questions on to the application's prompter and turns the loader's progress
 // into the window's status line and bar, repainted at once: the load blocks the event loop.
 class FirmwareWindow::ProgressPrompter final : public Prompter {
-public:
+  public:
     ProgressPrompter(Prompter& inner, FirmwareWindow& window) : inner_(inner), window_(window) {}
     void showMessage(Icon icon, const std::string& title, const std::string& text) override {
         inner_.showMessage(icon, title, text);
@@ -27,7 +27,7 @@ public:
     }
     void progress(int value, int maximum, const std::string&) override { window_.onProgress(value, maximum); }
 
-private:
+  private:
     Prompter& inner_;
     FirmwareWindow& window_;
 };
@@ -41,8 +41,8 @@ QString QtFileFilter(const std::string& filter) {
     return QStringLiteral("%1 (%2 %3)").arg(text.left(bar), pattern, pattern.toUpper());
 }
 
-FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader, Prompter& prompter,
-                               int slot, comm::TileStatusSink* tiles, QWidget* parent)
+FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader,
+                               Prompter& prompter, int slot, comm::TileStatusSink* tiles, QWidget* parent)
     : QDialog(parent), progressPrompter_(std::make_unique<ProgressPrompter>(prompter, *this)) {
     controller_ = std::make_unique<comm::FwUpdateDemo>(ctx, comm, loader, *progressPrompter_, slot, tiles);
     const double scale = ctx.ScreenScale;
@@ -80,9 +80,11 @@ FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::Fw
     file_ = new QLabel(this);
     file_->setObjectName(QStringLiteral("LabelFile"));
     file_->setMinimumWidth(Px(scale, 280));
-    file_->setStyleSheet(QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: %3px; padding: %4px %5px; }")
-                             .arg(colours::kWindow.name(), colours::kBorder.name(), QString::number(Px(scale, 6)),
-                                  QString::number(Px(scale, 5)), QString::number(Px(scale, 8))));
+    file_->setStyleSheet(
+        QStringLiteral(
+            "QLabel { background: %1; border: 1px solid %2; border-radius: %3px; padding: %4px %5px; }")
+            .arg(colours::kWindow.name(), colours::kBorder.name(), QString::number(Px(scale, 6)),
+                 QString::number(Px(scale, 5)), QString::number(Px(scale, 8))));
     browse_ = new UCButton(Glyph::Open, UCButton::Shape::Inline, scale, this);
     browse_->setObjectName(QStringLiteral("CmdBrowse"));
     browse_->setText(Pick(captions::kBrowse, lang));
@@ -99,9 +101,10 @@ FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::Fw
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setFixedHeight(Px(scale, 6));
-    bar_->setStyleSheet(QStringLiteral("QProgressBar { background: %1; border: none; border-radius: %3px; }"
-                                       "QProgressBar::chunk { background: %2; border-radius: %3px; }")
-                            .arg(colours::kWindow.name(), colours::kAccent.name(), QString::number(Px(scale, 3))));
+    bar_->setStyleSheet(
+        QStringLiteral("QProgressBar { background: %1; border: none; border-radius: %3px; }"
+                       "QProgressBar::chunk { background: %2; border-radius: %3px; }")
+            .arg(colours::kWindow.name(), colours::kAccent.name(), QString::number(Px(scale, 3))));
 
     update_ = new UCButton(Glyph::Firmware, UCButton::Shape::Inline, scale, this);
     update_->setObjectName(QStringLiteral("CmdUpdate"));
@@ -124,7 +127,9 @@ FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::Fw
     layout->addWidget(bar_);
     layout->addLayout(buttons);
 
-    pickFile_ = [this](const QString& filter) { return QFileDialog::getOpenFileName(this, QString(), QString(), filter); };
+    pickFile_ = [this](const QString& filter) {
+        return QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
     connect(browse_, &UCButton::clicked, this, &FirmwareWindow::browse);
     connect(update_, &UCButton::clicked, this, [this] { Update_Click(); });
     connect(close, &UCButton::clicked, this, &QDialog::reject);

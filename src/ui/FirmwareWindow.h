@@ -20,9 +20,9 @@ class UCButton;
 
 class FirmwareWindow final : public QDialog {
     Q_OBJECT
-public:
-    FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader, Prompter& prompter, int slot,
-                   comm::TileStatusSink* tiles, QWidget* parent = nullptr);
+  public:
+    FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader, Prompter& prompter,
+                   int slot, comm::TileStatusSink* tiles, QWidget* parent = nullptr);
     ~FirmwareWindow() override;
 
     // Picks the firmware file; tests and the tour replace the file dialog.
@@ -39,7 +39,7 @@ public:
     void browse();
     comm::FwUpdateDemo::Outcome Update_Click();
 
-private:
+  private:
     class ProgressPrompter;
     void refresh();
     void onProgress(int value, int maximum);

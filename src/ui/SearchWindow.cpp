@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/Registry.h"
@@ -31,7 +31,8 @@ void DefaultRange(const std::string& host, std::array<int, 4>& from, int& to) {
 UCTextUpDown* OctetBox(int position, int value, double scale, QWidget* parent) {
     const OctetRange range = RangeOfOctet(position);
     auto* box = new UCTextUpDown(range.minimum, range.maximum, scale, parent);
-    box->setFilter([position](const QString& typed) { return Q(ClampOctetText(position, typed.toStdString())); });
+    box->setFilter(
+        [position](const QString& typed) { return Q(ClampOctetText(position, typed.toStdString())); });
     box->setValue(ClampOctet(position, value));
     box->setFixedWidth(Px(scale, 62));
     return box;
@@ -78,10 +79,14 @@ SearchWindow::SearchWindow(AppContext& ctx, comm::DeviceSearch& search, QWidget*
     toPrefix->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
     auto updatePrefix = [this, toPrefix] {
         QStringList parts;
-        for (int i = 0; i < 3; ++i) parts << (from_[static_cast<std::size_t>(i)]->hasValue() ? QString::number(from_[static_cast<std::size_t>(i)]->value()) : QStringLiteral("–"));
+        for (int i = 0; i < 3; ++i)
+            parts << (from_[static_cast<std::size_t>(i)]->hasValue()
+                          ? QString::number(from_[static_cast<std::size_t>(i)]->value())
+                          : QStringLiteral("–"));
         toPrefix->setText(parts.join(QLatin1Char('.')) + QLatin1Char('.'));
     };
-    for (int i = 0; i < 3; ++i) connect(from_[static_cast<std::size_t>(i)], &UCTextUpDown::valueChanged, this, updatePrefix);
+    for (int i = 0; i < 3; ++i)
+        connect(from_[static_cast<std::size_t>(i)], &UCTextUpDown::valueChanged, this, updatePrefix);
     updatePrefix();
     toRow->addWidget(toPrefix);
     toRow->addWidget(to_);
@@ -117,13 +122,14 @@ SearchWindow::SearchWindow(AppContext& ctx, comm::DeviceSearch& search, QWidget*
     found_->setColumnWidth(0, Px(scale, 100));
     found_->setColumnWidth(1, Px(scale, 120));
     found_->setColumnWidth(2, Px(scale, 70));
-    found_->setStyleSheet(QStringLiteral("QTreeWidget { background: %1; border: 1px solid %2; border-radius: %3px; color: %4; }"
-                                         "QTreeWidget::item { padding: %5px 0px; }"
-                                         "QHeaderView::section { background: %6; color: %7; border: none;"
-                                         " border-bottom: 1px solid %2; padding: %5px %5px; }")
-                              .arg(colours::kWindow.name(), colours::kBorder.name(), QString::number(Px(scale, 6)),
-                                   colours::kText.name(), QString::number(Px(scale, 3)), colours::kPanel.name(),
-                                   colours::kTextDim.name()));
+    found_->setStyleSheet(
+        QStringLiteral("QTreeWidget { background: %1; border: 1px solid %2; border-radius: %3px; color: %4; }"
+                       "QTreeWidget::item { padding: %5px 0px; }"
+                       "QHeaderView::section { background: %6; color: %7; border: none;"
+                       " border-bottom: 1px solid %2; padding: %5px %5px; }")
+            .arg(colours::kWindow.name(), colours::kBorder.name(), QString::number(Px(scale, 6)),
+                 colours::kText.name(), QString::number(Px(scale, 3)), colours::kPanel.name(),
+                 colours::kTextDim.name()));
 
     ok_ = new UCButton(Glyph::Search, UCButton::Shape::Inline, scale, this);
     ok_->setObjectName(QStringLiteral("CmdOk"));
@@ -162,7 +168,8 @@ int SearchWindow::startSearch() {
     if (searching_) return 0;
     for (int i = 0; i < 4; ++i) {
         UCTextUpDown* box = from_[static_cast<std::size_t>(i)];
-        search_.from[static_cast<std::size_t>(i)] = box->hasValue() ? ClampOctet(i, box->value()) : RangeOfOctet(i).minimum;
+        search_.from[static_cast<std::size_t>(i)] =
+            box->hasValue() ? ClampOctet(i, box->value()) : RangeOfOctet(i).minimum;
     }
     search_.toLastOctet = to_->hasValue() ? ClampOctet(3, to_->value()) : RangeOfOctet(3).minimum;
     ok_->setEnabled(false);
@@ -201,8 +208,9 @@ void SearchWindow::showFound() {
     found_->clear();
     for (const DeviceRecord& found : ctx_.foundTable) {
         if (!found.isPresent()) continue;
-        found_->addTopLevelItem(new QTreeWidgetItem(
-            {Q(found.Address), Q(found.DeviceName), Q(PickerName({found.ModelCode, 0}, "{1} {0}")), Q(found.UniqueId)}));
+        found_->addTopLevelItem(
+            new QTreeWidgetItem({Q(found.Address), Q(found.DeviceName),
+                                 Q(PickerName({found.ModelCode, 0}, "{1} {0}")), Q(found.UniqueId)}));
     }
     if (searching_ && found_->topLevelItemCount() == 0) {
         auto* none = new QTreeWidgetItem({Pick(captions::kNothingFound, ctx_.LanguageFlag)});

@@ -24,7 +24,7 @@ class UCTextUpDown;
 
 class SearchWindow final : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kGuardMs = 20000;
 
     // `search` has been opened (its From / To come from init.cfg, FoundTable is clear).
@@ -49,7 +49,7 @@ public:
     // Cancel; Escape and the close box wait for the guard as the button does.
     void reject() override;
 
-private:
+  private:
     void showFound();
 
     AppContext& ctx_;

@@ -1,8 +1,8 @@
 // The search window, the connection dialog, the firmware window and the tiles' level meters on
 // Qt's offscreen platform, against the demo's simulated loudspeakers on loopback.
-#include <QTreeWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <fstream>
 #include <set>
 
@@ -17,7 +17,7 @@ namespace {
 using test_support::MainWindowTest;
 
 class DeviceWindowsTest : public MainWindowTest {
-protected:
+  protected:
     struct SearchSeen {
         int found = -1;
         bool buttonsDisabledWhileGuarded = false;
@@ -64,8 +64,9 @@ protected:
     }
 
     // Opens the firmware window of `slot`, chooses `file` (empty: none) and presses Update.
-    comm::FwUpdateDemo::Outcome updateFirmware(int slot, const std::filesystem::path& file, QString* title = nullptr,
-                                               QString* fileLabel = nullptr, int* progressShown = nullptr) {
+    comm::FwUpdateDemo::Outcome updateFirmware(int slot, const std::filesystem::path& file,
+                                               QString* title = nullptr, QString* fileLabel = nullptr,
+                                               int* progressShown = nullptr) {
         comm::FwUpdateDemo::Outcome outcome{};
         window->setModalRunner([&](QDialog& dialog) {
             auto& firmware = dynamic_cast<FirmwareWindow&>(dialog);
@@ -94,7 +95,8 @@ protected:
     int codesReceived(std::uint8_t code) {
         int n = 0;
         for (std::size_t i = 0; i < simulator.size(); ++i)
-            for (const std::uint8_t received : simulator.device(i).receivedCodes()) n += received == code ? 1 : 0;
+            for (const std::uint8_t received : simulator.device(i).receivedCodes())
+                n += received == code ? 1 : 0;
         return n;
     }
 };
@@ -241,8 +243,8 @@ TEST_F(DeviceWindowsTest, FirmwareWindowRefusesTheOtherLinkAndAMissingFile) {
     {
         const std::vector<std::uint8_t> bytes =
             comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 2}, std::vector<std::uint8_t>(3000, 0x5A));
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     ctx.FwUsbMode = true;
     QString title, label;
@@ -272,13 +274,14 @@ TEST_F(DeviceWindowsTest, FirmwareLoadOverTheLanTakesTheDeviceOfflineAndReportsP
     {
         const std::vector<std::uint8_t> bytes =
             comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 2}, std::vector<std::uint8_t>(5000, 0xA5));
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     ctx.FwUsbMode = false;
     prompter.clear();
     int progressSteps = 0;
-    EXPECT_EQ(updateFirmware(main, file, nullptr, nullptr, &progressSteps), comm::FwUpdateDemo::Outcome::Loaded)
+    EXPECT_EQ(updateFirmware(main, file, nullptr, nullptr, &progressSteps),
+              comm::FwUpdateDemo::Outcome::Loaded)
         << prompter.lastText();
     EXPECT_GE(progressSteps, 3) << "the bar moved through the load and ended full";
     EXPECT_EQ(prompter.lastText(), "Firmware successfully loaded!");

@@ -43,9 +43,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TileBarFraction, FollowsTheEditorsMeterScale) {
-    EXPECT_DOUBLE_EQ(TileBarFraction(0), 0.0);                  // -60 dB: the empty bar
-    EXPECT_DOUBLE_EQ(TileBarFraction(120), 1.0);                // 0 dB: full
-    EXPECT_DOUBLE_EQ(TileBarFraction(127 | 0x80), 1.0);         // +3.5 dB, lamp bit ignored
+    EXPECT_DOUBLE_EQ(TileBarFraction(0), 0.0);                   // -60 dB: the empty bar
+    EXPECT_DOUBLE_EQ(TileBarFraction(120), 1.0);                 // 0 dB: full
+    EXPECT_DOUBLE_EQ(TileBarFraction(127 | 0x80), 1.0);          // +3.5 dB, lamp bit ignored
     EXPECT_NEAR(TileBarFraction(100), (240.0 - 5) / 460, 1e-9);  // -10 dB: half the bar
 }
 
