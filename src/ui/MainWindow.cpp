@@ -237,8 +237,13 @@ void MainWindow::connectAllDevices() {
 
 void MainWindow::openFirmwareWindow(int slot) {
     if (!ctx_.device(slot).isPresent()) return;
-    FirmwareWindow window(ctx_, *comm_, *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
-    runModal_(window);
+    // The load repaints the window while it runs; the meter poll must not reach in between.
+    ctx_.flags.CommBusy = kTrue16;
+    {
+        FirmwareWindow window(ctx_, *comm_, *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
+        runModal_(window);
+    }
+    ctx_.flags.CommBusy = kFalse16;
     refreshTile(slot);
 }
 

@@ -70,6 +70,7 @@ class DeviceWindowsTest : public MainWindowTest {
         comm::FwUpdateDemo::Outcome outcome{};
         window->setModalRunner([&](QDialog& dialog) {
             auto& firmware = dynamic_cast<FirmwareWindow&>(dialog);
+            EXPECT_EQ(ctx.flags.CommBusy, kTrue16) << "no meter poll while the window is open";
             if (title) *title = firmware.windowTitle();
             if (fileLabel) *fileLabel = firmware.fileLabel()->text();
             if (!file.empty()) {
