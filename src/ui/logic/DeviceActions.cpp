@@ -1,7 +1,5 @@
 #include "ui/logic/DeviceActions.h"
 
-#include <cstdio>
-
 #include "core/Registry.h"
 #include "store/ProjectFile.h"
 
