@@ -32,6 +32,17 @@ double MillisecondsSince(Clock::time_point start) {
 }
 
 long PeakRssKiB() {
+    // VmHWM is this program's own high-water mark. getrusage's ru_maxrss would also carry the peak
+    // of the process that started it (Linux keeps it across fork and exec), which misleads when a
+    // large parent such as a benchmark launches the program.
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        long kib = -1;
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+        std::fclose(status);
+        if (kib >= 0) return kib;
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
@@ -176,8 +187,13 @@ int RunApplication(int argc, char** argv) {
     Prompter& prompter = tour ? tour->prompter() : static_cast<Prompter&>(livePrompter);
 
     const QSize screenSize = screen ? screen->size() : QSize(1920, 1080);
-    if (!touring && DisplayTooSmall(screenSize.width(), screenSize.height(), ctx.ScreenScale))
-        Tell(prompter, ctx.LanguageFlag, texts::kDisplayTooSmall);
+    // A measurement or a tour runs unattended: a message box would wait for a user who is not there.
+    if (!touring && DisplayTooSmall(screenSize.width(), screenSize.height(), ctx.ScreenScale)) {
+        if (options->timing)
+            std::fprintf(stderr, "plenum: %s\n", std::string(texts::kDisplayTooSmall.text.pick(ctx.LanguageFlag)).c_str());
+        else
+            Tell(prompter, ctx.LanguageFlag, texts::kDisplayTooSmall);
+    }
     ctx.DecimalComma = QLocale::system().decimalPoint() != QStringLiteral(".");
     EnsureAeqFolders(paths);
     EnsureWorkFolders(paths);
@@ -203,6 +219,10 @@ int RunApplication(int argc, char** argv) {
     comm::AsioNetworkTransport realNetwork(comm::kMainNetworkSlots);
     DemoNetwork demoNetwork(realNetwork);
     comm::NetworkTransport& network = options->demo ? static_cast<comm::NetworkTransport&>(demoNetwork) : realNetwork;
+    comm::AsioNetworkTransport realSearchNetwork(comm::kSearchNetworkSlots);
+    DemoNetwork demoSearchNetwork(realSearchNetwork);
+    comm::NetworkTransport& searchNetwork =
+        options->demo ? static_cast<comm::NetworkTransport&>(demoSearchNetwork) : realSearchNetwork;
     comm::AsioSerialTransport serial;
     comm::SteadySleeper sleeper;
 
@@ -215,7 +235,8 @@ int RunApplication(int argc, char** argv) {
     QObject::connect(&splash, &StartupScreen::finished, &app, [&] {
         splashWaitMs = MillisecondsSince(splashShown);
         if (tour) tour->shootStartup(splash);
-        MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, links, {}, true, simulator ? links.devicePort : std::uint16_t{0}};
+        MainWindowDeps deps{ctx,   paths, prompter, network, serial, sleeper, links, {}, true,
+                            simulator ? links.devicePort : std::uint16_t{0}, &searchNetwork};
         window = std::make_unique<MainWindow>(deps);
         livePrompter.setParent(window.get());
         if (tour) tour->attach(*window);

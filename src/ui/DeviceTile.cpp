@@ -1,5 +1,7 @@
 #include "ui/DeviceTile.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -24,6 +26,12 @@ constexpr double kTileWidth = 156;   // pixels at 96 dpi; the grid cell is 2500 
 constexpr double kTileHeight = 228;  // the cell is 3600 twips (240 px) tall
 constexpr double kCabinetTop = 30;
 constexpr double kCabinetHeight = 64;
+constexpr double kLabelsTop = 100;
+// Two level columns flank the cabinet, input left and output right, clear of the widest (SUB) box.
+constexpr double kMeterOffset = 42;  // from the tile's centre to the inner edge of a column
+constexpr double kMeterWidth = 5;
+constexpr double kMeterTop = 42;
+constexpr double kMeterBottom = 92;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QColor& colour) {
     auto* label = new QLabel(parent);
@@ -57,7 +65,6 @@ DeviceTile::DeviceTile(const AppContext& ctx, int slot, QWidget* parent) : QFram
     remove_->setAccent(colours::kDanger);
     firmware_ = new UCButton(Glyph::Firmware, UCButton::Shape::Icon, scale, this);
     firmware_->setObjectName(QStringLiteral("ImgFwUpdate"));
-    firmware_->setEnabled(false);  // the firmware window is not part of this version yet
 
     connect(connect_, &UCButton::clicked, this, [this] { emit connectRequested(slot_); });
     connect(edit_, &UCButton::clicked, this, [this] { emit editRequested(slot_); });
@@ -77,7 +84,7 @@ DeviceTile::DeviceTile(const AppContext& ctx, int slot, QWidget* parent) : QFram
     remove_->move(width() - Px(scale, 8) - small, Px(scale, 8));
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Px(scale, 8), Px(scale, kCabinetTop + kCabinetHeight + 6), Px(scale, 8), Px(scale, 8));
+    layout->setContentsMargins(Px(scale, 8), Px(scale, kLabelsTop), Px(scale, 8), Px(scale, 8));
     layout->setSpacing(Px(scale, 1));
     layout->addWidget(name_);
     layout->addWidget(model_);
@@ -153,6 +160,63 @@ void DeviceTile::paintEvent(QPaintEvent*) {
                      Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("#%1").arg(slot_));
 
     PaintCabinet(painter, sub, QRectF(0, Px(scale, kCabinetTop), width(), Px(scale, kCabinetHeight)), family, online_);
+    if (online_) paintMeters(painter);
+}
+
+void DeviceTile::setLevels(const TileLevels& levels) {
+    if (levels == levels_) return;
+    levels_ = levels;
+    const double scale = ctx_.ScreenScale;
+    update(0, Px(scale, kMeterTop - 10), width(), Px(scale, kMeterBottom - kMeterTop + 12));
+}
+
+// Two thin columns on the edit windows' meter scale, filling upwards: green below -10 dB, amber in
+// the top 10 dB, with the lamp above each column red while the device reports clip or limit.
+void DeviceTile::paintMeters(QPainter& painter) {
+    const double scale = ctx_.ScreenScale;
+    const int lang = ctx_.LanguageFlag;
+    const double centre = width() / 2.0;
+    const double barWidth = Px(scale, kMeterWidth);
+    const double top = Px(scale, kMeterTop);
+    const double bottom = Px(scale, kMeterBottom);
+    const double lamp = Px(scale, 2.5);
+    painter.setFont(UiFont(scale, 6.5, true));
+    struct Column {
+        const Bilingual* caption;
+        std::uint8_t level;
+        double left;
+        bool captionLeft;
+    };
+    const Column columns[] = {
+        {&captions::kMeterIn, levels_.input, centre - Px(scale, kMeterOffset) - barWidth, true},
+        {&captions::kMeterOut, levels_.output, centre + Px(scale, kMeterOffset), false}};
+    for (const Column& column : columns) {
+        const QRectF track(column.left, top, barWidth, bottom - top);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colours::kWindow);
+        painter.drawRoundedRect(track, barWidth / 2, barWidth / 2);
+        const double fraction = TileBarFraction(column.level);
+        if (fraction > 0) {
+            QLinearGradient fill(track.bottomLeft(), track.topLeft());
+            fill.setColorAt(0, colours::kOnline.darker(130));
+            fill.setColorAt(0.47, colours::kOnline);
+            fill.setColorAt(0.53, QColor(0xea, 0xb3, 0x08));
+            fill.setColorAt(1, QColor(0xf9, 0x73, 0x16));
+            painter.setBrush(fill);
+            const double height = std::max(track.height() * fraction, barWidth);
+            painter.drawRoundedRect(QRectF(track.left(), track.bottom() - height, barWidth, height), barWidth / 2,
+                                    barWidth / 2);
+        }
+        painter.setBrush(IndicatorLit(column.level) ? colours::kDanger : colours::kRaisedHover);
+        painter.drawEllipse(QPointF(track.center().x(), top - Px(scale, 6)), lamp, lamp);
+        const double gap = Px(scale, 4);
+        const double captionWidth = Px(scale, 24);
+        const QRectF caption(column.captionLeft ? track.left() - gap - captionWidth : track.right() + gap,
+                             bottom - Px(scale, 12), captionWidth, Px(scale, 12));
+        painter.setPen(colours::kTextDim);
+        painter.drawText(caption, (column.captionLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignBottom,
+                         Pick(*column.caption, lang));
+    }
 }
 
 void DeviceTile::mousePressEvent(QMouseEvent* event) {

@@ -6,8 +6,10 @@
 #include <QFrame>
 
 #include "core/AppContext.h"
+#include "ui/logic/TileMeter.h"
 
 class QLabel;
+class QPainter;
 
 namespace plenum::ui {
 
@@ -21,6 +23,9 @@ public:
     // Re-reads the record (and the language) and redraws.
     void refresh();
     bool showsOnline() const { return online_; }
+    // The level indicator of an on-line device; repaints only when a bar or lamp changes.
+    void setLevels(const TileLevels& levels);
+    const TileLevels& levels() const { return levels_; }
     QString statusText() const;
 
     UCButton* connectButton() const { return connect_; }
@@ -44,9 +49,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void paintMeters(QPainter& painter);
     const AppContext& ctx_;
     int slot_;
     bool online_ = false;
+    TileLevels levels_;
     QPoint pressPos_;
     QLabel* name_;
     QLabel* model_;

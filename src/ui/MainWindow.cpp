@@ -9,11 +9,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "comm/AsioNetwork.h"
+#include "comm/Discovery.h"
 #include "core/LanguageSwitch.h"
 #include "core/Registry.h"
 #include "store/ProjectFile.h"
+#include "sat/DeviceMemory.h"
 #include "ui/AddDeviceDialog.h"
+#include "ui/ConnectDialog.h"
 #include "ui/DeviceTile.h"
+#include "ui/FirmwareWindow.h"
+#include "ui/SearchWindow.h"
 #include "ui/SmallWindows.h"
 #include "ui/Theme.h"
 #include "ui/TileArea.h"
@@ -28,11 +34,20 @@ MainWindow::MainWindow(MainWindowDeps deps)
       paths_(deps.paths),
       prompter_(deps.prompter),
       startNetworkServices_(deps.startNetworkServices),
-      demoPort_(deps.demoPort) {
+      demoPort_(deps.demoPort),
+      searchNetwork_(deps.searchNetwork),
+      devicePort_(deps.links.devicePort),
+      timeouts_(deps.timeouts) {
     const double scale = ctx_.ScreenScale;
     setObjectName(QStringLiteral("MDIFrmMain"));
     comm_ = std::make_unique<comm::DeviceComm>(ctx_, deps.network, deps.serial, prompter_, deps.sleeper, deps.links,
                                                deps.timeouts);
+    settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(*comm_);
+    connector_ = std::make_unique<comm::DeviceConnector>(*comm_, *settingsTransfer_, prompter_,
+                                                        static_cast<comm::ConnectionHooks*>(this));
+    // The loader opens its own connection on the main network object's spare slot.
+    fwLoader_ = std::make_unique<comm::FwLoader>(deps.network, deps.serial, deps.sleeper, deps.links.devicePort,
+                                                 comm::LoaderTimeouts{}, comm::kMainNetworkSlots - 1);
 
     auto* central = new QWidget(this);
     toolArea_ = new ToolArea(scale, central);
@@ -70,6 +85,8 @@ MainWindow::MainWindow(MainWindowDeps deps)
     connect(timerCheckEqGrp_, &QTimer::timeout, this, &MainWindow::onCheckEqGroupTick);
 
     connect(toolArea_, &ToolArea::addClicked, this, &MainWindow::addDevice);
+    connect(toolArea_, &ToolArea::searchClicked, this, &MainWindow::searchDevices);
+    connect(toolArea_, &ToolArea::connectAllClicked, this, &MainWindow::connectAllDevices);
     connect(toolArea_, &ToolArea::saveClicked, this, &MainWindow::saveProject);
     connect(toolArea_, &ToolArea::loadClicked, this, &MainWindow::loadProject);
     connect(toolArea_, &ToolArea::groupClicked, this, &MainWindow::addGroup);
@@ -87,6 +104,7 @@ MainWindow::MainWindow(MainWindowDeps deps)
 
 MainWindow::~MainWindow() {
     comm_->setHooks({});
+    timerVuMeter_->stop();
     // The edit windows are children: close them while the bookkeeping they report to still exists.
     for (auto& [slot, window] : editWindows_)
         if (window) {
@@ -131,6 +149,7 @@ void MainWindow::createTiles() {
         connect(tile, &DeviceTile::connectRequested, this, &MainWindow::toggleConnection);
         connect(tile, &DeviceTile::editRequested, this, &MainWindow::openEditWindow);
         connect(tile, &DeviceTile::removeRequested, this, &MainWindow::removeDevice);
+        connect(tile, &DeviceTile::firmwareRequested, this, &MainWindow::openFirmwareWindow);
     }
     updateCounts();
 }
@@ -164,8 +183,15 @@ void MainWindow::retranslate() {
 
 void MainWindow::showStatus(const QString& text) { statusBar()->showMessage(text, 6000); }
 
-void MainWindow::switchOffline(int slot) {
-    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
+void MainWindow::switchOffline(int slot) { refreshTile(slot); }
+
+void MainWindow::tileOnline(int slot, bool) { refreshTile(slot); }
+
+void MainWindow::refreshTile(int slot) {
+    if (DeviceTile* tile = tileArea_->tile(slot)) {
+        if (!ctx_.device(slot).isConnected()) tile->setLevels({});
+        tile->refresh();
+    }
     updateCounts();
 }
 
@@ -182,6 +208,43 @@ void MainWindow::addDevice() {
     if (runModal_(dialog) != QDialog::Accepted || !ctx_.device(*slot).isPresent()) return;
     AssignTilePos(ctx_, *slot);
     createTiles();
+}
+
+void MainWindow::searchDevices() {
+    if (searchNetwork_ == nullptr) {
+        ownSearchNetwork_ = std::make_unique<comm::AsioNetworkTransport>(comm::kSearchNetworkSlots);
+        searchNetwork_ = ownSearchNetwork_.get();
+    }
+    comm::DeviceSearch search(ctx_, paths_, *searchNetwork_, prompter_, devicePort_, timeouts_);
+    if (!search.open()) return;
+    // The meter poll and the group check keep off the links while the window is open.
+    ctx_.flags.CommBusy = kTrue16;
+    {
+        SearchWindow window(ctx_, search, this);
+        runModal_(window);
+    }
+    ctx_.flags.CommBusy = kFalse16;
+    mergeFoundDevices();
+}
+
+void MainWindow::connectAllDevices() {
+    {
+        ConnectDialog dialog(ctx_, *connector_, ConnectDialog::kAllDevices, this);
+        runModal_(dialog);
+    }
+    refreshAll();
+}
+
+void MainWindow::openFirmwareWindow(int slot) {
+    if (!ctx_.device(slot).isPresent()) return;
+    // The load repaints the window while it runs; the meter poll must not reach in between.
+    ctx_.flags.CommBusy = kTrue16;
+    {
+        FirmwareWindow window(ctx_, *comm_, *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
+        runModal_(window);
+    }
+    ctx_.flags.CommBusy = kFalse16;
+    refreshTile(slot);
 }
 
 void MainWindow::mergeFoundDevices() {
@@ -235,21 +298,18 @@ void MainWindow::toggleConnection(int slot) {
 }
 
 void MainWindow::connectDevice(int slot) {
-    if (!ConnectPrecheck(ctx_, prompter_, comm_->network(), slot)) return;
-    // The connection dialog (settings to load or read) arrives with the connection work; until then
-    // the tile opens the link and identifies the device.
-    ctx_.flags.CommBusy = kTrue16;
-    const ConnectResult result = OpenDeviceLink(ctx_, *comm_, slot);
-    ctx_.flags.CommBusy = kFalse16;
-    if (result != ConnectResult::Connected) Tell(prompter_, ctx_.LanguageFlag, ConnectFailureText(result));
-    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
-    updateCounts();
+    if (!ctx_.device(slot).isPresent() || ctx_.device(slot).isConnected()) return;
+    if (!connector_->networkAvailable(slot)) return;
+    {
+        ConnectDialog dialog(ctx_, *connector_, slot, this);
+        runModal_(dialog);
+    }
+    refreshTile(slot);
 }
 
 void MainWindow::disconnectDevice(int slot) {
-    DisconnectDevice(ctx_, prompter_, *comm_, slot);
-    if (DeviceTile* tile = tileArea_->tile(slot)) tile->refresh();
-    updateCounts();
+    connector_->disconnect(slot);
+    refreshTile(slot);
 }
 
 void MainWindow::removeDevice(int slot) {
@@ -297,7 +357,21 @@ void MainWindow::moveTile(int slot, int position) {
 void MainWindow::onVuMeterTick() {
     if (listener_) listener_->poll();
     if (bridge_) bridge_->poll();
-    // The level-meter poll of the open edit windows is wired here when the editors arrive.
+    pollMeters();
+}
+
+void MainWindow::pollMeters() {
+    if (ctx_.flags.CommBusy || ctx_.flags.TxSuspended) return;
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        if (!ctx_.device(slot).isPresent() || !ctx_.device(slot).isConnected()) continue;
+        // A meter reply that goes missing is not worth the communication alert: the next tick asks again.
+        ctx_.flags.AlertHold = kTrue16;
+        const std::int16_t result = comm_->SendCommand(slot, comm::CommandCode::MeterPoll);
+        ctx_.flags.AlertHold = kFalse16;
+        if (result != 0 || !ctx_.device(slot).isConnected()) continue;
+        if (!meters_.StoreReply(slot, std::span(comm_->RxBuffer).first(comm_->lastReplyLength()))) continue;
+        if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meters_, slot));
+    }
 }
 
 void MainWindow::onCheckEqGroupTick() {

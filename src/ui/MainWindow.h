@@ -12,10 +12,13 @@
 
 #include "comm/Announce.h"
 #include "comm/BridgeServer.h"
+#include "comm/Connection.h"
 #include "comm/DeviceComm.h"
+#include "comm/FirmwareLoader.h"
 #include "core/AppContext.h"
 #include "core/Config.h"
 #include "core/Prompter.h"
+#include "dsp/Meters.h"
 
 class QDialog;
 class QLabel;
@@ -43,9 +46,11 @@ struct MainWindowDeps {
     // The announce listener (UDP 1002) and the bridge server; tests leave them off.
     bool startNetworkServices = true;
     std::uint16_t demoPort = 0;  // non-zero: the status bar says where the demo loudspeakers are
+    // The search window's own network object (25 slots); nothing: the window makes a real one.
+    comm::NetworkTransport* searchNetwork = nullptr;
 };
 
-class MainWindow final : public QMainWindow, private comm::TileStatusSink {
+class MainWindow final : public QMainWindow, private comm::TileStatusSink, private comm::ConnectionHooks {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowDeps deps);
@@ -64,6 +69,14 @@ public:
 
     // The actions behind the buttons.
     void addDevice();
+    // The search window, modal; the devices it found are listed when it closes.
+    void searchDevices();
+    // The connection dialog for every listed off-line device.
+    void connectAllDevices();
+    void openFirmwareWindow(int slot);
+    // One tick of the meter poll: command 24 to each on-line device, the replies into the meter
+    // table and the tiles' level bars. Skipped while CommBusy or TxSuspended.
+    void pollMeters();
     void saveProject();
     void loadProject();
     void addGroup();
@@ -79,6 +92,8 @@ public:
 
     AppContext& context() { return ctx_; }
     comm::DeviceComm& comm() { return *comm_; }
+    comm::DeviceConnector& connector() { return *connector_; }
+    const MeterTable& meters() const { return meters_; }
     TileArea& tileArea() { return *tileArea_; }
     ToolArea& toolArea() { return *toolArea_; }
     FrmshowInfo& retryWindow() { return *retryWindow_; }
@@ -94,6 +109,8 @@ protected:
 
 private:
     void switchOffline(int slot) override;
+    void tileOnline(int slot, bool online) override;
+    void refreshTile(int slot);
     void createTiles();
     void refreshAll();
     void updateCounts();
@@ -108,6 +125,14 @@ private:
     bool startNetworkServices_;
     std::uint16_t demoPort_;
     std::unique_ptr<comm::DeviceComm> comm_;
+    std::unique_ptr<comm::SettingsTransfer> settingsTransfer_;
+    std::unique_ptr<comm::DeviceConnector> connector_;
+    std::unique_ptr<comm::FwLoader> fwLoader_;
+    comm::NetworkTransport* searchNetwork_;
+    std::unique_ptr<comm::NetworkTransport> ownSearchNetwork_;
+    std::uint16_t devicePort_;
+    comm::CommTimeouts timeouts_;
+    MeterTable meters_;
     std::unique_ptr<comm::AnnounceListener> listener_;
     std::unique_ptr<comm::BridgeServer> bridge_;
     ToolArea* toolArea_;

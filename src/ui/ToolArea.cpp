@@ -34,8 +34,7 @@ ToolArea::ToolArea(double screenScale, QWidget* parent) : QWidget(parent), scale
     };
     add_ = make(Glyph::Add, "ImageAdd", colours::kAccent);
     search_ = make(Glyph::Search, "ImgSearchDev", colours::kAccent);
-    // The search window comes with the discovery work; until then the button explains itself.
-    search_->setEnabled(false);
+    connectAll_ = make(Glyph::Connect, "ImgConnectAll", colours::kOnline);
     save_ = make(Glyph::Save, "ImageButton_0", colours::kText);
     load_ = make(Glyph::Open, "ImageButton_1", colours::kText);
     group_ = make(Glyph::Group, "ImageButton_2", colours::kSub);
@@ -69,6 +68,7 @@ ToolArea::ToolArea(double screenScale, QWidget* parent) : QWidget(parent), scale
     layout->addSpacing(Px(screenScale, 18));
     layout->addWidget(add_);
     layout->addWidget(search_);
+    layout->addWidget(connectAll_);
     layout->addSpacing(Px(screenScale, 6));
     layout->addWidget(Separator(screenScale, this));
     layout->addSpacing(Px(screenScale, 6));
@@ -87,6 +87,7 @@ ToolArea::ToolArea(double screenScale, QWidget* parent) : QWidget(parent), scale
 
     connect(add_, &UCButton::clicked, this, &ToolArea::addClicked);
     connect(search_, &UCButton::clicked, this, &ToolArea::searchClicked);
+    connect(connectAll_, &UCButton::clicked, this, &ToolArea::connectAllClicked);
     connect(save_, &UCButton::clicked, this, &ToolArea::saveClicked);
     connect(load_, &UCButton::clicked, this, &ToolArea::loadClicked);
     connect(group_, &UCButton::clicked, this, &ToolArea::groupClicked);
@@ -95,6 +96,7 @@ ToolArea::ToolArea(double screenScale, QWidget* parent) : QWidget(parent), scale
 void ToolArea::retranslate(int lang, const QString& languageLabel) {
     const std::pair<UCButton*, std::pair<const Bilingual*, const Bilingual*>> buttons[] = {
         {add_, {&captions::kAdd, &captions::kAddTip}},       {search_, {&captions::kSearch, &captions::kSearchTip}},
+        {connectAll_, {&captions::kConnectAll, &captions::kConnectAllTip}},
         {save_, {&captions::kSave, &captions::kSaveTip}},    {load_, {&captions::kLoad, &captions::kLoadTip}},
         {group_, {&captions::kGroup, &captions::kGroupTip}}};
     for (const auto& [button, text] : buttons) {

@@ -1,4 +1,4 @@
-// The main window's tool area: add device, search, project save and load, add group, the device
+// The main window's tool area: add device, search, connect all, project save and load, add group, the device
 // counters and the language label "EN" / "CN". It forwards clicks; the main window acts.
 #pragma once
 
@@ -19,6 +19,7 @@ public:
 
     UCButton* addButton() const { return add_; }
     UCButton* searchButton() const { return search_; }
+    UCButton* connectAllButton() const { return connectAll_; }
     UCButton* saveButton() const { return save_; }
     UCButton* loadButton() const { return load_; }
     UCButton* groupButton() const { return group_; }
@@ -27,6 +28,7 @@ public:
 signals:
     void addClicked();
     void searchClicked();
+    void connectAllClicked();
     void saveClicked();
     void loadClicked();
     void groupClicked();
@@ -40,6 +42,7 @@ private:
     double scale_;
     UCButton* add_;
     UCButton* search_;
+    UCButton* connectAll_;
     UCButton* save_;
     UCButton* load_;
     UCButton* group_;

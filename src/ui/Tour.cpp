@@ -1,6 +1,7 @@
 #include "ui/Tour.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -8,7 +9,11 @@
 
 #include "comm/DeviceComm.h"
 #include "sim/Simulator.h"
+#include "comm/FirmwareImage.h"
 #include "ui/AddDeviceDialog.h"
+#include "ui/ConnectDialog.h"
+#include "ui/FirmwareWindow.h"
+#include "ui/SearchWindow.h"
 #include "ui/Controls.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
@@ -112,16 +117,25 @@ void Tour::shootStartup(QWidget& splash) { camera_.shoot(splash, QStringLiteral(
 
 void Tour::attach(MainWindow& window) {
     prompter_.setBackdrop(&window);
-    window.resize(Px(ctx_.ScreenScale, 1240), Px(ctx_.ScreenScale, 1000));
+    window.resize(Px(ctx_.ScreenScale, 1240), Px(ctx_.ScreenScale, 1070));  // four rows of tiles
 }
 
 void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     camera_.shoot(window, QStringLiteral("main-window-listed"));
 
-    // Connect every listed demo loudspeaker from its tile.
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
-        if (ctx_.device(slot).isPresent()) window.connectDevice(slot);
-    camera_.shoot(window, QStringLiteral("main-window-online"));
+    // Search the demo's range: the listed loudspeakers are skipped, the fourth one answers.
+    searchStep(window, true);
+    camera_.shoot(window, QStringLiteral("main-window-after-search"));
+
+    // One loudspeaker from its tile, reading its settings; then all the others at once.
+    const int mainLeft = SlotOfHost(ctx_, "127.0.0.2");
+    connectStep(window, mainLeft, QStringLiteral("connect-dialog"), true);
+    connectStep(window, ConnectDialog::kAllDevices, QStringLiteral("connect-all-dialog"), true);
+    for (int tick = 0; tick < 6; ++tick) {
+        window.pollMeters();
+        Settle();
+    }
+    camera_.shoot(window, QStringLiteral("main-window-online-meters"));
 
     // Add a cabinet by hand on the LAN, then try the same model again.
     auto addByHand = [&](int model, int variant, bool lan, const QString& picture, bool expectAdded) {
@@ -157,6 +171,10 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     prompter_.expect(QStringLiteral("disconnect-question"));
     if (fill > 0) window.disconnectDevice(fill);
     camera_.shoot(window, QStringLiteral("main-window-after-disconnect"));
+
+    // The firmware window: Update without a file, then a LAN load into the loudspeaker just
+    // disconnected. The demo's loudspeakers are on the network, so the tour shows the LAN build.
+    if (fill > 0) firmwareStep(window, fill, true);
 
     // The reconnection window as the transaction shows it while a link is down.
     comm::RetryInfoWindow& retry = window.retryWindow();
@@ -210,6 +228,11 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     retry.show();
     camera_.shootOver(window, window.retryWindow(), QStringLiteral("reconnection-retry-chinese"));
     retry.hide();
+    searchStep(window, false);
+    if (fill > 0) {
+        connectStep(window, fill, QStringLiteral("connect-dialog-chinese"), false);
+        firmwareStep(window, fill, false);
+    }
     const int main = SlotOfHost(ctx_, "127.0.0.2");
     if (main > 0) {
         prompter_.expect(QStringLiteral("disconnect-question-chinese"), false);
@@ -225,6 +248,76 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     std::printf("exit: command 15 received by the simulated loudspeakers %d times; session saved: %s\n", byes,
                 std::filesystem::exists(ctx_.dataDir / "tmpPrj.mgc") ? "yes" : "no");
     std::fflush(stdout);
+}
+
+void Tour::searchStep(MainWindow& window, bool search) {
+    const QString suffix = search ? QString() : QStringLiteral("-chinese");
+    window.setModalRunner([&](QDialog& dialog) {
+        auto& searchWindow = static_cast<SearchWindow&>(dialog);
+        const int octets[] = {127, 0, 0, 2};
+        for (int i = 0; i < 4; ++i) searchWindow.fromBox(i)->setValue(octets[i]);
+        searchWindow.toBox()->setValue(9);
+        dialog.show();
+        camera_.shootOver(window, dialog, QStringLiteral("search-window") + suffix);
+        if (search) {
+            searchWindow.startSearch();
+            camera_.shootOver(window, dialog, QStringLiteral("search-window-found"));
+            // The guard keeps the buttons for 20 s; the tour does not wait for it.
+            searchWindow.guardElapsed();
+        }
+        dialog.hide();
+        searchWindow.reject();
+        return 0;
+    });
+    if (!search) prompter_.expect(QStringLiteral("no-new-device-chinese"));
+    window.searchDevices();
+}
+
+void Tour::connectStep(MainWindow& window, int slot, const QString& picture, bool connect) {
+    window.setModalRunner([&](QDialog& dialog) {
+        dialog.show();
+        camera_.shootOver(window, dialog, picture);
+        dialog.hide();
+        if (connect) static_cast<ConnectDialog&>(dialog).connectNow();
+        return dialog.result();
+    });
+    if (slot == ConnectDialog::kAllDevices)
+        window.connectAllDevices();
+    else
+        window.connectDevice(slot);
+}
+
+void Tour::firmwareStep(MainWindow& window, int slot, bool load) {
+    const QString suffix = load ? QString() : QStringLiteral("-chinese");
+    const QString file = QDir(QDir::tempPath()).absoluteFilePath(QStringLiteral("plenum-demo-0.4.2.sfu"));
+    {
+        const std::vector<std::uint8_t> image(48 * 1024, 0x5A);
+        const std::vector<std::uint8_t> bytes = comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 2}, image);
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    const bool usbMode = ctx_.FwUsbMode;
+    ctx_.FwUsbMode = false;
+    window.setModalRunner([&](QDialog& dialog) {
+        auto& firmware = static_cast<FirmwareWindow&>(dialog);
+        dialog.show();
+        camera_.shootOver(window, dialog, QStringLiteral("firmware-window") + suffix);
+        if (load) {
+            prompter_.expect(QStringLiteral("firmware-no-file"));
+            firmware.Update_Click();
+            firmware.setFilePicker([&](const QString&) { return file; });
+            firmware.browse();
+            prompter_.expect(QStringLiteral("firmware-loaded"));
+            firmware.Update_Click();
+            camera_.shootOver(window, dialog, QStringLiteral("firmware-window-after-load"));
+        }
+        dialog.hide();
+        return 0;
+    });
+    window.openFirmwareWindow(slot);
+    ctx_.FwUsbMode = usbMode;
+    QFile::remove(file);
 }
 
 }  // namespace plenum::ui

@@ -70,6 +70,13 @@ public:
     void run(MainWindow& window, sim::Simulator& simulator);
 
 private:
+    // The search window before (and, with `search`, after) a search of the demo's range.
+    void searchStep(MainWindow& window, bool search);
+    // The connection dialog for one slot or ConnectDialog::kAllDevices; `connect` presses OK.
+    void connectStep(MainWindow& window, int slot, const QString& picture, bool connect);
+    // The firmware window; with `load`, Update without a file, then a LAN load of a demo image.
+    void firmwareStep(MainWindow& window, int slot, bool load);
+
     AppContext& ctx_;
     TourCamera camera_;
     TourPrompter prompter_;

@@ -1,11 +1,14 @@
-// The tile's connection rules against simulated loudspeakers over loopback, without any window.
+// The edit-window limit and the exit sequence against a simulated loudspeaker over loopback,
+// without any window.
 #include <gtest/gtest.h>
 
 #include "comm/AsioNetwork.h"
 #include "comm/AsioSerial.h"
+#include "comm/Connection.h"
 #include "core/Registry.h"
 #include "sim/Simulator.h"
 #include "store/ProjectFile.h"
+#include "sat/DeviceMemory.h"
 #include "support/TempDir.h"
 #include "ui/logic/DeviceActions.h"
 
@@ -52,57 +55,6 @@ protected:
     }
 };
 
-TEST_F(DeviceActionsTest, OpeningTheLinkTakesIdentityFromTheIdentifyReply) {
-    start(6);
-    list(3, 6);
-    ASSERT_EQ(OpenDeviceLink(ctx, *comm, 3), ConnectResult::Connected);
-    const DeviceRecord& record = ctx.device(3);
-    EXPECT_TRUE(record.isConnected());
-    EXPECT_EQ(record.UniqueId, "0AFF009C4107");
-    EXPECT_EQ(record.DeviceName, "DELAY TOWER");
-    EXPECT_EQ(record.HwFamily, 3);
-    EXPECT_EQ(record.LinkMode, kLinkLan);
-    EXPECT_EQ(TileAddressText(ctx, 3), "LAN  127.0.0.5");
-}
-
-TEST_F(DeviceActionsTest, AnotherModelAtTheAddressIsAMismatchAndTheLinkCloses) {
-    start(1);
-    list(2, 6);
-    EXPECT_EQ(OpenDeviceLink(ctx, *comm, 2), ConnectResult::Mismatch);
-    EXPECT_FALSE(ctx.device(2).isConnected());
-    EXPECT_FALSE(network.TcpIsConnected(2));
-    EXPECT_EQ(ConnectFailureText(ConnectResult::Mismatch).text.en, "Device mismatch");
-}
-
-TEST_F(DeviceActionsTest, AWrongIdentifyByteIsAMismatch) {
-    sim::SimulatedDevice& device = start(6);
-    device.setFault(sim::Fault::BadIdentify);
-    list(2, 6);
-    EXPECT_EQ(OpenDeviceLink(ctx, *comm, 2), ConnectResult::Mismatch);
-    EXPECT_FALSE(ctx.device(2).isConnected());
-}
-
-TEST_F(DeviceActionsTest, NobodyListeningIsNotFound) {
-    start(6);
-    list(2, 6, "127.0.0.6");
-    EXPECT_EQ(OpenDeviceLink(ctx, *comm, 2), ConnectResult::NetworkNotFound);
-    EXPECT_EQ(ConnectFailureText(ConnectResult::NetworkNotFound).text.en, "Device not found");
-    EXPECT_FALSE(ctx.device(2).isConnected());
-}
-
-TEST_F(DeviceActionsTest, DisconnectingAUsbDeviceRecordsNoUniqueId) {
-    start(6);
-    list(4, 6);
-    ctx.device(4).LinkMode = kLinkUsb;
-    ctx.device(4).Address = "USB";
-    ctx.device(4).Connected = kTrue16;
-    ctx.flags.TxSuspended = kTrue16;  // nothing reaches the wire: only the bookkeeping is checked
-    EXPECT_TRUE(DisconnectDevice(ctx, prompter, *comm, 4));
-    EXPECT_FALSE(ctx.device(4).isConnected());
-    EXPECT_TRUE(ctx.removedConnected.empty());
-    EXPECT_EQ(prompter.lastText(), "Disconnect Device: RX 5T\r\nare you sure?");
-}
-
 TEST_F(DeviceActionsTest, TheEditWindowLimitCountsOnlyOpenWindows) {
     start(6);
     for (int slot = 1; slot <= 6; ++slot) list(slot, 6);
@@ -117,7 +69,9 @@ TEST_F(DeviceActionsTest, TheEditWindowLimitCountsOnlyOpenWindows) {
 TEST_F(DeviceActionsTest, ExitSequenceSavesTheSessionAndRestoredDevicesComeBackOffline) {
     start(6);
     list(1, 6);
-    ASSERT_EQ(OpenDeviceLink(ctx, *comm, 1), ConnectResult::Connected);
+    DeviceSettingsTransfer transfer(*comm);
+    comm::DeviceConnector connector(*comm, transfer, prompter);
+    ASSERT_EQ(connector.SendConnectDevice(1, comm::TransferDirection::ReadFromDevice), comm::ConnectError::None);
     const AppPaths paths(dir.path());
     EXPECT_FALSE(RunExitSequence(ctx, *comm, paths));
     EXPECT_FALSE(network.TcpIsConnected(1));

@@ -2,182 +2,13 @@
 // connecting and disconnecting simulated loudspeakers over loopback, the language switch, the
 // edit-window limit, the reconnection window and the exit sequence. Message boxes go to a
 // scripted prompter; modal dialogs run through the window's modal-runner hook.
-#include <QApplication>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
-#include <QTimer>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <thread>
-
-#include "comm/AsioNetwork.h"
-#include "comm/AsioSerial.h"
-#include "core/Registry.h"
-#include "sim/Simulator.h"
-#include "store/ProjectFile.h"
-#include "support/TempDir.h"
-#include "ui/AddDeviceDialog.h"
-#include "ui/Controls.h"
-#include "ui/DeviceTile.h"
-#include "ui/MainWindow.h"
-#include "ui/SmallWindows.h"
-#include "ui/TileArea.h"
-#include "ui/ToolArea.h"
-#include "ui/logic/DemoFleet.h"
+#include "MainWindowFixture.h"
 
 namespace plenum::ui {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Left alive until the process ends: destroying it among the static destructors would run
-    // after Qt's own globals are gone.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 200 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return condition();
-}
-
-// The real network object with this computer's address chosen by the test, so that the LAN check
-// does not depend on the machine the tests run on.
-class HostAddressNetwork final : public comm::NetworkTransport {
-public:
-    std::string localAddress = "192.0.2.10";
-    bool failInit = false;
-    comm::LinkResult TcpInit(int count) override { return failInit ? comm::LinkResult::Failed : real.TcpInit(count); }
-    comm::LinkResult TcpConnect(int slot, const std::string& address, std::uint16_t port, comm::Millis timeout) override {
-        ++connects;
-        return real.TcpConnect(slot, address, port, timeout);
-    }
-    comm::LinkResult TcpSend(int slot, std::span<const std::uint8_t> bytes) override { return real.TcpSend(slot, bytes); }
-    comm::LinkResult TcpRead(int slot, std::span<std::uint8_t> reply, comm::Millis timeout) override {
-        return real.TcpRead(slot, reply, timeout);
-    }
-    void TcpClose(int slot) override { real.TcpClose(slot); }
-    bool TcpIsConnected(int slot) const override { return real.TcpIsConnected(slot); }
-    std::string TcpLocalAddress() const override { return localAddress; }
-    std::vector<std::string> TcpScan(const std::vector<std::string>& addresses, std::uint16_t port, comm::Millis timeout,
-                                     const std::function<void(const std::string&)>& onResponse) override {
-        return real.TcpScan(addresses, port, timeout, onResponse);
-    }
-    comm::AsioNetworkTransport real{comm::kMainNetworkSlots};
-    int connects = 0;
-};
-
-comm::CommTimeouts FastTimeouts() {
-    comm::CommTimeouts t;
-    t.read = comm::Millis{300};
-    t.reconnect = comm::Millis{200};
-    t.reconnectPause = comm::Millis{1};
-    t.connecting = comm::Millis{500};
-    return t;
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    AppContext ctx;
-    ScriptedPrompter prompter;
-    HostAddressNetwork network;
-    comm::AsioSerialTransport serial;
-    comm::SteadySleeper sleeper;
-    sim::Simulator simulator;
-    std::unique_ptr<MainWindow> window;
-    int modalRuns = 0;
-
-    void SetUp() override {
-        App();
-        ctx.dataDir = dir.path();
-        EnsureAeqFolders(paths());
-        EnsureWorkFolders(paths());
-    }
-    void TearDown() override {
-        window.reset();
-        simulator.stop();
-    }
-
-    AppPaths paths() const { return AppPaths(dir.path()); }
-
-    void open(bool withSimulator = false) {
-        std::uint16_t port = comm::kDefaultDevicePort;
-        if (withSimulator) {
-            for (const sim::DeviceConfig& config : DemoDeviceConfigs()) simulator.add(config);
-            simulator.start();
-            port = simulator.commonPort();
-        }
-        MainWindowDeps deps{ctx,  paths(), prompter, network, serial, sleeper, {port, (dir.path() / "tty%d").string()},
-                            FastTimeouts(), false};
-        window = std::make_unique<MainWindow>(deps);
-        window->load();
-        if (withSimulator) {
-            FillFoundTable(ctx, simulator);
-            window->mergeFoundDevices();
-        }
-        window->show();
-    }
-
-    // Lists `count` network devices as a search would (model 0, addresses 10.0.0.1...).
-    void listFound(int count) {
-        for (DeviceRecord& found : ctx.foundTable) found = DeviceRecord{};
-        for (int i = 0; i < count; ++i) {
-            DeviceRecord& found = ctx.foundTable[static_cast<std::size_t>(i)];
-            found.Present = kTrue16;
-            found.Address = "10.0.0." + std::to_string(i + 1);
-            found.LinkMode = kLinkLan;
-            found.UniqueId = "0000000000" + std::to_string(10 + i);
-            found.DeviceName = "STAGE " + std::to_string(i + 1);
-        }
-        window->mergeFoundDevices();
-    }
-
-    // The next add-device dialog picks this model and presses Add.
-    void addByHand(int model, int variant = 0) {
-        window->setModalRunner([this, model, variant](QDialog& dialog) {
-            ++modalRuns;
-            auto& add = dynamic_cast<AddDeviceDialog&>(dialog);
-            add.selectModel(model, variant);
-            if (!add.tryAdd()) dialog.reject();
-            return dialog.result();
-        });
-        QTest::mouseClick(window->toolArea().addButton(), Qt::LeftButton);
-    }
-
-    int listedCount() const {
-        int n = 0;
-        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) n += ctx.device(slot).isPresent() ? 1 : 0;
-        return n;
-    }
-
-    int slotOf(const std::string& host) const {
-        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
-            if (ctx.device(slot).isPresent() && ctx.device(slot).Address == host) return slot;
-        return -1;
-    }
-
-    static int count15(const sim::SimulatedDevice& device) {
-        int n = 0;
-        for (const std::uint8_t code : device.receivedCodes()) n += code == 15 ? 1 : 0;
-        return n;
-    }
-
-    void connectAll() {
-        for (const char* host : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
-            const int slot = slotOf(host);
-            ASSERT_GT(slot, 0);
-            QTest::mouseClick(window->tile(slot)->connectButton(), Qt::LeftButton);
-            ASSERT_TRUE(ctx.device(slot).isConnected()) << host << ": " << prompter.lastText();
-        }
-    }
-};
+using test_support::MainWindowTest;
+using test_support::Eventually;
 
 TEST_F(MainWindowTest, ListFilledBySearchAndByHandRefusesThe25th) {
     open();
@@ -294,10 +125,14 @@ TEST_F(MainWindowTest, DisconnectAsksThenSendsCommand15AndShowsTheTileOffline) {
 }
 
 TEST_F(MainWindowTest, ConnectingANetworkDeviceNeedsALan) {
-    open(true);
+    open();
+    listFound(1);  // on 10.0.0.1; a loopback device (a simulated one) would need no LAN
     network.localAddress = "127.0.0.1";
     const int connectsBefore = network.connects;
+    const int runsBefore = modalRuns;
     QTest::mouseClick(window->tile(1)->connectButton(), Qt::LeftButton);
+    EXPECT_EQ(modalRuns, runsBefore) << "no connection dialog";
+    ASSERT_EQ(prompter.messageCount(), 1u);
     EXPECT_EQ(prompter.entries().back().title, "Connect");
     EXPECT_EQ(prompter.lastText(), "LAN or WLAN not found");
     EXPECT_EQ(network.connects, connectsBefore);
@@ -350,7 +185,7 @@ TEST_F(MainWindowTest, ExitWithNoKeepsTheWindowAndEveryLink) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->exitSequenceRan());
     EXPECT_EQ(ctx.flags.CommBusy, 0);
-    for (std::size_t i = 0; i < simulator.size(); ++i) EXPECT_EQ(count15(simulator.device(i)), 0);
+    for (std::size_t i = 0; i < kDemoListedAtStart; ++i) EXPECT_EQ(count15(simulator.device(i)), 0);
     for (const char* host : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) EXPECT_TRUE(ctx.device(slotOf(host)).isConnected());
 }
 
@@ -361,7 +196,7 @@ TEST_F(MainWindowTest, ExitWithYesSaysGoodbyeToEachOnlineDeviceAndSavesTheSessio
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(window->exitSequenceRan());
-    for (std::size_t i = 0; i < simulator.size(); ++i)
+    for (std::size_t i = 0; i < kDemoListedAtStart; ++i)
         EXPECT_TRUE(Eventually([&] { return count15(simulator.device(i)) == 1; })) << i;
     for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot) EXPECT_FALSE(network.TcpIsConnected(slot));
     AppContext restored;

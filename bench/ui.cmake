@@ -1,0 +1,6 @@
+# The desktop application's start: the main window from construction (transports, session project
+# with 24 listed devices, tiles, timers) to its first paint on the offscreen platform, against a
+# bare Qt Widgets window; and the process's peak memory.
+if(TARGET plenum_ui)
+  plenum_bench(ui_bench_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_startup.cpp DEPS plenum_ui)
+endif()

@@ -1,0 +1,64 @@
+// The firmware window (FwUpdateDemo): the device's address, firmware version, name and unique ID,
+// the chosen ".sfu" file, the status line with the loader's progress, and Update. The rules are
+// comm::FwUpdateDemo's; this view forwards the file dialog and the button, and repaints the status
+// line and a progress bar while the (blocking) load reports its progress.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "comm/FirmwareUpdate.h"
+#include "core/Prompter.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace plenum::ui {
+
+class UCButton;
+
+class FirmwareWindow final : public QDialog {
+    Q_OBJECT
+  public:
+    FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader, Prompter& prompter,
+                   int slot, comm::TileStatusSink* tiles, QWidget* parent = nullptr);
+    ~FirmwareWindow() override;
+
+    // Picks the firmware file; tests and the tour replace the file dialog.
+    using FilePicker = std::function<QString(const QString& filter)>;
+    void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
+
+    comm::FwUpdateDemo& controller() { return *controller_; }
+    QLabel* fileLabel() const { return file_; }
+    QLabel* statusLabel() const { return status_; }
+    QProgressBar* progressBar() const { return bar_; }
+    UCButton* updateButton() const { return update_; }
+    UCButton* browseButton() const { return browse_; }
+
+    void browse();
+    comm::FwUpdateDemo::Outcome Update_Click();
+
+  private:
+    class ProgressPrompter;
+    void refresh();
+    void onProgress(int value, int maximum);
+
+    std::unique_ptr<ProgressPrompter> progressPrompter_;
+    std::unique_ptr<comm::FwUpdateDemo> controller_;
+    QLabel* address_;
+    QLabel* version_;
+    QLabel* name_;
+    QLabel* uniqueId_;
+    QLabel* file_;
+    QLabel* status_;
+    QProgressBar* bar_;
+    UCButton* browse_;
+    UCButton* update_;
+    FilePicker pickFile_;
+};
+
+// "Fw Update(*.Sfu)|*.sfu" as a Qt file-dialog filter.
+QString QtFileFilter(const std::string& filter);
+
+}  // namespace plenum::ui
