@@ -23,6 +23,7 @@ public:
     std::filesystem::path initCfg() const { return root_ / "init.cfg"; }
     std::filesystem::path sessionProject() const { return root_ / "tmpPrj.mgc"; }
     std::filesystem::path sessionExtProject() const { return root_ / "tmpExtPrj.mgc"; }
+    std::filesystem::path sessionBusIds() const { return root_ / "tmpBusId.mgc"; }
     std::filesystem::path projectDir() const { return root_ / "Project"; }
     std::filesystem::path backupDir() const { return root_ / "Backup"; }
     std::filesystem::path firDir() const { return root_ / "FIR"; }

@@ -260,6 +260,7 @@ bool LoadProject(AppContext& ctx, Prompter& prompter, const std::filesystem::pat
 
 std::error_code SaveSessionProject(const AppContext& ctx, const AppPaths& paths) {
     if (auto error = WriteFileAtomic(paths.sessionExtProject(), EncodeExtFile(ctx, false))) return error;
+    if (auto error = WriteFileAtomic(paths.sessionBusIds(), ctx.DeviceIdTable)) return error;
     return WriteFileAtomic(paths.sessionProject(),
                            LayOutProject(EncodeProjectBlocks(ctx, kSessionMarker), ProjectLayout::FixedRecords));
 }
@@ -274,6 +275,8 @@ bool LoadSessionProject(AppContext& ctx, const AppPaths& paths) {
         return false;
     staged.extFilter = {};
     if (const auto ext = ReadWholeFile(paths.sessionExtProject(), error)) DecodeExtFile(staged, *ext, false);
+    if (const auto ids = ReadWholeFile(paths.sessionBusIds(), error, 64); ids && ids->size() == kSlotCount)
+        std::copy(ids->begin(), ids->end(), staged.DeviceIdTable.begin());
     ctx = std::move(staged);
     return true;
 }

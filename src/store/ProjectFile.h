@@ -8,6 +8,8 @@
 // - the session project "tmpPrj.mgc" (marker 96; 16 accepted) written at exit and restored at
 //   start keeps every block in its own fixed record of 32000 bytes, and its companion
 //   "tmpExtPrj.mgc" has no marker.
+// The session also keeps the devices' bus ids ("tmpBusId.mgc", 25 bytes), so that a device left
+// on-line is addressed correctly by the next run before it is identified again.
 // Loading decodes into a copy of the state and commits only when the whole file was valid, so a
 // truncated or corrupt file changes nothing. Saving is atomic.
 #pragma once

@@ -65,6 +65,7 @@ AppContext SampleContext() {
 
     ctx.extFilter[2].record[0] = 9;
     ctx.extFilter[24].pairs[4] = {-5, 6};
+    ctx.DeviceIdTable[2] = 0x2C;
     return ctx;
 }
 
@@ -216,6 +217,7 @@ TEST(SessionProject, FixedRecordsRoundTrip) {
     ASSERT_TRUE(LoadSessionProject(loaded, paths));
     ExpectSameProjectState(original, loaded);
     EXPECT_TRUE(loaded.device(2).isConnected());  // a chained session reconnects on first use
+    EXPECT_EQ(loaded.DeviceIdTable, original.DeviceIdTable);
 }
 
 TEST(SessionProject, OtherMarkersAndDamageAreIgnored) {
