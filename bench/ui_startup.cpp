@@ -9,7 +9,6 @@
 //
 // Run the optimised build: build/release/bench/ui_bench_startup
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -32,27 +31,12 @@
 #include "store/ProjectFile.h"
 #include "ui/MainWindow.h"
 #include "ui/Theme.h"
+#include "ui/logic/ProcessStats.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long PeakRssKiB() {
-    // VmHWM is this program's own high-water mark. getrusage's ru_maxrss would also carry the peak
-    // of the process that started it (Linux keeps it across fork and exec), which misleads when a
-    // large parent such as a benchmark launches the program.
-    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        long kib = -1;
-        while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-        std::fclose(status);
-        if (kib >= 0) return kib;
-    }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
+using plenum::ui::PeakRssKiB;
 
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;

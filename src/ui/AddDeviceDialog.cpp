@@ -121,17 +121,11 @@ AddDeviceDialog::AddDeviceDialog(AppContext& ctx, Prompter& prompter, int slot, 
     body->addWidget(preview_, 0, Qt::AlignTop);
     body->addLayout(form, 1);
 
-    auto* add = new UCButton(Glyph::Add, UCButton::Shape::Inline, scale, this);
-    add->setObjectName(QStringLiteral("CmdAdd"));
-    add->setText(Pick(captions::kAddButton, lang));
-    add->setAccent(colours::kAccent);
-    auto* cancel = new UCButton(Glyph::None, UCButton::Shape::Inline, scale, this);
-    cancel->setObjectName(QStringLiteral("CmdCancel"));
-    cancel->setText(Pick(captions::kCancel, lang));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(add);
+    const DialogButtons row = MakeDialogButtons(this, scale, Pick(captions::kAddButton, lang), Pick(captions::kCancel, lang),
+                                                Glyph::Add, QStringLiteral("CmdAdd"));
+    auto* add = row.ok;
+    auto* cancel = row.cancel;
+    auto* buttons = row.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Px(scale, 22), Px(scale, 20), Px(scale, 22), Px(scale, 18));

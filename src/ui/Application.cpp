@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <sys/resource.h>
 
 #include "comm/AsioNetwork.h"
 #include "comm/AsioSerial.h"
@@ -21,6 +20,7 @@
 #include "ui/Tour.h"
 #include "ui/UiTexts.h"
 #include "ui/logic/DemoFleet.h"
+#include "ui/logic/ProcessStats.h"
 
 namespace plenum::ui {
 namespace {
@@ -29,23 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-long PeakRssKiB() {
-    // VmHWM is this program's own high-water mark. getrusage's ru_maxrss would also carry the peak
-    // of the process that started it (Linux keeps it across fork and exec), which misleads when a
-    // large parent such as a benchmark launches the program.
-    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        long kib = -1;
-        while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-        std::fclose(status);
-        if (kib >= 0) return kib;
-    }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 // The demo's loudspeakers live on the loopback network. On a computer without a LAN or WLAN

@@ -67,17 +67,11 @@ ConnectDialog::ConnectDialog(AppContext& ctx, comm::DeviceConnector& connector, 
         hint->setContentsMargins(Px(scale, 26), 0, 0, Px(scale, 4));
     }
 
-    ok_ = new UCButton(Glyph::Connect, UCButton::Shape::Inline, scale, this);
-    ok_->setObjectName(QStringLiteral("CmdOk"));
-    ok_->setText(Pick(captions::kOk, lang));
-    ok_->setAccent(colours::kAccent);
-    auto* cancel = new UCButton(Glyph::None, UCButton::Shape::Inline, scale, this);
-    cancel->setObjectName(QStringLiteral("CmdCancel"));
-    cancel->setText(Pick(captions::kCancel, lang));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(ok_);
+    const DialogButtons row =
+        MakeDialogButtons(this, scale, Pick(captions::kOk, lang), Pick(captions::kCancel, lang), Glyph::Connect);
+    ok_ = row.ok;
+    auto* cancel = row.cancel;
+    auto* buttons = row.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Px(scale, 22), Px(scale, 20), Px(scale, 22), Px(scale, 18));

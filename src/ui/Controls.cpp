@@ -201,4 +201,20 @@ void UCTextUpDown::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+DialogButtons MakeDialogButtons(QWidget* parent, double screenScale, const QString& okCaption, const QString& cancelCaption,
+                                Glyph okGlyph, const QString& okName) {
+    auto* ok = new UCButton(okGlyph, UCButton::Shape::Inline, screenScale, parent);
+    ok->setObjectName(okName);
+    ok->setText(okCaption);
+    ok->setAccent(colours::kAccent);
+    auto* cancel = new UCButton(Glyph::None, UCButton::Shape::Inline, screenScale, parent);
+    cancel->setObjectName(QStringLiteral("CmdCancel"));
+    cancel->setText(cancelCaption);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cancel);
+    row->addWidget(ok);
+    return {ok, cancel, row};
+}
+
 }  // namespace plenum::ui

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QWidget>
 #include <functional>
 
@@ -80,5 +81,14 @@ private:
     int maximum_;
     std::function<QString(const QString&)> filter_;
 };
+
+// The row every dialog ends with: Cancel, then the accented action button, right-aligned.
+struct DialogButtons {
+    UCButton* ok;
+    UCButton* cancel;
+    QHBoxLayout* row;
+};
+DialogButtons MakeDialogButtons(QWidget* parent, double screenScale, const QString& okCaption, const QString& cancelCaption,
+                                Glyph okGlyph, const QString& okName = QStringLiteral("CmdOk"));
 
 }  // namespace plenum::ui

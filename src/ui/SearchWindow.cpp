@@ -131,17 +131,11 @@ SearchWindow::SearchWindow(AppContext& ctx, comm::DeviceSearch& search, QWidget*
                  colours::kText.name(), QString::number(Px(scale, 3)), colours::kPanel.name(),
                  colours::kTextDim.name()));
 
-    ok_ = new UCButton(Glyph::Search, UCButton::Shape::Inline, scale, this);
-    ok_->setObjectName(QStringLiteral("CmdOk"));
-    ok_->setText(Pick(captions::kOk, lang));
-    ok_->setAccent(colours::kAccent);
-    cancel_ = new UCButton(Glyph::None, UCButton::Shape::Inline, scale, this);
-    cancel_->setObjectName(QStringLiteral("CmdCancel"));
-    cancel_->setText(Pick(captions::kCancel, lang));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel_);
-    buttons->addWidget(ok_);
+    const DialogButtons row =
+        MakeDialogButtons(this, scale, Pick(captions::kOk, lang), Pick(captions::kCancel, lang), Glyph::Search);
+    ok_ = row.ok;
+    cancel_ = row.cancel;
+    auto* buttons = row.row;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Px(scale, 22), Px(scale, 20), Px(scale, 22), Px(scale, 18));
