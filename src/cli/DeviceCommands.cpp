@@ -83,6 +83,19 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+// The key=value fields of a PEQ band and of a compressor.
+ParamEditor::PeqChange PeqFields(const Values& k) {
+    return {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
+            Opt<double>(k, "freq", Number), Opt<double>(k, "q", Number), Opt<double>(k, "gain", Number),
+            Opt<bool>(k, "bypass", Flag)};
+}
+
+ParamEditor::CompressorChange CompressorFields(const Values& k) {
+    return {Opt<bool>(k, "on", Flag),          Opt<bool>(k, "auto", Flag),       Opt<double>(k, "threshold", Number),
+            Opt<int>(k, "ratio", Integer),      Opt<double>(k, "makeup", Number), Opt<int>(k, "attack", Integer),
+            Opt<int>(k, "release", Integer)};
+}
+
 // ---- Reading values back out of the image -------------------------------------------------------
 class ImageView {
 public:
@@ -184,9 +197,7 @@ const std::vector<ParamSpec>& ParamTable() {
              const int inputBands = e.kind() == DeviceKind::Sub ? sub::kInputBands : sat::kInputBands;
              if (n[0] >= inputBands) return EditResult{Refusal::WrongValue, {}};
              return e.peqBand(n[0], 0,
-                              {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
-                               Opt<double>(k, "freq", Number), Opt<double>(k, "q", Number),
-                               Opt<double>(k, "gain", Number), Opt<bool>(k, "bypass", Flag)});
+                              PeqFields(k));
          },
          [](const ImageView& v, auto& n) {
              const int b = n[0];
@@ -198,9 +209,7 @@ const std::vector<ParamSpec>& ParamTable() {
              const int inputBands = e.kind() == DeviceKind::Sub ? sub::kInputBands : sat::kInputBands;
              if (n[1] < 0 || n[1] >= 8) throw UsageError{"output bands are 0..7"};
              return e.peqBand(inputBands + n[1], n[0],
-                              {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
-                               Opt<double>(k, "freq", Number), Opt<double>(k, "q", Number),
-                               Opt<double>(k, "gain", Number), Opt<bool>(k, "bypass", Flag)});
+                              PeqFields(k));
          },
          [](const ImageView& v, auto& n) {
              const int w = n[0], b = n[1];
@@ -260,10 +269,7 @@ const std::vector<ParamSpec>& ParamTable() {
          }},
         {"compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   input compressor",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
-             return e.compressor(-1, {Opt<bool>(k, "on", Flag), Opt<bool>(k, "auto", Flag),
-                                      Opt<double>(k, "threshold", Number), Opt<int>(k, "ratio", Integer),
-                                      Opt<double>(k, "makeup", Number), Opt<int>(k, "attack", Integer),
-                                      Opt<int>(k, "release", Integer)});
+             return e.compressor(-1, CompressorFields(k));
          },
          [](const ImageView& v, auto&) {
              const int base = v.sub() ? sub::kCompressor : sat::kCompressor;
@@ -274,10 +280,7 @@ const std::vector<ParamSpec>& ParamTable() {
          }},
         {"out.W.compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   output compressor of way W (satellite)",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
-             return e.compressor(n[0], {Opt<bool>(k, "on", Flag), Opt<bool>(k, "auto", Flag),
-                                        Opt<double>(k, "threshold", Number), Opt<int>(k, "ratio", Integer),
-                                        Opt<double>(k, "makeup", Number), Opt<int>(k, "attack", Integer),
-                                        Opt<int>(k, "release", Integer)});
+             return e.compressor(n[0], CompressorFields(k));
          },
          [](const ImageView& v, auto& n) {
              auto f = [&](int field) { return v.at(sat::kOutCompressor + 2 * field + n[0]); };
