@@ -2,7 +2,6 @@
 
 #include "comm/Discovery.h"
 #include "core/Registry.h"
-#include "core/ValueCodecs.h"
 
 namespace plenum::comm {
 namespace {
@@ -51,10 +50,7 @@ ConnectError DeviceConnector::fail(int slot, ConnectError error) {
 }
 
 std::int16_t DeviceConnector::readStatusBytes(int slot, std::uint32_t address, std::size_t length, std::uint8_t* out) {
-    NumberBytes number{};
-    PutNumber(number, address, 0);
-    PutNumber(number, static_cast<double>(length), 4);
-    const auto result = comm_.SendCommand(slot, CommandCode::BlockRead, {number[1], number[2], number[3], number[6], number[7]});
+    const auto result = comm_.SendCommand(slot, CommandCode::BlockRead, BlockTransferParams(address, length));
     if (result == 0) std::copy_n(comm_.RxBuffer.begin() + 4, length, out);
     return result;
 }

@@ -1,5 +1,7 @@
 #include "comm/Frame.h"
 
+#include "core/ValueCodecs.h"
+
 #include <algorithm>
 
 namespace plenum::comm {
@@ -66,6 +68,13 @@ ReplyClass ClassifyReply(std::span<const std::uint8_t> reply) {
 std::optional<std::uint8_t> IdentifiedBusId(std::span<const std::uint8_t> reply) {
     if (reply.size() < 5 || reply[4] != kFrameMarker) return std::nullopt;
     return reply[2];
+}
+
+CommandParams BlockTransferParams(std::uint32_t address, std::size_t length) {
+    NumberBytes number{};
+    PutNumber(number, address, 0);
+    PutNumber(number, static_cast<double>(length), 4);
+    return {number[1], number[2], number[3], number[6], number[7], 0, 0, 0};
 }
 
 }  // namespace plenum::comm

@@ -68,6 +68,10 @@ constexpr std::size_t BlockLength(const CommandParams& params) {
     return static_cast<std::size_t>(params[3]) * 256u + params[4];
 }
 
+// P1..P5 of a block read (22) or write (23): the 24-bit address and the 16-bit length, both
+// most significant byte first (through PutNumber, as the device expects).
+CommandParams BlockTransferParams(std::uint32_t address, std::size_t length);
+
 // Length of the request frame for code and params.
 std::size_t RequestLength(std::uint8_t code, const CommandParams& params);
 

@@ -204,11 +204,6 @@ inline constexpr MessageText kFwNotInUsb{{"Firmware Update", "固件升级"},
                                           "USB 模式，固件升级功能不可用."},
                                          Icon::Exclamation};
 // --- Desktop application -------------------------------------------------------------------
-// Connection failures: the link could not be opened (network, USB) and the identify check failed.
-inline constexpr MessageText kConnectNotFound{
-    {"Can't Connect", "无法连接"}, {"Device not found", "设备没有找到。"}, Icon::Exclamation};
-inline constexpr MessageText kConnectMismatch{
-    {"Can't Connect", "无法连接"}, {"Device mismatch", "设备不匹配。"}, Icon::Exclamation};
 // The project file dialogs' filter.
 inline constexpr Bilingual kProjectFileFilter{"file project (*.prj)", "file project (*.prj)"};
 

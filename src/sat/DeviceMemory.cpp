@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/ImageLayout.h"
-#include "core/ValueCodecs.h"
 #include "sat/FirDefaults.h"
 
 namespace plenum {
@@ -12,13 +11,6 @@ namespace {
 
 constexpr std::size_t kReplyDataOffset = 4;  // block data starts at RxBuffer[4]
 constexpr std::uint32_t kFirDesignAddress = kLiveProgramAddress + sat::kFirDesign;
-
-comm::CommandParams BlockParams(std::uint32_t address, std::size_t length) {
-    NumberBytes number{};
-    PutNumber(number, address, 0);
-    PutNumber(number, static_cast<double>(length), 4);
-    return {number[1], number[2], number[3], number[6], number[7], 0, 0, 0};
-}
 
 }  // namespace
 
@@ -29,7 +21,7 @@ std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, 
     for (std::size_t offset = 0; offset < out.size(); offset += kTransferPiece) {
         const std::size_t length = std::min(kTransferPiece, out.size() - offset);
         const auto result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
-                                             BlockParams(address + static_cast<std::uint32_t>(offset), length));
+                                             comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
         if (!stopOnFailure) comm.LastTxResult = result;
         if (result != 0) {
             if (stopOnFailure) return result;
@@ -48,7 +40,7 @@ std::int16_t WriteBlock(comm::DeviceComm& comm, int slot, std::uint32_t address,
         const std::size_t length = std::min(kTransferPiece, bytes.size() - offset);
         std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), length, comm.TxBlockBuffer.begin());
         const auto result = comm.SendCommand(slot, comm::CommandCode::BlockWrite,
-                                             BlockParams(address + static_cast<std::uint32_t>(offset), length));
+                                             comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
         if (result != 0) return result;
     }
     return 0;
