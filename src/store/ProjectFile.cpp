@@ -205,9 +205,13 @@ ProjectStatus DecodeProject(AppContext& ctx, std::span<const std::uint8_t> file,
     return ProjectStatus::Loaded;
 }
 
-bool DecodeExtFile(AppContext& ctx, std::span<const std::uint8_t> file, bool withMarker) {
+namespace {
+
+// The companion file's entries, or nothing when the file is damaged.
+std::optional<std::array<ExtFilterEntry, kSlotCount>> ParseExtFile(std::span<const std::uint8_t> file,
+                                                                    bool withMarker) {
     BinaryReader in(file);
-    if (withMarker && in.i16() != kExtProjectMarker) return false;
+    if (withMarker && in.i16() != kExtProjectMarker) return std::nullopt;
     std::array<ExtFilterEntry, kSlotCount> entries{};
     for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
         ExtFilterEntry& entry = entries[static_cast<std::size_t>(slot)];
@@ -217,9 +221,16 @@ bool DecodeExtFile(AppContext& ctx, std::span<const std::uint8_t> file, bool wit
             pair[1] = in.i32();
         }
     }
-    if (!in.ok() || !in.atEnd()) return false;
-    ctx.extFilter = entries;
-    return true;
+    if (!in.ok() || !in.atEnd()) return std::nullopt;
+    return entries;
+}
+
+}  // namespace
+
+bool DecodeExtFile(AppContext& ctx, std::span<const std::uint8_t> file, bool withMarker) {
+    const auto entries = ParseExtFile(file, withMarker);
+    if (entries) ctx.extFilter = *entries;
+    return entries.has_value();
 }
 
 std::filesystem::path CompanionPath(const std::filesystem::path& projectFile) {
@@ -241,20 +252,23 @@ bool LoadProject(AppContext& ctx, Prompter& prompter, const std::filesystem::pat
              error == std::errc::no_such_file_or_directory ? texts::kFileNotFound : texts::kFileWrong);
         return false;
     }
-    AppContext staged(ctx);
-    if (DecodeProject(staged, *bytes, ProjectLayout::Stream, {kProjectMarker, kProjectMarkerOld}) !=
+    // The companion is checked first, so that the state changes only when both files are good; a
+    // project without one has no external-filter data.
+    std::array<ExtFilterEntry, kSlotCount> ext{};
+    if (const auto companion = ReadWholeFile(CompanionPath(file), error)) {
+        const auto parsed = ParseExtFile(*companion, true);
+        if (!parsed) {
+            Tell(prompter, ctx.LanguageFlag, texts::kFileWrong);
+            return false;
+        }
+        ext = *parsed;
+    }
+    if (DecodeProject(ctx, *bytes, ProjectLayout::Stream, {kProjectMarker, kProjectMarkerOld}) !=
         ProjectStatus::Loaded) {
         Tell(prompter, ctx.LanguageFlag, texts::kFileWrong);
         return false;
     }
-    staged.extFilter = {};
-    if (const auto ext = ReadWholeFile(CompanionPath(file), error)) {
-        if (!DecodeExtFile(staged, *ext, true)) {
-            Tell(prompter, ctx.LanguageFlag, texts::kFileWrong);
-            return false;
-        }
-    }
-    ctx = std::move(staged);
+    ctx.extFilter = ext;
     return true;
 }
 
@@ -269,15 +283,15 @@ bool LoadSessionProject(AppContext& ctx, const AppPaths& paths) {
     std::error_code error;
     const auto bytes = ReadWholeFile(paths.sessionProject(), error);
     if (!bytes) return false;
-    AppContext staged(ctx);
-    if (DecodeProject(staged, *bytes, ProjectLayout::FixedRecords, {kSessionMarker, kSessionMarkerOld}) !=
+    if (DecodeProject(ctx, *bytes, ProjectLayout::FixedRecords, {kSessionMarker, kSessionMarkerOld}) !=
         ProjectStatus::Loaded)
         return false;
-    staged.extFilter = {};
-    if (const auto ext = ReadWholeFile(paths.sessionExtProject(), error)) DecodeExtFile(staged, *ext, false);
+    // The session's companions are best effort: a damaged one leaves its data cleared.
+    const auto ext = ReadWholeFile(paths.sessionExtProject(), error);
+    const auto parsed = ext ? ParseExtFile(*ext, false) : std::nullopt;
+    ctx.extFilter = parsed.value_or(std::array<ExtFilterEntry, kSlotCount>{});
     if (const auto ids = ReadWholeFile(paths.sessionBusIds(), error, 64); ids && ids->size() == kSlotCount)
-        std::copy(ids->begin(), ids->end(), staged.DeviceIdTable.begin());
-    ctx = std::move(staged);
+        std::copy(ids->begin(), ids->end(), ctx.DeviceIdTable.begin());
     return true;
 }
 
