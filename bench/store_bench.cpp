@@ -39,7 +39,7 @@ void BM_SessionLoad(benchmark::State& state) {
     (void)plenum::SaveSessionProject(ctx, paths);
     for (auto _ : state) {
         plenum::AppContext loaded;
-        benchmark::DoNotOptimize(plenum::LoadSessionProject(loaded, paths));
+        benchmark::DoNotOptimize(plenum::LoadSessionProject(loaded, paths).restored());
     }
     std::filesystem::remove_all(dir);
 }

@@ -95,7 +95,7 @@ bool CliSession::open() {
     if (options_.lang == "en") ctx_->LanguageFlag = 0;
     if (options_.lang == "zh") ctx_->LanguageFlag = 1;
     ctx_->DecimalComma = false;  // the command line always takes "." as the decimal separator
-    LoadSessionProject(*ctx_, paths_);
+    TellSessionProblem(prompter_, ctx_->LanguageFlag, LoadSessionProject(*ctx_, paths_));
     return true;
 }
 

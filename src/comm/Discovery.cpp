@@ -32,7 +32,9 @@ std::optional<IdentifyInfo> ParseIdentifyReply(std::span<const std::uint8_t> rep
     if (reply.size() < kIdentifyReplyLength || reply[4] != kFrameMarker) return std::nullopt;
     IdentifyInfo info;
     info.busId = reply[2];
-    info.linkMode = reply[5];
+    // The device reports 0 USB, 1 WLAN, 2 LAN; any other non-zero value is still a network link
+    // and is kept as LAN, so that the record holds one of the three modes the lists and files know.
+    info.linkMode = reply[5] == kLinkUsb || reply[5] == kLinkWlan ? reply[5] : kLinkLan;
     info.uniqueId = UniqueIdText(reply.subspan<6, 6>());
     info.modelCode = static_cast<std::uint8_t>(reply[12] >> 4);
     info.hwFamily = static_cast<std::uint8_t>(reply[12] & 0x0F);

@@ -176,7 +176,7 @@ std::vector<int> MergeFoundDevices(AppContext& ctx, Prompter& prompter) {
         if (known) continue;
         const auto slot = FirstFreeSlot(ctx);
         if (!slot) continue;
-        if (found.ModelCode == 2) continue;  // a model this application does not drive
+        if (!IsListableModel(found.ModelCode)) continue;  // a model this application does not drive
         DeviceRecord record;
         record.Address = found.Address;
         record.ModelCode = found.ModelCode;

@@ -14,6 +14,9 @@
 namespace plenum {
 
 std::string ModelName(int modelCode, int variant);
+// Model codes the list takes from a search: 0, 1 and 3..11. Code 2 is a platform this application
+// does not drive; 12..15 fit the identify reply's four bits but name no model.
+constexpr bool IsListableModel(int modelCode) { return modelCode >= 0 && modelCode <= 11 && modelCode != 2; }
 // The trimmed name, or the model name (of the variant in status byte 265) when the device still
 // carries one of the variant-list names, i.e. the user never named it.
 std::string DisplayName(const AppContext& ctx, int slot);

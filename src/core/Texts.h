@@ -89,6 +89,12 @@ inline constexpr MessageText kMaxGroups{{"Add Group", "添加编组"},
 inline constexpr MessageText kFileNotFound{
     {" Error", " 错误"}, {" File not found. Try again.", " 没有找到文件. 请再次尝试."}, Icon::Exclamation};
 inline constexpr MessageText kFileWrong{{" Error", " 错误"}, {" File wrong ", " 错误的文件 "}, Icon::Exclamation};
+// The session project of the last run could not be read; it was renamed so nothing overwrites it.
+inline constexpr MessageText kSessionSetAside{
+    {"Session", "会话"},
+    {"The last session could not be restored completely.\r\nThe damaged file was kept as {0}.",
+     "无法完整恢复上次的会话。\r\n损坏的文件已保留为 {0}。"},
+    Icon::Exclamation};
 
 // --- Device communication (comm) ------------------------------------------------------------
 // Shown when a device is taken off-line after a failed transaction while its edit window is open.

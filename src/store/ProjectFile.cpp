@@ -279,20 +279,65 @@ std::error_code SaveSessionProject(const AppContext& ctx, const AppPaths& paths)
                            LayOutProject(EncodeProjectBlocks(ctx, kSessionMarker), ProjectLayout::FixedRecords));
 }
 
-bool LoadSessionProject(AppContext& ctx, const AppPaths& paths) {
+namespace {
+
+// Renames a file the program could not read to the first free "<name>.bad[.N]" beside it.
+std::optional<std::filesystem::path> SetAside(const std::filesystem::path& file) {
+    for (int n = 0; n < 1000; ++n) {
+        std::filesystem::path target = file;
+        target += n == 0 ? std::string(".bad") : ".bad." + std::to_string(n);
+        std::error_code error;
+        if (std::filesystem::exists(target, error) || error) continue;
+        std::filesystem::rename(file, target, error);
+        if (!error) return target;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+SessionRestore LoadSessionProject(AppContext& ctx, const AppPaths& paths) {
+    SessionRestore restore;
+    auto setAside = [&](const std::filesystem::path& file) {
+        restore.status = SessionRestore::Status::SetAside;
+        if (auto kept = SetAside(file)) restore.keptAs.push_back(std::move(*kept));
+    };
     std::error_code error;
     const auto bytes = ReadWholeFile(paths.sessionProject(), error);
-    if (!bytes) return false;
+    if (!bytes) {
+        if (error != std::errc::no_such_file_or_directory) setAside(paths.sessionProject());
+        return restore;
+    }
+    // The companion is parsed before the state changes, so that a damaged one is set aside too
+    // rather than silently replaced by empty external-filter data at the next save.
+    std::array<ExtFilterEntry, kSlotCount> ext{};
+    bool extDamaged = false;
+    if (const auto companion = ReadWholeFile(paths.sessionExtProject(), error)) {
+        const auto parsed = ParseExtFile(*companion, false);
+        extDamaged = !parsed;
+        if (parsed) ext = *parsed;
+    }
     if (DecodeProject(ctx, *bytes, ProjectLayout::FixedRecords, {kSessionMarker, kSessionMarkerOld}) !=
-        ProjectStatus::Loaded)
-        return false;
-    // The session's companions are best effort: a damaged one leaves its data cleared.
-    const auto ext = ReadWholeFile(paths.sessionExtProject(), error);
-    const auto parsed = ext ? ParseExtFile(*ext, false) : std::nullopt;
-    ctx.extFilter = parsed.value_or(std::array<ExtFilterEntry, kSlotCount>{});
+        ProjectStatus::Loaded) {
+        setAside(paths.sessionProject());
+        if (std::filesystem::exists(paths.sessionExtProject(), error)) setAside(paths.sessionExtProject());
+        return restore;
+    }
+    ctx.extFilter = ext;
     if (const auto ids = ReadWholeFile(paths.sessionBusIds(), error, 64); ids && ids->size() == kSlotCount)
         std::copy(ids->begin(), ids->end(), ctx.DeviceIdTable.begin());
-    return true;
+    restore.status = SessionRestore::Status::Restored;
+    if (extDamaged)
+        if (auto kept = SetAside(paths.sessionExtProject())) restore.keptAs.push_back(std::move(*kept));
+    return restore;
+}
+
+void TellSessionProblem(Prompter& prompter, int languageFlag, const SessionRestore& restore) {
+    if (restore.status != SessionRestore::Status::SetAside && restore.keptAs.empty()) return;
+    std::string names;
+    for (const auto& kept : restore.keptAs) names += (names.empty() ? "" : ", ") + kept.filename().string();
+    Tell(prompter, languageFlag, texts::kSessionSetAside, {names.empty() ? std::string("-") : names});
 }
 
 }  // namespace plenum

@@ -59,8 +59,25 @@ std::error_code SaveProject(const AppContext& ctx, const std::filesystem::path& 
 bool LoadProject(AppContext& ctx, Prompter& prompter, const std::filesystem::path& file);
 
 std::error_code SaveSessionProject(const AppContext& ctx, const AppPaths& paths);
-// Restores the session project; a missing file, another marker or a damaged file leaves the
-// state as it was and returns false.
-bool LoadSessionProject(AppContext& ctx, const AppPaths& paths);
+
+// What restoring the session project did.
+struct SessionRestore {
+    enum class Status {
+        Restored,   // the state now holds the session (a damaged companion may have been set aside)
+        NoSession,  // there was no session file: the state is as it was
+        SetAside,   // a session file could not be read: the state is as it was and the file (or a
+                    // damaged companion) was renamed, so that the next save cannot overwrite it
+    };
+    Status status = Status::NoSession;
+    std::vector<std::filesystem::path> keptAs;  // the new names of the files set aside
+    bool restored() const { return status == Status::Restored; }
+};
+
+// Restores the session project. A file that exists but cannot be taken whole (another marker, a
+// damaged or truncated file, a damaged companion) is never left where the next save would replace
+// it: it is renamed to "<name>.bad" (or "<name>.bad.N" when that exists already).
+SessionRestore LoadSessionProject(AppContext& ctx, const AppPaths& paths);
+// Tells the user which files were set aside, if any, in the chosen language.
+void TellSessionProblem(Prompter& prompter, int languageFlag, const SessionRestore& restore);
 
 }  // namespace plenum

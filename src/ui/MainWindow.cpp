@@ -122,7 +122,7 @@ void MainWindow::load() {
         bridge_ = std::make_unique<comm::BridgeServer>(comm::BridgeCallbacks{});
         if (!comm::IsOk(bridge_->start())) bridge_.reset();
     }
-    LoadSessionProject(ctx_, paths_);
+    TellSessionProblem(prompter_, ctx_.LanguageFlag, LoadSessionProject(ctx_, paths_));
     MarkRestoredDevicesOffline(ctx_);
     createTiles();
     timerVuMeter_->start();
@@ -368,7 +368,8 @@ void MainWindow::pollMeters() {
         ctx_.flags.AlertHold = kTrue16;
         const std::int16_t result = comm_->SendCommand(slot, comm::CommandCode::MeterPoll);
         ctx_.flags.AlertHold = kFalse16;
-        if (result != 0 || !ctx_.device(slot).isConnected()) continue;
+        // Only a whole, valid reply is a reading: a garbled one (BadReply) or none keeps the last.
+        if (result != 0 || !comm_->replyReceived()) continue;
         if (!meters_.StoreReply(slot, std::span(comm_->RxBuffer).first(comm_->lastReplyLength()))) continue;
         if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meters_, slot));
     }

@@ -134,7 +134,7 @@ TEST_F(DeviceCommands, WriteSendsStatusAndImage) {
 
 TEST_F(DeviceCommands, OfflineDeviceChangesTheImageOnly) {
     AppContext ctx;
-    ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())));
+    ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())).restored());
     ctx.device(1).Connected = kFalse16;
     ASSERT_FALSE(SaveSessionProject(ctx, AppPaths(dir.path())));
     const auto set = run({"set", "1", "input.mute", "1"});

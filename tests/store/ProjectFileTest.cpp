@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "comm/Discovery.h"
 #include "core/FactoryPrograms.h"
 #include "core/Registry.h"
 #include "groups/GroupFile.h"
@@ -11,6 +14,12 @@ namespace plenum {
 namespace {
 
 constexpr std::size_t kEmptyDeviceRecord = 29;
+
+// Removal of a device that is not on-line never reaches its link.
+struct NoLink : DeviceLinkControl {
+    void sendOffline(int) override {}
+    void closeLink(int) override {}
+};
 
 void ListDevice(AppContext& ctx, int slot, std::uint8_t model, const std::string& address) {
     DeviceRecord& r = ctx.device(slot);
@@ -214,33 +223,146 @@ TEST(SessionProject, FixedRecordsRoundTrip) {
     // marker + 24 records + (4 + 4) device blocks (model 2 has none) + 8 groups + 2 positions
     EXPECT_EQ(std::filesystem::file_size(paths.sessionProject()), (1u + 24 + 8 + 8 + 2) * kSessionRecordSize);
     AppContext loaded;
-    ASSERT_TRUE(LoadSessionProject(loaded, paths));
+    ASSERT_TRUE(LoadSessionProject(loaded, paths).restored());
     ExpectSameProjectState(original, loaded);
     EXPECT_TRUE(loaded.device(2).isConnected());  // a chained session reconnects on first use
     EXPECT_EQ(loaded.DeviceIdTable, original.DeviceIdTable);
 }
 
-TEST(SessionProject, OtherMarkersAndDamageAreIgnored) {
+TEST(SessionProject, UnreadableSessionIsSetAsideNotOverwritten) {
     test::TempDir dir;
     AppPaths paths(dir.path());
     AppContext ctx;
-    EXPECT_FALSE(LoadSessionProject(ctx, paths));  // no file: empty list
+    const SessionRestore none = LoadSessionProject(ctx, paths);
+    EXPECT_EQ(none.status, SessionRestore::Status::NoSession);  // no file: empty list, nothing said
+    ScriptedPrompter quiet;
+    TellSessionProblem(quiet, 0, none);
+    EXPECT_EQ(quiet.messageCount(), 0u);
 
     const AppContext original = SampleContext();
-    Bytes file = LayOutProject(EncodeProjectBlocks(original, kProjectMarker), ProjectLayout::FixedRecords);
+    Bytes file = LayOutProject(EncodeProjectBlocks(original, kSessionMarkerOld), ProjectLayout::FixedRecords);
     ASSERT_FALSE(WriteFileAtomic(paths.sessionProject(), file));
-    EXPECT_FALSE(LoadSessionProject(ctx, paths));
-    EXPECT_FALSE(ctx.device(2).isPresent());
+    EXPECT_TRUE(LoadSessionProject(ctx, paths).restored());  // the older marker is read
 
-    file = LayOutProject(EncodeProjectBlocks(original, kSessionMarkerOld), ProjectLayout::FixedRecords);
-    ASSERT_FALSE(WriteFileAtomic(paths.sessionProject(), file));
-    EXPECT_TRUE(LoadSessionProject(ctx, paths));
+    struct Damage {
+        const char* name;
+        Bytes bytes;
+    };
+    Bytes truncated = file;
+    truncated.resize(file.size() - kSessionRecordSize);  // the last group position is missing
+    const Damage damages[] = {
+        {"project marker", LayOutProject(EncodeProjectBlocks(original, kProjectMarker), ProjectLayout::FixedRecords)},
+        {"truncated", truncated},
+        {"empty", {}},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        ASSERT_FALSE(SaveSessionProject(original, paths));
+        ASSERT_FALSE(WriteFileAtomic(paths.sessionProject(), damage.bytes));
+        AppContext untouched;
+        const SessionRestore restore = LoadSessionProject(untouched, paths);
+        EXPECT_EQ(restore.status, SessionRestore::Status::SetAside);
+        EXPECT_FALSE(untouched.device(2).isPresent());
+        ASSERT_EQ(restore.keptAs.size(), 2u);  // the file and its companion
+        std::error_code error;
+        EXPECT_EQ(ReadWholeFile(restore.keptAs[0], error), damage.bytes);
+        // The next save writes a new session beside the kept one.
+        ASSERT_FALSE(SaveSessionProject(untouched, paths));
+        EXPECT_EQ(std::filesystem::file_size(restore.keptAs[0]), damage.bytes.size());
+        ScriptedPrompter prompter;
+        TellSessionProblem(prompter, 0, restore);
+        ASSERT_EQ(prompter.messageCount(), 1u);
+        EXPECT_NE(prompter.lastText().find(restore.keptAs[0].filename().string()), std::string::npos);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "tmpPrj.mgc.bad"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "tmpPrj.mgc.bad.1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "tmpPrj.mgc.bad.2"));
+}
 
-    AppContext untouched;
-    file.resize(file.size() - kSessionRecordSize);  // the last group position is missing
-    ASSERT_FALSE(WriteFileAtomic(paths.sessionProject(), file));
-    EXPECT_FALSE(LoadSessionProject(untouched, paths));
-    EXPECT_FALSE(untouched.device(2).isPresent());
+TEST(SessionProject, DamagedCompanionIsKeptAndTheListRestored) {
+    test::TempDir dir;
+    AppPaths paths(dir.path());
+    const AppContext original = SampleContext();
+    ASSERT_FALSE(SaveSessionProject(original, paths));
+    const Bytes damaged = {1, 2, 3};
+    ASSERT_FALSE(WriteFileAtomic(paths.sessionExtProject(), damaged));
+    AppContext ctx;
+    const SessionRestore restore = LoadSessionProject(ctx, paths);
+    EXPECT_TRUE(restore.restored());
+    EXPECT_TRUE(ctx.device(2).isPresent());
+    ASSERT_EQ(restore.keptAs.size(), 1u);
+    EXPECT_EQ(restore.keptAs[0].filename(), "tmpExtPrj.mgc.bad");
+}
+
+// Every state the program can reach through its own operations (search results with any identify
+// reply, devices added by hand, removals, any bytes read back from a device, program names and
+// groups) saves and loads back equal: one odd device must never make a session unreadable.
+TEST(SessionProject, EveryReachableStateRoundTrips) {
+    std::mt19937 random(20261206);
+    auto byte = [&] { return static_cast<std::uint8_t>(random() & 0xFF); };
+    // Program names follow the naming rules: up to 16 printable characters.
+    auto programName = [&] {
+        std::string name(random() % 17, ' ');
+        for (char& c : name) c = static_cast<char>(' ' + random() % 95);
+        return name;
+    };
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        AppContext ctx;
+        ScriptedPrompter prompter;
+        NoLink link;
+        for (int found = 0; found < 20; ++found) {
+            std::array<std::uint8_t, comm::kIdentifyReplyLength> reply{};
+            for (auto& b : reply) b = byte();
+            reply[0] = 0xF0, reply[4] = 0x78, reply[29] = 0xF7;
+            const auto info = comm::ParseIdentifyReply(reply);
+            ASSERT_TRUE(info);
+            DeviceRecord& entry = ctx.foundTable[static_cast<std::size_t>(found)];
+            entry = {};
+            entry.Present = kTrue16;
+            entry.Address = "127.0." + std::to_string(round) + "." + std::to_string(found + 1);
+            entry.LinkMode = info->linkMode;
+            entry.UniqueId = info->uniqueId;
+            entry.ModelCode = info->modelCode;
+            entry.HwFamily = comm::IsKnownHwFamily(info->hwFamily) ? info->hwFamily : 255;
+            entry.DeviceName = info->name;
+        }
+        MergeFoundDevices(ctx, prompter);
+        for (int slot = 1; slot <= kLastUserSlot; ++slot) {
+            if (!ctx.device(slot).isPresent()) continue;
+            if (random() % 5 == 0) {
+                RemoveDevice(ctx, prompter, link, slot);
+                continue;
+            }
+            // A device's records of its own family hold whatever it sent back.
+            const auto i = static_cast<std::size_t>(slot);
+            for (auto& b : ctx.statusOf(slot).bytes) b = byte();
+            if (ctx.device(slot).isSub()) {
+                for (auto& b : ctx.subImage[i].bytes) b = byte();
+                for (auto& name : ctx.subExtra[i].ProgramNames) name = programName();
+            } else {
+                for (auto& b : ctx.satImage[i].bytes) b = byte();
+                for (auto& name : ctx.satExtra[i].ProgramNames) name = programName();
+            }
+            ctx.DeviceIdTable[i] = byte();
+            if (random() % 2) ctx.device(slot).Connected = kTrue16;
+            AssignTilePos(ctx, slot);
+        }
+        if (const auto slot = BeginAddDevice(ctx, prompter))
+            CompleteAddDevice(ctx, prompter, *slot, AddDeviceChoice{8, static_cast<std::int16_t>(random() % 7), true, ""});
+        ctx.groups[random() % kGroupCount].InUse = kTrue16;
+
+        test::TempDir dir;
+        AppPaths paths(dir.path());
+        ASSERT_FALSE(SaveSessionProject(ctx, paths));
+        AppContext loaded;
+        ASSERT_TRUE(LoadSessionProject(loaded, paths).restored());
+        ExpectSameProjectState(ctx, loaded);
+        ASSERT_FALSE(SaveProject(ctx, dir.path() / "venue.prj"));
+        AppContext project;
+        ASSERT_TRUE(LoadProject(project, prompter, dir.path() / "venue.prj"));
+        ExpectSameProjectState(ctx, project);
+    }
 }
 
 }  // namespace

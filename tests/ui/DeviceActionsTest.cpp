@@ -77,7 +77,7 @@ TEST_F(DeviceActionsTest, ExitSequenceSavesTheSessionAndRestoredDevicesComeBackO
     EXPECT_FALSE(network.TcpIsConnected(1));
 
     AppContext restored;
-    ASSERT_TRUE(LoadSessionProject(restored, paths));
+    ASSERT_TRUE(LoadSessionProject(restored, paths).restored());
     MarkRestoredDevicesOffline(restored);
     EXPECT_TRUE(restored.device(1).isPresent());
     EXPECT_FALSE(restored.device(1).isConnected());

@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, ExitWithYesSaysGoodbyeToEachOnlineDeviceAndSavesTheSessio
         EXPECT_TRUE(Eventually([&] { return count15(simulator.device(i)) == 1; })) << i;
     for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot) EXPECT_FALSE(network.TcpIsConnected(slot));
     AppContext restored;
-    ASSERT_TRUE(LoadSessionProject(restored, paths()));
+    ASSERT_TRUE(LoadSessionProject(restored, paths()).restored());
     EXPECT_EQ(restored.device(slotOf("127.0.0.4")).DeviceName, "SUB CENTER");
 }
 
