@@ -51,8 +51,9 @@ ConnectError DeviceConnector::fail(int slot, ConnectError error) {
 
 std::int16_t DeviceConnector::readStatusBytes(int slot, std::uint32_t address, std::size_t length, std::uint8_t* out) {
     const auto result = comm_.SendCommand(slot, CommandCode::BlockRead, BlockTransferParams(address, length));
-    if (result == 0) std::copy_n(comm_.RxBuffer.begin() + 4, length, out);
-    return result;
+    if (result != 0 || !comm_.replyReceived()) return -1;
+    std::copy_n(comm_.RxBuffer.begin() + 4, length, out);
+    return 0;
 }
 
 ConnectError DeviceConnector::SendConnectDevice(int slot, TransferDirection direction) {
@@ -84,7 +85,8 @@ ConnectError DeviceConnector::SendConnectDevice(int slot, TransferDirection dire
     }
 
     // Identify and check the model.
-    if (comm_.SendCommand(slot, CommandCode::Identify) != 0) return fail(slot, ConnectError::Mismatch);
+    if (comm_.SendCommand(slot, CommandCode::Identify) != 0 || !comm_.replyReceived())
+        return fail(slot, ConnectError::Mismatch);
     const auto info = ParseIdentifyReply(std::span(comm_.RxBuffer).first(kIdentifyReplyLength));
     if (!info || info->modelCode != record.ModelCode) return fail(slot, ConnectError::Mismatch);
 
@@ -127,7 +129,11 @@ ConnectError DeviceConnector::SendConnectDevice(int slot, TransferDirection dire
 
     if (direction == TransferDirection::LoadToDevice) {
         if (transfer_.loadToDevice(slot) != 0) return fail(slot, ConnectError::NetworkFailed);
-        if (!transfer_.deviceMatchesImage(slot)) return fail(slot, ConnectError::SettingsMismatch);
+        switch (transfer_.compareWithDevice(slot)) {
+            case SettingsTransfer::ReadBack::Match: break;
+            case SettingsTransfer::ReadBack::Mismatch: return fail(slot, ConnectError::SettingsMismatch);
+            case SettingsTransfer::ReadBack::Failed: return fail(slot, ConnectError::NetworkFailed);
+        }
     } else if (transfer_.readFromDevice(slot) != 0) {
         return fail(slot, ConnectError::NetworkFailed);
     }

@@ -42,7 +42,10 @@ public:
     virtual ~SettingsTransfer() = default;
     virtual std::int16_t loadToDevice(int slot) = 0;    // write the image to the live program
     virtual std::int16_t readFromDevice(int slot) = 0;  // read status record and image
-    virtual bool deviceMatchesImage(int slot) = 0;      // read back and compare
+    // Reads the live program back and compares it with the image; Failed when the read itself
+    // failed, so that a lost link is not reported as settings that did not stick.
+    enum class ReadBack { Match, Mismatch, Failed };
+    virtual ReadBack compareWithDevice(int slot) = 0;
 };
 
 // What a connection reports to the windows.

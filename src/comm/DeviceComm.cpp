@@ -41,6 +41,11 @@ std::int16_t DeviceComm::transact(int slot, std::uint8_t code, const CommandPara
     CommFlags& flags = ctx_.flags;
     if (RetryArmed) hideRetryWindow();
     RetryShown = RetryArmed = badReply = kFalse16;
+    replyReceived_ = false;
+    // A read-side reconnect raises CommBusy so that periodic work stays off the link; once the
+    // transaction has its reply the flag goes back to what it was, or the meter poll would stop
+    // for good after one lost reply.
+    const Bool16 busyAtEntry = flags.CommBusy;
     int sendRetries = 0;
     int readRetries = 0;
     int shown = 0;
@@ -100,6 +105,8 @@ std::int16_t DeviceComm::transact(int slot, std::uint8_t code, const CommandPara
                         const std::uint8_t ack[] = {kAcknowledgeByte};
                         if (!IsOk(network_.TcpSend(slot, ack))) return fail(slot, family);
                     }
+                    flags.CommBusy = busyAtEntry;
+                    replyReceived_ = true;
                     return result;
                 }
             }

@@ -87,6 +87,11 @@ public:
     SerialTransport& serial() { return serial_; }
     // Number of bytes of the last reply copied into RxBuffer.
     std::size_t lastReplyLength() const { return lastReplyLength_; }
+    // True when the last SendCommand received a whole, valid reply (and acknowledged it). A call
+    // that returned 0 without sending (device off-line, transmission suspended) or that accepted
+    // a garbled reply leaves RxBuffer holding older bytes: callers that take data from RxBuffer
+    // check this first.
+    bool replyReceived() const { return replyReceived_; }
 
     BlockBuffer TxBlockBuffer{};
     BlockBuffer RxBuffer{};
@@ -116,6 +121,7 @@ private:
     std::vector<std::uint8_t> request_;
     BlockBuffer reply_{};
     std::size_t lastReplyLength_ = 0;
+    bool replyReceived_ = false;
 };
 
 }  // namespace plenum::comm

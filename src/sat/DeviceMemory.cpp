@@ -16,12 +16,16 @@ constexpr std::uint32_t kFirDesignAddress = kLiveProgramAddress + sat::kFirDesig
 
 std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, std::span<std::uint8_t> out,
                        bool stopOnFailure) {
-    std::vector<std::uint8_t> transfer(out.begin(), out.end());
+    // The pieces gather in a scratch copy that reaches `out` only when every piece arrived: a piece
+    // that got no reply (the device went off-line during the read, so later pieces return at once
+    // without sending) would otherwise copy whatever an earlier transaction left in RxBuffer.
+    std::vector<std::uint8_t> transfer(out.size());
     std::int16_t overall = 0;
     for (std::size_t offset = 0; offset < out.size(); offset += kTransferPiece) {
         const std::size_t length = std::min(kTransferPiece, out.size() - offset);
-        const auto result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
-                                             comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
+        auto result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
+                                       comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
+        if (result == 0 && !comm.replyReceived()) result = -1;
         if (!stopOnFailure) comm.LastTxResult = result;
         if (result != 0) {
             if (stopOnFailure) return result;
@@ -31,7 +35,7 @@ std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, 
         std::copy_n(comm.RxBuffer.begin() + kReplyDataOffset, length,
                     transfer.begin() + static_cast<std::ptrdiff_t>(offset));
     }
-    std::copy(transfer.begin(), transfer.end(), out.begin());
+    if (overall == 0) std::copy(transfer.begin(), transfer.end(), out.begin());
     return overall;
 }
 
@@ -102,16 +106,19 @@ std::int16_t DeviceSettingsTransfer::readFromDevice(int slot) {
     return status != 0 ? status : image;
 }
 
-bool DeviceSettingsTransfer::deviceMatchesImage(int slot) {
+comm::SettingsTransfer::ReadBack DeviceSettingsTransfer::compareWithDevice(int slot) {
     AppContext& ctx = comm_.context();
     const auto index = static_cast<std::size_t>(slot);
+    auto compare = [&](auto& device, const auto& image) {
+        if (ReadBlock(comm_, slot, kLiveProgramAddress, device.bytes, true) != 0) return ReadBack::Failed;
+        return device == image ? ReadBack::Match : ReadBack::Mismatch;
+    };
     if (ctx.device(slot).isSub()) {
         SubParamImage device;
-        device.bytes = ctx.subImage[index].bytes;
-        return ReadBlock(comm_, slot, kLiveProgramAddress, device.bytes, true) == 0 && device == ctx.subImage[index];
+        return compare(device, ctx.subImage[index]);
     }
-    SatParamImage device = ctx.satImage[index];
-    return ReadBlock(comm_, slot, kLiveProgramAddress, device.bytes, true) == 0 && device == ctx.satImage[index];
+    SatParamImage device;
+    return compare(device, ctx.satImage[index]);
 }
 
 }  // namespace plenum

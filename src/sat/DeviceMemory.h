@@ -18,16 +18,18 @@ constexpr std::uint32_t ProgramSlotBase(int k) { return 16384u * static_cast<std
 constexpr std::uint32_t ProgramSlotAddress(int k) { return ProgramSlotBase(k) + kLiveProgramAddress; }
 
 // Reads `out.size()` bytes from `address` in 192-byte pieces. With stopOnFailure the read ends at
-// the first failed piece (and `out` is left unchanged); otherwise every piece is tried, each
-// result stored in LastTxResult, and failed pieces leave their part of `out` unchanged.
-// Returns 0 when every piece succeeded, -1 otherwise.
+// the first failed piece; otherwise every piece is tried and each result stored in LastTxResult.
+// A piece counts as failed when no reply arrived, also when the transaction sent nothing because
+// the device is off-line. `out` changes only when every piece arrived. Returns 0 when every piece
+// arrived, the failure result otherwise.
 std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, std::span<std::uint8_t> out,
                        bool stopOnFailure);
 // Writes the bytes at `address` in 192-byte pieces, the last with the remaining length; stops at
 // the first failed piece.
 std::int16_t WriteBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, std::span<const std::uint8_t> bytes);
 
-// Reads addresses 0..383 into the slot's status record; goes on after a failed piece.
+// Reads addresses 0..383 into the slot's status record; goes on after a failed piece, and leaves
+// the record as it was unless every piece arrived.
 std::int16_t ReadStatus(comm::DeviceComm& comm, int slot);
 // Reads the live program into the slot's image (stops at a failed piece, image unchanged). For a
 // satellite the FIR design defaults are then filled in and, when that changed anything, written
@@ -65,7 +67,7 @@ public:
     explicit DeviceSettingsTransfer(comm::DeviceComm& comm) : comm_(comm) {}
     std::int16_t loadToDevice(int slot) override { return WriteImage(comm_, slot); }
     std::int16_t readFromDevice(int slot) override;
-    bool deviceMatchesImage(int slot) override;
+    ReadBack compareWithDevice(int slot) override;
 
 private:
     comm::DeviceComm& comm_;

@@ -3,6 +3,7 @@
 // device so that tests may inspect and steer a device from their own thread at any time.
 #include "sim/Simulator.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -139,6 +140,7 @@ struct DeviceImpl {
     DeviceModel model;
     Fault fault = Fault::None;
     int faultCount = -1;
+    int faultAfter = 0;  // requests still served as usual before the fault starts
     std::chrono::milliseconds lateDelay = kDefaultLateDelay;
     std::vector<LoggedFrame> frames;
     std::vector<std::uint8_t> codes;
@@ -367,6 +369,10 @@ Outcome DeviceImpl::onRequest(std::span<const std::uint8_t> frame, LinkKind link
 
     Fault active = fault;
     if (active == Fault::RefuseConnection) active = Fault::None;
+    if (active != Fault::None && faultAfter > 0) {
+        --faultAfter;
+        active = Fault::None;
+    }
     if (active == Fault::BadIdentify && request.code() != static_cast<std::uint8_t>(DeviceCode::Identify)) {
         active = Fault::None;
     }
@@ -581,13 +587,14 @@ void SimulatedDevice::writeMemory(std::uint32_t address, std::span<const std::ui
 
 // Refusing connections is a change of the listener, made on the I/O thread; setFault returns once
 // it is in force, so a test's next connect already sees it.
-void SimulatedDevice::setFault(Fault fault, int count) {
+void SimulatedDevice::setFault(Fault fault, int count, int after) {
     bool refuse = false;
     bool wasRefusing = false;
     {
         std::lock_guard lock(impl_->mutex);
         impl_->fault = fault;
         impl_->faultCount = count == 0 ? -1 : count;
+        impl_->faultAfter = std::max(after, 0);
         if (count == 0) impl_->fault = Fault::None;
         refuse = impl_->fault == Fault::RefuseConnection;
         wasRefusing = impl_->refusing;

@@ -91,8 +91,10 @@ class SimulatedDevice {  // every member is thread-safe
     // Bytes outside the memory map read as 0; writes outside it are ignored.
     std::vector<std::uint8_t> readMemory(std::uint32_t address, std::size_t length) const;
     void writeMemory(std::uint32_t address, std::span<const std::uint8_t> bytes);
-    void setFault(Fault fault, int count = -1);          // affects the next `count` requests; -1 = until
-                                                         // setFault(Fault::None); 0 = None
+    // The fault affects `count` requests (-1: until setFault(Fault::None); 0: clears it) once the
+    // next `after` requests have been served as usual: a device that drops off in the middle of a
+    // transfer.
+    void setFault(Fault fault, int count = -1, int after = 0);
     void setLateDelay(std::chrono::milliseconds delay);  // for Fault::Late (default 300 ms)
     std::vector<LoggedFrame> frames() const;             // every frame received and sent, in order (the
                                                          // host's one-byte acknowledge included; a reply is

@@ -78,6 +78,40 @@ TEST_F(Connect, ReadTakesTheDevicesState) {
     EXPECT_EQ(test::WireBytes(ctx.subStatus[2].bytes.begin(), ctx.subStatus[2].bytes.end()), sub.readMemory(0, 384));
 }
 
+// A device that drops off in the middle of "Read current settings from Device": the status
+// read's second piece and everything after it get no reply. Nothing read so far may reach the
+// records, and the later pieces, which the off-line device no longer receives, must not copy
+// older replies into the image (a stale status piece once became slot 2's program, passwords
+// included).
+TEST_F(Connect, ReadThatLosesTheDeviceChangesNothing) {
+    auto& sat = device("127.0.0.2", 8);
+    begin();
+    list(1, "127.0.0.2", 8);
+    sat.writeMemory(203, test::WireBytes{'S', 'E', 'C', 'R', 'E', 'T'});
+    const DeviceStatusRecord statusBefore = ctx.satStatus[1];
+    const SatParamImage imageBefore = ctx.satImage[1];
+    // identify, firmware version, model-8 variant and the first status piece go through.
+    sat.setFault(sim::Fault::CloseConnection, -1, 4);
+    EXPECT_EQ(connector->connectOne(1, TransferDirection::ReadFromDevice), std::vector<int>{});
+    EXPECT_EQ(prompter.lastText(), "Device not found");
+    EXPECT_FALSE(ctx.device(1).isConnected());
+    EXPECT_EQ(ctx.satStatus[1], statusBefore);
+    EXPECT_EQ(ctx.satImage[1], imageBefore);
+}
+
+// The read-back after "Load current settings to Device" fails on the wire: that is a lost device,
+// not settings that did not stick.
+TEST_F(Connect, ReadBackLostIsNotASettingsMismatch) {
+    auto& sat = device("127.0.0.2", 8);
+    begin();
+    list(1, "127.0.0.2", 8);
+    // identify, variant, firmware and the three image pieces written go through.
+    sat.setFault(sim::Fault::CloseConnection, -1, 6);
+    EXPECT_EQ(connector->connectOne(1, TransferDirection::LoadToDevice), std::vector<int>{});
+    EXPECT_EQ(prompter.lastText(), "Device not found");
+    EXPECT_FALSE(ctx.device(1).isConnected());
+}
+
 TEST_F(Connect, ErrorCodes) {
     device("127.0.0.2", 8);
     device("127.0.0.4", 0, {0, 3, 3});
@@ -131,7 +165,7 @@ TEST_F(Connect, SettingsThatDoNotStickFailWithEleven) {
             return result;
         }
         std::int16_t readFromDevice(int slot) override { return inner.readFromDevice(slot); }
-        bool deviceMatchesImage(int slot) override { return inner.deviceMatchesImage(slot); }
+        ReadBack compareWithDevice(int slot) override { return inner.compareWithDevice(slot); }
         SettingsTransfer& inner;
         sim::SimulatedDevice& device;
     } tampering(*transfer, sat);

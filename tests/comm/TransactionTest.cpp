@@ -198,8 +198,35 @@ TEST(Transaction, AllZeroReplyIsNoReplyAndReconnects) {
     EXPECT_EQ(rig.network.connectTimeouts.back(), Millis{2000});
     EXPECT_EQ(rig.sleeper.pauses, std::vector<Millis>{Millis{100}});
     EXPECT_EQ(rig.device.requests.size(), 2u);
-    EXPECT_EQ(rig.ctx.flags.CommBusy, kTrue16);  // left set by a read-side reconnect
+    // The read-side reconnect raised CommBusy; the reply that came puts it back, or the meter poll
+    // would stay off for good after one lost reply.
+    EXPECT_EQ(rig.ctx.flags.CommBusy, kFalse16);
+    EXPECT_TRUE(rig.comm.replyReceived());
     EXPECT_TRUE(rig.ui.events.empty());
+
+    // A CommBusy that a modal device dialog holds stays held.
+    rig.ctx.flags.CommBusy = kTrue16;
+    rig.device.replyScript.push_back(Bytes(5, 0));
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), 0);
+    EXPECT_EQ(rig.ctx.flags.CommBusy, kTrue16);
+}
+
+TEST(Transaction, OnlyAWholeValidReplyCountsAsReceived) {
+    Rig rig;
+    rig.listOnNetwork();
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), 0);
+    EXPECT_TRUE(rig.comm.replyReceived());
+    rig.device.replyScript.push_back({0xF0, 0x78, 0x01, 0x33, 0x00});  // garbled: no end byte
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), 0);
+    EXPECT_EQ(rig.comm.BadReply, kTrue16);
+    EXPECT_FALSE(rig.comm.replyReceived());
+    rig.ctx.flags.TxSuspended = kTrue16;  // nothing is sent: no reply either
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), 0);
+    EXPECT_FALSE(rig.comm.replyReceived());
+    rig.ctx.flags.TxSuspended = kFalse16;
+    rig.record().Connected = kFalse16;
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), 0);
+    EXPECT_FALSE(rig.comm.replyReceived());
 }
 
 TEST(Transaction, LinkDownForGoodGivesOneSilentAndTenShownRetries) {
