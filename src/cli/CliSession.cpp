@@ -92,6 +92,7 @@ bool CliSession::open() {
     EnsureAeqFolders(paths_);
     ctx_->dataDir = paths_.root();
     ctx_->LanguageFlag = LoadLanguage(paths_);
+    ctx_->UsbComPort = LoadInitCfg(paths_).usbComPort();
     if (options_.lang == "en") ctx_->LanguageFlag = 0;
     if (options_.lang == "zh") ctx_->LanguageFlag = 1;
     ctx_->DecimalComma = false;  // the command line always takes "." as the decimal separator

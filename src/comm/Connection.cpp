@@ -1,6 +1,7 @@
 #include "comm/Connection.h"
 
 #include "comm/Discovery.h"
+#include "core/Config.h"
 #include "core/Registry.h"
 
 namespace plenum::comm {
@@ -81,6 +82,7 @@ ConnectError DeviceConnector::SendConnectDevice(int slot, TransferDirection dire
         }
         record.Connected = kTrue16;
         if (!comm_.FindUsbPort(slot)) return fail(slot, ConnectError::NoSerialPort);
+        if (!ctx.dataDir.empty()) SaveUsbComPort(AppPaths(ctx.dataDir), ctx.UsbComPort);
         record.Connected = kTrue16;  // the port scan leaves the device off-line for us to take over
     }
 

@@ -134,6 +134,13 @@ std::error_code SaveInitCfg(const AppPaths& paths, const InitCfg& cfg) {
     return WriteFileAtomic(paths.initCfg(), writer.data());
 }
 
+std::error_code SaveUsbComPort(const AppPaths& paths, std::int16_t port) {
+    InitCfg cfg = LoadInitCfg(paths);
+    if (cfg.usbComPort() == port && std::filesystem::exists(paths.initCfg())) return {};
+    cfg.values[12] = port;
+    return SaveInitCfg(paths, cfg);
+}
+
 bool LocaleUsesDecimalComma(const std::string& localeName) {
     try {
         const std::locale locale(localeName.c_str());

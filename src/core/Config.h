@@ -66,6 +66,10 @@ inline constexpr std::size_t kInitCfgSize = 26;
 // A missing or short file gives zeros for whatever it does not hold.
 InitCfg LoadInitCfg(const AppPaths& paths);
 std::error_code SaveInitCfg(const AppPaths& paths, const InitCfg& cfg);
+// The USB link's serial port number lives in init.cfg (index 12) between runs, so that a USB
+// device left on-line is reached again without a new port scan: written when a scan finds the
+// port, read at start.
+std::error_code SaveUsbComPort(const AppPaths& paths, std::int16_t port);
 
 // True when the user locale's decimal separator is not ".".
 bool LocaleUsesDecimalComma(const std::string& localeName = "");

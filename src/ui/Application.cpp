@@ -159,6 +159,7 @@ int RunApplication(int argc, char** argv) {
 
     // Start-up: language, display check, decimal separator, folders.
     ctx.LanguageFlag = LoadLanguage(paths);
+    ctx.UsbComPort = LoadInitCfg(paths).usbComPort();
     if (options->languageFlag) ctx.LanguageFlag = static_cast<std::int16_t>(*options->languageFlag);
     QScreen* screen = QApplication::primaryScreen();
     ctx.ScreenScale = ScreenScaleForDpi(screen ? screen->logicalDotsPerInchX() : 96.0);

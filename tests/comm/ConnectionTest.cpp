@@ -112,6 +112,33 @@ TEST_F(Connect, ReadBackLostIsNotASettingsMismatch) {
     EXPECT_FALSE(ctx.device(1).isConnected());
 }
 
+// The port a scan found is kept in init.cfg, so that the next run reaches the USB device (a
+// command, a firmware update) without scanning again.
+TEST_F(Connect, UsbPortIsKeptForTheNextRun) {
+    sim::DeviceConfig config;
+    config.host = "127.0.0.3";
+    config.modelCode = 8;
+    config.ptyPath = (dir.path() / "ttySIM2").string();  // serial port 3
+    auto& usb = simulator.add(config);
+    begin();
+    ctx.dataDir = dir.path();
+    list(1, "USB", 8, kLinkUsb);
+    ASSERT_EQ(connector->SendConnectDevice(1, TransferDirection::ReadFromDevice), ConnectError::None);
+    EXPECT_EQ(ctx.UsbComPort, 3);
+    EXPECT_EQ(LoadInitCfg(AppPaths(dir.path())).usbComPort(), 3);
+
+    // The next run: the port comes from init.cfg and the device answers at once.
+    AppContext next;
+    next.UsbComPort = LoadInitCfg(AppPaths(dir.path())).usbComPort();
+    next.device(1) = ctx.device(1);
+    comm->closeLink(1);
+    DeviceComm again(next, network, serial, prompter, sleeper, comm->links(), test::FastTimeouts());
+    usb.clearLog();
+    EXPECT_EQ(again.SendCommand(1, CommandCode::MeterPoll), 0);
+    EXPECT_TRUE(again.replyReceived());
+    EXPECT_EQ(usb.receivedCodes(), std::vector<std::uint8_t>{24});
+}
+
 TEST_F(Connect, ErrorCodes) {
     device("127.0.0.2", 8);
     device("127.0.0.4", 0, {0, 3, 3});
