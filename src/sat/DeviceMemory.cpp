@@ -100,6 +100,11 @@ void AutoUpdate(comm::DeviceComm& comm, int slot, const UpdateMarks& marks, int&
 
 namespace plenum {
 
+std::int16_t DeviceSettingsTransfer::loadToDevice(int slot) {
+    if (const auto result = WriteImage(comm_, slot); result != 0) return result;
+    return ReadStatus(comm_, slot);
+}
+
 std::int16_t DeviceSettingsTransfer::readFromDevice(int slot) {
     const auto status = ReadStatus(comm_, slot);
     const auto image = ReadImage(comm_, slot);

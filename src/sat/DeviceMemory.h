@@ -65,7 +65,10 @@ namespace plenum {
 class DeviceSettingsTransfer final : public comm::SettingsTransfer {
 public:
     explicit DeviceSettingsTransfer(comm::DeviceComm& comm) : comm_(comm) {}
-    std::int16_t loadToDevice(int slot) override { return WriteImage(comm_, slot); }
+    // Writes the image to the live program, then reads the status record: a load does not write
+    // the device's own system block (name, network, passwords, locks), so the record the
+    // application keeps must come from the device, not from the project.
+    std::int16_t loadToDevice(int slot) override;
     std::int16_t readFromDevice(int slot) override;
     ReadBack compareWithDevice(int slot) override;
 

@@ -20,10 +20,11 @@ constexpr std::size_t kBlockWriteData = 9;
 constexpr std::size_t kBlockReadData = 4;
 constexpr std::size_t kMeterData = 4;
 
-// Meter rows the host shows: inputs 7..9, outputs 10..15. The rest stay 0 (row 17, the panel
-// status, would make the host refresh the device's status display on every poll).
+// Meter rows the host shows: inputs 7..9, outputs 10..15. The rest stay 0, but for row 17, the
+// panel status, which reports a panel event once (a set bit makes the host read the device back).
 constexpr std::size_t kFirstLevelRow = 7;
 constexpr std::size_t kLastLevelRow = 15;
+constexpr std::size_t kPanelStatusRow = 17;
 constexpr int kMaxLevelCode = 127;
 constexpr std::uint8_t kClipFlag = 0x80;
 
@@ -163,6 +164,8 @@ void DeviceModel::BlockWrite(DeviceModel& device, const Request& request, std::v
 void DeviceModel::MeterPoll(DeviceModel& device, const Request&, std::vector<std::uint8_t>& reply) {
     const auto rows = device.meters_.next();
     std::copy(rows.begin(), rows.end(), reply.begin() + kMeterData);
+    reply[kMeterData + kPanelStatusRow] = device.panelStatus_;
+    device.panelStatus_ = 0;
 }
 
 bool ParseUniqueId(const std::string& text, std::array<std::uint8_t, 6>& bytes) {

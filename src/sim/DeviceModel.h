@@ -125,6 +125,10 @@ class DeviceModel {
     std::vector<std::uint8_t> read(std::uint32_t address, std::size_t length) const;
     void write(std::uint32_t address, std::span<const std::uint8_t> bytes);
 
+    // Somebody used the loudspeaker's own panel: `statusByte` (flags in bits 1 and 2, the panel
+    // number in bits 3..6) goes out in the panel row of the next meter reply, once.
+    void reportPanelEvent(std::uint8_t statusByte) { panelStatus_ = statusByte; }
+
     // Fills the memory a new device has: firmware digits, name, variant, program names.
     void initialiseMemory(std::array<std::uint8_t, 3> firmware, const std::string& name,
                           std::uint8_t variant);
@@ -138,6 +142,7 @@ class DeviceModel {
     DeviceIdentity identity_;
     std::vector<std::uint8_t> memory_;
     MeterGenerator meters_;
+    std::uint8_t panelStatus_ = 0;
     std::array<CommandHandler, 256> handlers_;
     DeviceLoader loader_;
 };

@@ -585,6 +585,11 @@ void SimulatedDevice::writeMemory(std::uint32_t address, std::span<const std::ui
     impl_->model.write(address, bytes);
 }
 
+void SimulatedDevice::reportPanelEvent(std::uint8_t statusByte) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.reportPanelEvent(statusByte);
+}
+
 // Refusing connections is a change of the listener, made on the I/O thread; setFault returns once
 // it is in force, so a test's next connect already sees it.
 void SimulatedDevice::setFault(Fault fault, int count, int after) {

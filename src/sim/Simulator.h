@@ -91,6 +91,8 @@ class SimulatedDevice {  // every member is thread-safe
     // Bytes outside the memory map read as 0; writes outside it are ignored.
     std::vector<std::uint8_t> readMemory(std::uint32_t address, std::size_t length) const;
     void writeMemory(std::uint32_t address, std::span<const std::uint8_t> bytes);
+    // A use of the device's own panel: the next meter reply reports `statusByte` in its panel row.
+    void reportPanelEvent(std::uint8_t statusByte);
     // The fault affects `count` requests (-1: until setFault(Fault::None); 0: clears it) once the
     // next `after` requests have been served as usual: a device that drops off in the middle of a
     // transfer.

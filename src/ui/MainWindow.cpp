@@ -43,6 +43,7 @@ MainWindow::MainWindow(MainWindowDeps deps)
     comm_ = std::make_unique<comm::DeviceComm>(ctx_, deps.network, deps.serial, prompter_, deps.sleeper, deps.links,
                                                deps.timeouts);
     settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(*comm_);
+    meterPoll_ = std::make_unique<MeterPoll>(*comm_);
     connector_ = std::make_unique<comm::DeviceConnector>(*comm_, *settingsTransfer_, prompter_,
                                                         static_cast<comm::ConnectionHooks*>(this));
     // The loader opens its own connection on the main network object's spare slot.
@@ -361,18 +362,9 @@ void MainWindow::onVuMeterTick() {
 }
 
 void MainWindow::pollMeters() {
-    if (ctx_.flags.CommBusy || ctx_.flags.TxSuspended) return;
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
-        if (!ctx_.device(slot).isPresent() || !ctx_.device(slot).isConnected()) continue;
-        // A meter reply that goes missing is not worth the communication alert: the next tick asks again.
-        ctx_.flags.AlertHold = kTrue16;
-        const std::int16_t result = comm_->SendCommand(slot, comm::CommandCode::MeterPoll);
-        ctx_.flags.AlertHold = kFalse16;
-        // Only a whole, valid reply is a reading: a garbled one (BadReply) or none keeps the last.
-        if (result != 0 || !comm_->replyReceived()) continue;
-        if (!meters_.StoreReply(slot, std::span(comm_->RxBuffer).first(comm_->lastReplyLength()))) continue;
-        if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meters_, slot));
-    }
+    const MeterPoll::Round round = meterPoll_->pollAll(*this);
+    for (int slot : round.refreshed)
+        if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meterPoll_->table(), slot));
 }
 
 void MainWindow::onCheckEqGroupTick() {

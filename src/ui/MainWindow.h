@@ -19,6 +19,8 @@
 #include "core/Config.h"
 #include "core/Prompter.h"
 #include "dsp/Meters.h"
+#include "sat/DeviceMemory.h"
+#include "ui/logic/MeterPoll.h"
 
 class QDialog;
 class QLabel;
@@ -50,7 +52,10 @@ struct MainWindowDeps {
     comm::NetworkTransport* searchNetwork = nullptr;
 };
 
-class MainWindow final : public QMainWindow, private comm::TileStatusSink, private comm::ConnectionHooks {
+class MainWindow final : public QMainWindow,
+                         private comm::TileStatusSink,
+                         private comm::ConnectionHooks,
+                         private AutoUpdateHooks {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowDeps deps);
@@ -75,7 +80,8 @@ public:
     void connectAllDevices();
     void openFirmwareWindow(int slot);
     // One tick of the meter poll: command 24 to each on-line device, the replies into the meter
-    // table and the tiles' level bars. Skipped while CommBusy or TxSuspended.
+    // table and the tiles' level bars; a device that reports a panel event is read back and its
+    // tile refreshed. Skipped while CommBusy or TxSuspended.
     void pollMeters();
     void saveProject();
     void loadProject();
@@ -93,7 +99,8 @@ public:
     AppContext& context() { return ctx_; }
     comm::DeviceComm& comm() { return *comm_; }
     comm::DeviceConnector& connector() { return *connector_; }
-    const MeterTable& meters() const { return meters_; }
+    const MeterTable& meters() const { return meterPoll_->table(); }
+    const MeterPoll& meterPoll() const { return *meterPoll_; }
     TileArea& tileArea() { return *tileArea_; }
     ToolArea& toolArea() { return *toolArea_; }
     FrmshowInfo& retryWindow() { return *retryWindow_; }
@@ -111,6 +118,8 @@ private:
     void switchOffline(int slot) override;
     void tileOnline(int slot, bool online) override;
     void refreshTile(int slot);
+    // A device read back after a panel event: what the window shows of it is redrawn.
+    void refreshWindow(int slot) override { refreshTile(slot); }
     void createTiles();
     void refreshAll();
     void updateCounts();
@@ -132,7 +141,7 @@ private:
     std::unique_ptr<comm::NetworkTransport> ownSearchNetwork_;
     std::uint16_t devicePort_;
     comm::CommTimeouts timeouts_;
-    MeterTable meters_;
+    std::unique_ptr<MeterPoll> meterPoll_;
     std::unique_ptr<comm::AnnounceListener> listener_;
     std::unique_ptr<comm::BridgeServer> bridge_;
     ToolArea* toolArea_;

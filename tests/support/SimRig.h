@@ -21,6 +21,45 @@ namespace plenum::test {
 
 using WireBytes = std::vector<std::uint8_t>;
 
+// The invariant every end-to-end test holds after each step that talks to a device: the
+// application's status record and live-program image of the device equal the device's memory.
+inline ::testing::AssertionResult MirrorsDevice(const AppContext& ctx, int slot, const sim::SimulatedDevice& device) {
+    const DeviceStatusRecord& status = ctx.statusOf(slot);
+    const auto statusMemory = device.readMemory(0, status.size());
+    std::vector<std::uint8_t> image;
+    const auto index = static_cast<std::size_t>(slot);
+    if (ctx.device(slot).isSub())
+        image.assign(ctx.subImage[index].bytes.begin(), ctx.subImage[index].bytes.end());
+    else
+        image.assign(ctx.satImage[index].bytes.begin(), ctx.satImage[index].bytes.end());
+    const auto imageMemory = device.readMemory(384, image.size());
+    auto firstDifference = [](std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+        std::size_t i = 0;
+        while (i < a.size() && a[i] == b[i]) ++i;
+        return i;
+    };
+    if (const auto i = firstDifference(status.bytes, statusMemory); i < status.size())
+        return ::testing::AssertionFailure() << "slot " << slot << ": status byte " << i << " is " << int(status[i])
+                                             << ", the device holds " << int(statusMemory[i]);
+    if (const auto i = firstDifference(image, imageMemory); i < image.size())
+        return ::testing::AssertionFailure() << "slot " << slot << ": image byte " << i << " is " << int(image[i])
+                                             << ", the device holds " << int(imageMemory[i]);
+    return ::testing::AssertionSuccess();
+}
+
+// MirrorsDevice for every on-line network device of the list, matched to the simulated device at
+// its address.
+inline ::testing::AssertionResult MirrorsDevices(const AppContext& ctx, sim::Simulator& simulator) {
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        const DeviceRecord& record = ctx.device(slot);
+        if (!record.isPresent() || !record.isConnected() || !record.isNetwork()) continue;
+        for (std::size_t i = 0; i < simulator.size(); ++i)
+            if (simulator.device(i).config().host == record.Address)
+                if (auto result = MirrorsDevice(ctx, slot, simulator.device(i)); !result) return result;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 inline comm::CommTimeouts FastTimeouts() {
     comm::CommTimeouts t;
     t.read = comm::Millis{400};
