@@ -417,7 +417,8 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
         sent = SendParam(comm, slot, target.family, target.address) == 0 && sent;
         SendParamToLinked(comm, slot, target.family, target.address);
     }
-    return sent ? kExitOk : kExitRefused;
+    // The image keeps the new value either way, as after a failed send from the edit window.
+    return sent ? kExitOk : session.wireFailure(slot);
 }
 
 int GetParam(CliSession& session, int slot, const std::string& name) {
@@ -510,8 +511,9 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
                 comm::DeviceComm& comm = session.comm();
                 const bool ok = toDevice ? WriteStatus(comm, *slot) == 0 && WriteImage(comm, *slot) == 0
                                          : ReadStatus(comm, *slot) == 0 && ReadImage(comm, *slot) == 0;
-                if (!ok) session.err() << "plenumctl: " << (toDevice ? "writing" : "reading") << " slot " << *slot << " failed\n";
-                return ok ? kExitOk : kExitRefused;
+                if (ok) return kExitOk;
+                session.err() << "plenumctl: " << (toDevice ? "writing" : "reading") << " slot " << *slot << " failed\n";
+                return session.wireFailure(*slot);
             };
         });
     };

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
 #include "cli/CliRunner.h"
 #include "comm/FirmwareImage.h"
+#include "comm/FirmwareLoader.h"
 #include "core/BinaryIO.h"
 #include "core/FolderLock.h"
 #include "sim/Simulator.h"
@@ -32,7 +35,19 @@ protected:
     }
     test::CliResult run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--device-port", std::to_string(simulator.commonPort())});
-        return test::RunCli(dir.path().string(), std::move(args));
+        return test::RunCli(dir.path().string(), std::move(args), timeouts);
+    }
+    bool listedOnline(int slot) {
+        for (const auto& row : nlohmann::json::parse(run({"--json", "list"}).out))
+            if (row["slot"] == slot) return row["connected"].get<bool>();
+        ADD_FAILURE() << "slot " << slot << " not listed";
+        return false;
+    }
+    std::size_t linesWith(const std::string& text, const std::string& part) {
+        std::size_t count = 0;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) count += line.find(part) != std::string::npos;
+        return count;
     }
     int framesWithCode(const sim::SimulatedDevice& device, std::uint8_t code) {
         int count = 0;
@@ -43,6 +58,24 @@ protected:
     sim::Simulator simulator;
     std::vector<sim::SimulatedDevice*> devices;
     test::TempDir dir;
+    // Short enough that a device giving up on the host costs about a second, not 49.
+    cli::WireTimeouts timeouts{FastWire(), FastLoader()};
+
+    static comm::CommTimeouts FastWire() {
+        comm::CommTimeouts t = test::FastTimeouts();
+        t.read = comm::Millis{100};
+        t.reconnect = comm::Millis{100};
+        return t;
+    }
+    static comm::LoaderTimeouts FastLoader() {
+        comm::LoaderTimeouts t;
+        t.connect = comm::Millis{500};
+        t.reply = comm::Millis{1000};
+        t.erase = comm::Millis{1000};
+        t.verify = comm::Millis{300};
+        t.settle = comm::Millis{20};
+        return t;
+    }
 };
 
 TEST_F(Venue, SearchConnectEditDisconnect) {
@@ -131,6 +164,67 @@ TEST_F(Venue, FirmwareUpdateOverTheLanWithProgress) {
     EXPECT_EQ(devices[0]->readMemory(1, 3), (test::WireBytes{0, 4, 1}));
     EXPECT_FALSE(nlohmann::json::parse(run({"--json", "list"}).out)[0]["connected"].get<bool>());
     EXPECT_EQ(run({"firmware", "1", (dir / "missing.sfu").string(), "--lan"}).exitCode, 1);
+}
+
+// A device that stops answering, or hangs up, or refuses the link: the failing set tells each retry
+// as the retry window numbers them, says why it failed, and the session keeps the device off-line,
+// so that a later connect brings it back.
+TEST_F(Venue, AFailingSetTellsTheRetriesAndLeavesTheDeviceOffline) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "2"}).out, "1\n");
+    for (const sim::Fault fault : {sim::Fault::NoReply, sim::Fault::CloseConnection, sim::Fault::RefuseConnection}) {
+        SCOPED_TRACE(sim::FaultName(fault));
+        ASSERT_EQ(run({"connect", "1", "--read"}).out, "1\n");
+        ASSERT_TRUE(listedOnline(1));
+        devices[0]->setFault(fault);
+        const auto set = run({"set", "1", "input.gain", "-3"});
+        EXPECT_EQ(set.exitCode, 1);
+        EXPECT_EQ(linesWith(set.err, "plenumctl: Cab 0 (slot 1) does not answer: Reconnection retry "), 10u) << set.err;
+        EXPECT_EQ(linesWith(set.err, "Reconnection retry 1 of 10"), 1u);
+        EXPECT_EQ(linesWith(set.err, "Reconnection retry 10 of 10"), 1u);
+        const std::string last = "plenumctl: Cab 0 (slot 1) did not answer and is now off-line\n";
+        ASSERT_GE(set.err.size(), last.size());
+        EXPECT_EQ(set.err.substr(set.err.size() - last.size()), last);
+
+        EXPECT_FALSE(listedOnline(1));
+        EXPECT_EQ(run({"get", "1", "input.gain"}).out, "-3.0\n");  // the image kept the edit
+        devices[0]->setFault(sim::Fault::None);
+        devices[0]->clearLog();
+        EXPECT_EQ(run({"set", "1", "input.gain", "-4"}).err, "plenumctl: slot 1 is off-line: image changed, nothing sent\n");
+        EXPECT_TRUE(devices[0]->frames().empty());
+    }
+    const auto again = run({"connect", "1", "--load"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out, "1\n");
+    EXPECT_TRUE(listedOnline(1));
+    EXPECT_EQ(run({"raw", "1", "0"}).exitCode, 0);
+}
+
+// A reply that is not a frame is no reply to decode: raw and meters say so and fail, and the
+// device stays on-line (the transaction keeps the link).
+TEST_F(Venue, GarbledRepliesAreErrors) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "4"}).out, "1\n2\n3\n");
+    ASSERT_EQ(run({"connect", "all", "--read"}).out, "1\n2\n3\n");
+    struct Row {
+        std::vector<std::string> args;
+        sim::Fault fault;
+    } rows[] = {
+        {{"raw", "1", "0"}, sim::Fault::Garbled},       {{"raw", "1", "24"}, sim::Fault::ShortReply},
+        {{"raw", "2", "3", "0", "0", "0"}, sim::Fault::Garbled},  {{"meters", "1"}, sim::Fault::Garbled},
+        {{"--json", "meters", "2"}, sim::Fault::ShortReply},     {{"raw", "3", "24"}, sim::Fault::Garbled},
+        {{"meters", "3"}, sim::Fault::ShortReply},  // the subwoofer's flag is its own
+    };
+    for (const auto& row : rows) {
+        const int slot = std::stoi(row.args[row.args[0] == "--json" ? 2 : 1]);
+        SCOPED_TRACE(row.args[0] + " " + row.args[1] + " " + sim::FaultName(row.fault));
+        devices[static_cast<std::size_t>(slot - 1)]->setFault(row.fault, 1);
+        const auto result = run(row.args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "plenumctl: Cab " + std::to_string(slot - 1) + " (slot " + std::to_string(slot) +
+                                  ") answered with a garbled reply (not a reply frame)\n");
+        EXPECT_TRUE(listedOnline(slot));
+        EXPECT_EQ(run(row.args).exitCode, 0);  // the fault is spent: the next reply is whole
+    }
 }
 
 }  // namespace
