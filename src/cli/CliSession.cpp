@@ -40,9 +40,15 @@ bool CliPrompter::askYesNo(Icon, const std::string& title, const std::string& te
     return yes;
 }
 
+// The caption is the whole progress line as the application shows it (the firmware window's status
+// line "Status:42%" carries its percentage): it is printed as it is, once per report. Without a
+// caption the percentage stands alone. 0 of 0 ends the progress and prints nothing.
 void CliPrompter::progress(int value, int maximum, const std::string& caption) {
     if (maximum <= 0) return;
-    err_ << caption << ' ' << (100 * value / maximum) << "%\n";
+    if (caption.empty())
+        err_ << (100 * value / maximum) << "%\n";
+    else
+        err_ << caption << '\n';
 }
 
 CliSession::CliSession(const GlobalOptions& options, std::ostream& out, std::ostream& err)

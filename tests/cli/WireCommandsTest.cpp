@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 
 #include "cli/CliRunner.h"
@@ -159,11 +161,54 @@ TEST_F(Venue, FirmwareUpdateOverTheLanWithProgress) {
     EXPECT_NE(usbOnly.err.find("Update available only in USB mode"), std::string::npos);
     const auto update = run({"firmware", "1", (dir / "new.sfu").string(), "--lan"});
     ASSERT_EQ(update.exitCode, 0) << update.err;
-    EXPECT_NE(update.err.find("100%"), std::string::npos);
+    // The status line once per value, as the window shows it, rising to 100.
+    std::vector<int> percents;
+    std::istringstream lines(update.err);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find('%') == std::string::npos) continue;
+        ASSERT_EQ(line.rfind("Status:", 0), 0u) << line;
+        ASSERT_EQ(line.find('%'), line.size() - 1) << line;
+        percents.push_back(std::stoi(line.substr(7)));
+    }
+    ASSERT_GE(percents.size(), 3u) << update.err;
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::adjacent_find(percents.begin(), percents.end(), std::greater_equal<>()) == percents.end())
+        << update.err;
     EXPECT_NE(update.err.find("Firmware successfully loaded!"), std::string::npos);
     EXPECT_EQ(devices[0]->readMemory(1, 3), (test::WireBytes{0, 4, 1}));
     EXPECT_FALSE(nlohmann::json::parse(run({"--json", "list"}).out)[0]["connected"].get<bool>());
     EXPECT_EQ(run({"firmware", "1", (dir / "missing.sfu").string(), "--lan"}).exitCode, 1);
+}
+
+// A file that cannot be loaded is refused before the device hears of it: it stays on-line. A load
+// that fails once it has begun leaves the device off-line, and the session remembers that.
+TEST_F(Venue, FirmwareRefusesABadFileWithoutTouchingTheDevice) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "2"}).out, "1\n");
+    ASSERT_EQ(run({"connect", "1", "--read"}).exitCode, 0);
+    const test::WireBytes image(3000, 0x5C);
+    ASSERT_FALSE(WriteFileAtomic(dir / "sub.sfu", comm::BuildSfu(comm::FirmwareKind::Subwoofer, {0, 4, 1}, image)));
+    auto damaged = comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 1}, image);
+    damaged[30] ^= 0xFF;
+    ASSERT_FALSE(WriteFileAtomic(dir / "damaged.sfu", damaged));
+    ASSERT_FALSE(WriteFileAtomic(dir / "text.sfu", test::WireBytes{'h', 'e', 'l', 'l', 'o'}));
+    devices[0]->clearLog();
+    for (const char* file : {"sub.sfu", "damaged.sfu", "text.sfu", "missing.sfu"}) {
+        const auto refused = run({"firmware", "1", (dir / file).string(), "--lan"});
+        EXPECT_EQ(refused.exitCode, 1) << file;
+        EXPECT_EQ(refused.err, "Firmware Update: Wrong firmware file!\n") << file;
+        EXPECT_TRUE(listedOnline(1)) << file;
+    }
+    EXPECT_TRUE(devices[0]->frames().empty());
+
+    ASSERT_FALSE(WriteFileAtomic(dir / "good.sfu", comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 1}, image)));
+    devices[0]->setLoaderFailure(sim::LoaderFailure::Protected);
+    const auto failed = run({"firmware", "1", (dir / "good.sfu").string(), "--lan"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Device FLASH is protected!"), std::string::npos) << failed.err;
+    EXPECT_EQ(framesWithCode(*devices[0], 15), 1);
+    EXPECT_FALSE(listedOnline(1));
+    EXPECT_EQ(run({"connect", "1", "--read"}).out, "1\n");
 }
 
 // A device that stops answering, or hangs up, or refuses the link: the failing set tells each retry
