@@ -269,6 +269,7 @@ TEST_F(FirmwareRig, AFileThatCannotBeLoadedLeavesAnOnlineDeviceAlone) {
         dir.path() / "missing.sfu",
         dir.path(),  // a folder, not a file
     };
+    ASSERT_TRUE(Eventually([&] { return device->acknowledgesReceived() == 1; }));  // of the identify
     device->clearLog();
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
