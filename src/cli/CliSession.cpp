@@ -59,6 +59,8 @@ CliSession::CliSession(const GlobalOptions& options, std::ostream& out, std::ost
       ctx_(std::make_unique<AppContext>()),
       prompter_(err, AnswerFrom(options)) {}
 
+namespace {
+
 // The retry window of the desktop application, as lines on the error stream. The first retry of a
 // transaction stays silent as there: it is also how every invocation reopens the link of a device
 // the session left on-line. The ten after it are numbered as the window numbers them.
@@ -76,6 +78,8 @@ public:
 private:
     CliSession& session_;
 };
+
+}  // namespace
 
 // The links of one invocation. Devices the session left on-line are reached again through the
 // transaction's reconnect on their first command.
