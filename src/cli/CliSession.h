@@ -1,6 +1,6 @@
 // What every plenumctl invocation shares: the data folder, the application context restored
-// from the folder's session project (saved again when the command succeeds), and a prompter that
-// reports on stderr and answers questions from --yes / --no.
+// from the folder's session project (saved again once the command has run, whether it succeeded or
+// not), and a prompter that reports on stderr and answers questions from --yes / --no.
 #pragma once
 
 #include <iosfwd>
@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "comm/FirmwareLoader.h"
+#include "comm/Transport.h"
 #include "core/AppContext.h"
 #include "core/Config.h"
 #include "core/FolderLock.h"
@@ -26,6 +28,13 @@ inline constexpr int kExitRefused = 1;  // the system refused (its own message i
 inline constexpr int kExitUsage = 2;    // bad arguments
 inline constexpr int kExitIo = 3;       // a file could not be written or read
 
+// The wire's time-outs: the protocol's own unless a program that runs plenumctl in-process (the
+// tests) shortens them; there is no command-line option for them.
+struct WireTimeouts {
+    comm::CommTimeouts transaction;
+    comm::LoaderTimeouts loader;
+};
+
 struct GlobalOptions {
     std::string dataDir;
     std::string lang;  // "", "en" or "zh"
@@ -33,6 +42,7 @@ struct GlobalOptions {
     bool no = false;
     bool json = false;
     int devicePort = 0;  // 0: PLENUM_DEVICE_PORT, else 1001
+    WireTimeouts timeouts;
 };
 
 // Messages go to the error stream as "title: text"; a question is answered by --yes / --no and,
@@ -64,11 +74,20 @@ public:
     const AppPaths& paths() const { return paths_; }
     Prompter& prompter() { return prompter_; }
     const GlobalOptions& options() const { return options_; }
-    // The command transaction over the real links, created on first use.
+    // The command transaction over the real links, created on first use. Its retries are told on
+    // the error stream, one line per retry naming the device.
     comm::DeviceComm& comm();
     comm::Sleeper& sleeper();
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
+
+    // "LEFT (slot 3)": how messages name a device.
+    std::string deviceLabel(int slot) const;
+    // Says why a transaction with `slot` failed (it did not answer and is now off-line, or the
+    // link could not be used) and returns kExitRefused.
+    int wireFailure(int slot);
+    // Says that `slot` answered with bytes that were not a reply frame and returns kExitRefused.
+    int garbledReply(int slot);
 
 private:
     GlobalOptions options_;

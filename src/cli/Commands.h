@@ -18,7 +18,9 @@ void AddSettingsCommands(CLI::App& app, Action& action);  // lang, project save|
 void AddDeviceCommands(CLI::App& app, Action& action);    // set, get, read, write, dump, help params
 void AddWireCommands(CLI::App& app, Action& action);      // search, connect, disconnect, meters, raw
 
-// Runs plenumctl with the given arguments (argv[0] is the program name).
-int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+// Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
+// time-outs (the protocol's own by default).
+int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+                 const WireTimeouts& timeouts = {});
 
 }  // namespace plenum::cli

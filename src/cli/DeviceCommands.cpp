@@ -3,6 +3,7 @@
 // the image, sends the family to the device and carries it to the linked devices.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -138,6 +139,29 @@ struct ParamSpec {
     std::function<EditResult(ParamEditor&, const std::vector<int>&, const std::vector<std::string>&, const Values&)> set;
     std::function<json(const ImageView&, const std::vector<int>&)> get;
 };
+
+// A usage reads "ARGUMENTS  description", the two apart by at least two blanks. The arguments
+// column alone says what the parameter takes: "NAME=..." words are its fields, anything else stands
+// for one plain value. The description may hold any text ("1 = inverted").
+struct UsageColumns {
+    std::string arguments;
+    std::string description;
+};
+
+UsageColumns SplitUsage(const std::string& usage) {
+    const auto gap = usage.find("  ");
+    if (gap == std::string::npos) return {usage, {}};
+    const auto text = usage.find_first_not_of(' ', gap);
+    return {usage.substr(0, gap), text == std::string::npos ? std::string() : usage.substr(text)};
+}
+
+std::vector<std::string> FieldsOf(const ParamSpec& spec) {
+    std::vector<std::string> fields;
+    std::istringstream words(SplitUsage(spec.usage).arguments);
+    for (std::string word; words >> word;)
+        if (const auto equals = word.find('='); equals != std::string::npos) fields.push_back(word.substr(0, equals));
+    return fields;
+}
 
 const std::string& Single(const std::vector<std::string>& positional, const std::string& what) {
     if (positional.size() != 1) throw UsageError{what + " takes one value"};
@@ -367,19 +391,15 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
     AppContext& ctx = session.ctx();
     EditResult result;
     try {
-        // Keys that no parameter of this form knows are refused before anything is changed.
-        static const std::vector<std::string> kKnown{"type", "freq", "q", "gain", "bypass", "slope", "on",
-                                                     "threshold", "attack", "release", "amount", "reference",
-                                                     "auto", "ratio", "makeup", "level", "choice", "dante"};
-        for (const auto& [key, value] : keyed)
-            if (std::find(kKnown.begin(), kKnown.end(), key) == kKnown.end() ||
-                spec->usage.find(key + "=") == std::string::npos)
-                throw UsageError{"'" + key + "' is not a field of " + name};
+        // The arguments are checked against the usage before anything is changed.
+        const std::vector<std::string> fields = FieldsOf(*spec);
         if (!keyed.empty() && !positional.empty()) throw UsageError{name + " takes either a value or key=value fields"};
         if (keyed.empty() && positional.empty()) throw UsageError{name + " needs a value"};
-        if (spec->usage.find('=') == std::string::npos && !keyed.empty()) throw UsageError{name + " takes a plain value"};
-        if (spec->usage.find('=') != std::string::npos && !positional.empty())
-            throw UsageError{name + " takes key=value fields"};
+        if (fields.empty() && !keyed.empty()) throw UsageError{name + " takes a plain value"};
+        if (!fields.empty() && !positional.empty()) throw UsageError{name + " takes key=value fields"};
+        for (const auto& [key, value] : keyed)
+            if (std::find(fields.begin(), fields.end(), key) == fields.end())
+                throw UsageError{"'" + key + "' is not a field of " + name};
         ParamEditor editor(ctx, slot);
         result = spec->set(editor, numbers, positional, keyed);
     } catch (const UsageError& error) {
@@ -397,7 +417,8 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
         sent = SendParam(comm, slot, target.family, target.address) == 0 && sent;
         SendParamToLinked(comm, slot, target.family, target.address);
     }
-    return sent ? kExitOk : kExitRefused;
+    // The image keeps the new value either way, as after a failed send from the edit window.
+    return sent ? kExitOk : session.wireFailure(slot);
 }
 
 int GetParam(CliSession& session, int slot, const std::string& name) {
@@ -490,8 +511,9 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
                 comm::DeviceComm& comm = session.comm();
                 const bool ok = toDevice ? WriteStatus(comm, *slot) == 0 && WriteImage(comm, *slot) == 0
                                          : ReadStatus(comm, *slot) == 0 && ReadImage(comm, *slot) == 0;
-                if (!ok) session.err() << "plenumctl: " << (toDevice ? "writing" : "reading") << " slot " << *slot << " failed\n";
-                return ok ? kExitOk : kExitRefused;
+                if (ok) return kExitOk;
+                session.err() << "plenumctl: " << (toDevice ? "writing" : "reading") << " slot " << *slot << " failed\n";
+                return session.wireFailure(*slot);
             };
         });
     };
@@ -526,11 +548,10 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
     help->callback([topic] {
         std::printf("Parameters of plenumctl set / get (W = way 0 LOW, 1 HIGH; a subwoofer has way 0 only):\n");
         for (const ParamSpec& spec : ParamTable()) {
-            // A usage reads "ARGUMENTS  description": print the two in columns.
-            const auto gap = spec.usage.find("  ");
-            const std::string args = spec.usage.substr(0, gap);
-            const auto text = gap == std::string::npos ? std::string() : spec.usage.substr(spec.usage.find_first_not_of(' ', gap));
-            std::printf("  %-17s %-52s %s\n", spec.pattern.c_str(), args.c_str(), text.c_str());
+            const UsageColumns columns = SplitUsage(spec.usage);
+            // Two blanks at least between the columns, as in the usage itself.
+            std::printf("  %-17s %-52s  %s\n", spec.pattern.c_str(), columns.arguments.c_str(),
+                        columns.description.c_str());
         }
         std::printf("PEQ types: ");
         for (int code = 0; code < kPeqTypeCount; ++code)

@@ -5,13 +5,15 @@
 
 namespace plenum::cli {
 
-int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+                 const WireTimeouts& timeouts) {
     CLI::App app{"plenumctl - control DSP loudspeakers from the command line.\n"
-                 "Every invocation restores the session of the data folder and saves it when the command "
-                 "succeeds, so invocations chain like one session.",
+                 "Every invocation restores the session of the data folder and saves it again when the "
+                 "command has run (also when it failed), so invocations chain like one session.",
                  "plenumctl"};
     app.require_subcommand(1);
     GlobalOptions options;
+    options.timeouts = timeouts;
     app.add_option("--data-dir", options.dataDir, "Data folder (default: $XDG_DATA_HOME/plenum)");
     app.add_option("--lang", options.lang, "Language of the messages: en or zh (default: the saved choice)")
         ->check(CLI::IsMember({"en", "zh"}));
@@ -40,8 +42,13 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     CliSession session(options, out, err);
     if (!session.open()) return kExitRefused;
     const int result = action(session);
+    // A failing command may still have changed the application state (a device the transaction
+    // took off-line, one that a firmware attempt disconnected): the next invocation must see it.
+    // Only a usage error is known to have changed nothing.
+    if (result == kExitUsage) return result;
+    const bool saved = session.save();
     if (result != kExitOk) return result;
-    return session.save() ? kExitOk : kExitIo;
+    return saved ? kExitOk : kExitIo;
 }
 
 }  // namespace plenum::cli

@@ -1,11 +1,13 @@
 #include <nlohmann/json.hpp>
 
 #include <iomanip>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
 #include "cli/Commands.h"
 #include "comm/DeviceComm.h"
+#include "core/ModelCatalog.h"
 #include "core/Registry.h"
 
 namespace plenum::cli {
@@ -54,6 +56,29 @@ bool ValidDeviceAddress(const std::string& text) {
            text.find_first_not_of("0123456789.") == std::string::npos;
 }
 
+// "1-6" for model 8: the variants the catalogue offers, which are consecutive.
+std::string VariantRange(int modelCode) {
+    const std::vector<int> variants = VariantsOf(modelCode);
+    if (variants.empty()) return "none";
+    if (variants.size() == 1) return std::to_string(variants.front());
+    return std::to_string(variants.front()) + "-" + std::to_string(variants.back());
+}
+
+// "model 8: 1-6, model 10: 1-2" for the help text; "8 and 10" for a refusal.
+std::string VariantRanges() {
+    std::string text;
+    for (int code : PickableModelCodes())
+        if (HasVariants(code)) text += (text.empty() ? "model " : ", model ") + std::to_string(code) + ": " + VariantRange(code);
+    return text;
+}
+
+std::string ModelsWithVariants() {
+    std::string text;
+    for (int code : PickableModelCodes())
+        if (HasVariants(code)) text += (text.empty() ? "" : " and ") + std::to_string(code);
+    return text;
+}
+
 }  // namespace
 
 void AddRegistryCommands(CLI::App& app, Action& action) {
@@ -61,28 +86,30 @@ void AddRegistryCommands(CLI::App& app, Action& action) {
 
     auto* add = app.add_subcommand("add", "Add a device by hand (model code 0-11; 1 is the subwoofer)");
     auto model = std::make_shared<int>(0);
-    auto variant = std::make_shared<int>(-1);
+    auto variant = std::make_shared<std::optional<int>>();
     auto lan = std::make_shared<std::string>();
     add->add_option("MODEL_CODE", *model, "Model code")->required()->check(CLI::Range(0, 11));
-    add->add_option("--variant", *variant, "Hardware variant (model 8: 0-6, model 10: 1-2)");
+    add->add_option("--variant", *variant,
+                    "Hardware variant (" + VariantRanges() + "; default: the first)");
     add->add_option("--lan", *lan, "Add as a LAN device at this address (A.B.C.D)");
     add->callback([&action, model, variant, lan] {
         action = [model, variant, lan](CliSession& session) {
             auto& err = session.err();
-            if (*model == 2) {
-                err << "plenumctl: model code 2 is not a loudspeaker this tool drives\n";
+            // The add-device dialog's catalogue decides what can be added, and what it preselects.
+            if (!IsPickableModel(*model)) {
+                err << "plenumctl: model code " << *model << " is not a loudspeaker this tool drives\n";
                 return kExitUsage;
             }
-            const bool takesVariant = *model == 8 || *model == 10;
-            if (*variant >= 0 && !takesVariant) {
-                err << "plenumctl: --variant applies to model codes 8 and 10 only\n";
+            if (*variant && !HasVariants(*model)) {
+                err << "plenumctl: --variant applies to model codes " << ModelsWithVariants() << " only\n";
                 return kExitUsage;
             }
-            const int chosenVariant = std::max(*variant, *model == 10 ? 1 : 0);
-            if ((*model == 8 && chosenVariant > 6) || (*model == 10 && chosenVariant > 2)) {
-                err << "plenumctl: no variant " << chosenVariant << " of model " << *model << '\n';
+            if (*variant && !IsOfferedVariant(*model, **variant)) {
+                err << "plenumctl: model " << *model << " has no variant " << **variant << " (it has "
+                    << VariantRange(*model) << ")\n";
                 return kExitUsage;
             }
+            const int chosenVariant = variant->value_or(DefaultVariant(*model));
             if (!lan->empty() && !ValidDeviceAddress(*lan)) {
                 err << "plenumctl: '" << *lan << "' is not a device address (1-223.0-255.0-255.1-254)\n";
                 return kExitUsage;

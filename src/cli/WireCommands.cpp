@@ -108,6 +108,12 @@ int Disconnect(CliSession& session, int slot) {
     return connector.disconnect(slot) ? kExitOk : kExitRefused;
 }
 
+// The transaction accepts a network reply that is not a frame (and returns 0) but flags it; what
+// RxBuffer holds then is no reply to decode.
+bool GarbledReply(comm::DeviceComm& comm, int slot) {
+    return comm.context().device(slot).isSub() ? comm.BadReplySub != 0 : comm.BadReply != 0;
+}
+
 bool RequireOnline(CliSession& session, int slot) {
     const DeviceRecord& record = session.ctx().device(slot);
     if (record.isPresent() && record.isConnected()) return true;
@@ -121,8 +127,10 @@ int Meters(CliSession& session, int slot) {
     session.ctx().flags.AlertHold = kTrue16;
     const auto result = comm.SendCommand(slot, comm::CommandCode::MeterPoll);
     session.ctx().flags.AlertHold = kFalse16;
+    if (result != 0) return session.wireFailure(slot);
+    if (GarbledReply(comm, slot)) return session.garbledReply(slot);
     MeterTable table;
-    if (result != 0 || !table.StoreReply(slot, std::span(comm.RxBuffer).first(comm.lastReplyLength()))) {
+    if (!table.StoreReply(slot, std::span(comm.RxBuffer).first(comm.lastReplyLength()))) {
         session.err() << "plenumctl: no meter reply from slot " << slot << '\n';
         return kExitRefused;
     }
@@ -154,10 +162,8 @@ int Raw(CliSession& session, int slot, int code, const std::vector<int>& params)
     comm::CommandParams p{};
     for (std::size_t i = 0; i < params.size(); ++i) p[i] = static_cast<std::uint8_t>(params[i]);
     comm::DeviceComm& comm = session.comm();
-    if (comm.SendCommand(slot, static_cast<std::uint8_t>(code), p) != 0) {
-        session.err() << "plenumctl: command " << code << " to slot " << slot << " failed\n";
-        return kExitRefused;
-    }
+    if (comm.SendCommand(slot, static_cast<std::uint8_t>(code), p) != 0) return session.wireFailure(slot);
+    if (GarbledReply(comm, slot)) return session.garbledReply(slot);
     std::string hex;
     char byte[4];
     for (std::size_t i = 0; i < comm.lastReplyLength(); ++i) {
@@ -178,8 +184,8 @@ int Firmware(CliSession& session, int slot, const std::string& file, bool lanMod
     ctx.FwUsbMode = !lanMode;
     comm::DeviceComm& comm = session.comm();
     // The loader uses the network object's spare 26th connection slot, beside the devices' 1..24.
-    comm::FwLoader loader(comm.network(), comm.serial(), session.sleeper(), comm.links().devicePort, {},
-                          comm::kMainNetworkSlots - 1);
+    comm::FwLoader loader(comm.network(), comm.serial(), session.sleeper(), comm.links().devicePort,
+                          session.options().timeouts.loader, comm::kMainNetworkSlots - 1);
     loader.SetDeviceKind(ctx.device(slot).isSub() ? comm::FirmwareKind::Subwoofer : comm::FirmwareKind::Satellite);
     comm::FwUpdateDemo window(ctx, comm, loader, session.prompter(), slot);
     window.chooseFile(file);

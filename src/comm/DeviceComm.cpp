@@ -122,6 +122,7 @@ bool DeviceComm::reconnect(int slot, RetrySide side, int& counter, int& shown) {
     const std::string address = ctx_.device(slot).Address;
     for (;;) {
         if (++counter >= kReconnectLimit) return false;
+        if (hooks_.retries != nullptr) hooks_.retries->retrying(slot, counter);
         network_.TcpClose(slot);
         sleeper_.sleepFor(timeouts_.reconnectPause);
         if (IsOk(network_.TcpConnect(slot, address, links_.devicePort, timeouts_.reconnect))) {

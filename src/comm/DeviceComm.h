@@ -46,11 +46,21 @@ public:
     virtual bool AltAbort() = 0;
 };
 
+// Told each time the transaction tries a lost link again (attempt 1..11, counted per side over the
+// transaction), whether or not the reconnect then works: a front end without the retry window can
+// say what is going on.
+class RetryObserver {
+public:
+    virtual ~RetryObserver() = default;
+    virtual void retrying(int slot, int attempt) = 0;
+};
+
 // The UI's side of the transaction. Any hook may be absent; the transaction then skips it.
 struct CommHooks {
     RetryInfoWindow* retryWindow = nullptr;
     TileStatusSink* tiles = nullptr;
     AbortProbe* abort = nullptr;
+    RetryObserver* retries = nullptr;
 };
 
 class DeviceComm final : public DeviceLinkControl {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "comm/Frame.h"
+#include "core/DeviceState.h"
 
 namespace plenum::comm {
 
@@ -21,6 +22,11 @@ FwLoadError FwLoader::LoadUsb(const std::filesystem::path& file, const std::stri
 
 FwLoadError FwLoader::LoadLan(const std::filesystem::path& file, const std::string& address) {
     return load(file, LinkKind::Network, address);
+}
+
+FwLoadError FwLoader::CheckFile(const std::filesystem::path& file) const {
+    const SfuParse parsed = ReadSfuFile(file);
+    return parsed.ok() && parsed.firmware.kind == kind_ ? FwLoadError::None : FwLoadError::WrongFile;
 }
 
 FwLoadError FwLoader::load(const std::filesystem::path& file, LinkKind link, const std::string& target) {
@@ -45,7 +51,7 @@ FwLoadError FwLoader::load(const std::filesystem::path& file, LinkKind link, con
 
 FwLoadError FwLoader::transfer(const FirmwareImage& firmware) {
     const Exchange entered = exchange(LoaderCode::Enter, BuildLoaderEnter(firmware), timeouts_.reply);
-    if (entered.error == FwLoadError::ModeUnavailable) refusedLink_ = entered.reply.data[0];
+    if (entered.error == FwLoadError::ModeUnavailable) refusedLink_ = refusedLinkOf(entered.reply.data[0]);
     if (entered.error != FwLoadError::None) return entered.error;
     const Exchange erased = exchange(LoaderCode::Erase, BuildLoaderErase(), timeouts_.erase);
     if (erased.error != FwLoadError::None) return erased.error;
@@ -124,6 +130,14 @@ FwLoader::Exchange FwLoader::exchange(LoaderCode code, std::span<const std::uint
     result.reply = *parsed;
     result.error = ErrorOf(parsed->status);
     return result;
+}
+
+// The link named in a refusal. Over USB it can only be USB, whatever the device said; on the
+// network the device knows whether it hangs on a wireless or a wired LAN, and anything but
+// "wireless" counts as the wired LAN.
+int FwLoader::refusedLinkOf(std::uint8_t reported) const {
+    if (link_ == LinkKind::Usb) return kLinkUsb;
+    return reported == kLinkWlan ? kLinkWlan : kLinkLan;
 }
 
 FwLoadError FwLoader::fail(FwLoadError error, const std::string& host, int refusedLink) {

@@ -38,7 +38,7 @@ struct FwLoadProgress {
     Kind kind = Kind::Progress;
     int value = 0;        // Progress: percent 0..100; Error: the code 1..8
     std::string host;     // Error 5 on a network link: the address that could not be reached
-    int refusedLink = 0;  // Error 8: the link the device refused (0 USB, 1 WLAN, 2 LAN)
+    int refusedLink = 0;  // Error 8: the link the update was refused on (0 USB, 1 WLAN, 2 LAN)
 
     bool operator==(const FwLoadProgress&) const = default;
 };
@@ -61,6 +61,10 @@ class FwLoader {
     // The connection slot of the network object used by the next network load.
     void setNetworkSlot(int slot) { slot_ = slot; }
 
+    // The file check the loads begin with, without a load and without an event: WrongFile when the
+    // file cannot be read, fails any check of its format or is for another kind of device.
+    FwLoadError CheckFile(const std::filesystem::path& file) const;
+
     // Each returns None on success (after a Done event) or the error it reported.
     FwLoadError LoadUsb(const std::filesystem::path& file, const std::string& serialPortName);
     FwLoadError LoadLan(const std::filesystem::path& file, const std::string& address);
@@ -81,6 +85,7 @@ class FwLoader {
     void closeLink();
     Exchange exchange(LoaderCode code, std::span<const std::uint8_t> request, Millis timeout);
     FwLoadError fail(FwLoadError error, const std::string& host = {}, int refusedLink = 0);
+    int refusedLinkOf(std::uint8_t reported) const;
     void report(int percent);
 
     NetworkTransport& network_;

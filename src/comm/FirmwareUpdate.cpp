@@ -21,7 +21,8 @@ const MessageText& ErrorMessage(const FwLoadProgress& event) {
         case FwLoadError::Timeout:
             return texts::kFwTimeout;
         case FwLoadError::ModeUnavailable:
-            return event.refusedLink == kLinkUsb ? texts::kFwNotInUsb : texts::kFwNotInWlan;
+            if (event.refusedLink == kLinkUsb) return texts::kFwNotInUsb;
+            return event.refusedLink == kLinkWlan ? texts::kFwNotInWlan : texts::kFwNotInLan;
         case FwLoadError::Checksum:
         case FwLoadError::None:
             break;
@@ -102,10 +103,16 @@ FwUpdateDemo::Outcome FwUpdateDemo::Update_Click() {
         Tell(prompter_, language, texts::kFwOnlyLan);
         return Outcome::Refused;
     }
-    takeOffline();
-
     lastError_ = FwLoadError::None;
     loader_.SetDeviceKind(record.isSub() ? FirmwareKind::Subwoofer : FirmwareKind::Satellite);
+    // The file is checked while the device is still on-line: a file that cannot be loaded must not
+    // cost the user the connection.
+    if (loader_.CheckFile(*file_) != FwLoadError::None) {
+        FwLoader_FwLoadProgress({FwLoadProgress::Kind::Error, static_cast<int>(FwLoadError::WrongFile), {}, 0});
+        return Outcome::Failed;
+    }
+    takeOffline();
+
     loader_.setProgressHandler([this](const FwLoadProgress& event) { FwLoader_FwLoadProgress(event); });
     if (usbLoad_) {
         // A port the scan never found has no name: the loader then reports "Can't connect device".

@@ -1,8 +1,9 @@
 // FwUpdateDemo: the firmware window's rules without the window. It holds the chosen file and the
 // status line, refuses the link kind the build does not update over (USB only while FwUsbMode is
-// set, LAN only otherwise), takes an on-line device off-line before its own loader link opens, runs
-// FwLoader and turns its events into the status line and the messages. The view shows title(),
-// the labels and statusText(), and forwards the file dialog and the Update button.
+// set, LAN only otherwise) and a file that cannot be loaded, takes an on-line device off-line
+// before its own loader link opens, runs FwLoader and turns its events into the status line and
+// the messages. The view shows title(), the labels and statusText(), and forwards the file dialog
+// and the Update button.
 #pragma once
 
 #include <filesystem>
@@ -49,11 +50,13 @@ class FwUpdateDemo {
     enum class Outcome {
         NoFile,   // "please insert a .sfu file"; no device touched
         Refused,  // the device's link is not the one this build updates over
-        Failed,   // the loader reported an error code (lastError())
+        Failed,   // the file was refused or the loader reported an error code (lastError())
         Loaded,   // "Firmware successfully loaded!"
     };
-    // The Update button. Blocks while the load runs; the device stays off-line afterwards in every
-    // case (the user connects it again) and the window may try again.
+    // The Update button. The file is checked first: a file that cannot be loaded ("Wrong firmware
+    // file!") touches no device. Otherwise the device is taken off-line and the load runs,
+    // blocking; the device stays off-line afterwards in every case (the user connects it again)
+    // and the window may try again.
     Outcome Update_Click();
     FwLoadError lastError() const { return lastError_; }
 

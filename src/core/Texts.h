@@ -209,6 +209,11 @@ inline constexpr MessageText kFwNotInUsb{{"Firmware Update", "固件升级"},
                                          {"Firmware update not available in USB mode.",
                                           "USB 模式，固件升级功能不可用."},
                                          Icon::Exclamation};
+// A device may refuse an update over its wired LAN too: the message names that link as it is.
+inline constexpr MessageText kFwNotInLan{{"Firmware Update", "固件升级"},
+                                         {"Firmware update not available in LAN mode.",
+                                          "LAN 模式，固件升级功能不可用."},
+                                         Icon::Exclamation};
 // --- Desktop application -------------------------------------------------------------------
 // The project file dialogs' filter.
 inline constexpr Bilingual kProjectFileFilter{"file project (*.prj)", "file project (*.prj)"};

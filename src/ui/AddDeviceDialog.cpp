@@ -66,9 +66,7 @@ AddDeviceDialog::AddDeviceDialog(AppContext& ctx, Prompter& prompter, int slot, 
     model_->setObjectName(QStringLiteral("ComboModel"));
     const std::string unnamed(captions::kUnnamedModel.pick(lang));
     for (const int code : PickableModelCodes()) {
-        const std::vector<int> variants = VariantsOf(code);
-        const ModelEntry entry{static_cast<std::uint8_t>(code),
-                               static_cast<std::int16_t>(variants.empty() ? 0 : variants.front())};
+        const ModelEntry entry{static_cast<std::uint8_t>(code), static_cast<std::int16_t>(DefaultVariant(code))};
         model_->addItem(Q(PickerName(entry, unnamed)), code);
     }
     variant_ = new UCCombo(scale, this);
@@ -156,6 +154,7 @@ void AddDeviceDialog::fillVariants() {
     variant_->setEnabled(has);
     variantLabel_->setEnabled(has);
     if (!has) variant_->addItem(QStringLiteral("—"), 0);
+    variant_->setCurrentIndex(variant_->findData(DefaultVariant(code)));
 }
 
 void AddDeviceDialog::updateAddressRow() { addressRow_->setEnabled(lan_->isChecked()); }

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+#include <map>
+#include <sstream>
+
 #include "cli/CliRunner.h"
 #include "core/FactoryPrograms.h"
 #include "sim/Simulator.h"
@@ -37,6 +41,8 @@ protected:
         };
         list(1, *satDevice);
         list(2, *subDevice);
+        ctx.DeviceIdTable[1] = satDevice->config().busId;  // as identify left them
+        ctx.DeviceIdTable[2] = subDevice->config().busId;
         ctx.satImage[1] = SatFactoryImage(0);
         ctx.subImage[2] = SubFactoryImage();
         ASSERT_FALSE(SaveSessionProject(ctx, AppPaths(dir.path())));
@@ -80,6 +86,112 @@ TEST_F(DeviceCommands, SetSendsTheFamilyAndGetReadsItBack) {
     EXPECT_EQ(subFrame[6], 7);
     EXPECT_EQ(run({"set", "2", "input.delay", "250"}).exitCode, 0);
     EXPECT_EQ(run({"get", "2", "input.delay"}).out, "200.0\n");
+}
+
+std::string HexOf(const test::WireBytes& bytes) {
+    std::string text;
+    char byte[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, i ? " %02x" : "%02x", bytes[i]);
+        text += byte;
+    }
+    return text;
+}
+
+// Parameters that take one plain value (their usage's arguments column holds no "NAME=") go out as
+// one short frame each, byte for byte as the device expects it.
+TEST_F(DeviceCommands, PlainValuesSendTheirFrame) {
+    struct Row {
+        int slot;
+        std::string param;
+        std::string value;
+        std::string frame;
+    } rows[] = {
+        {1, "input.polarity", "1", "f0 78 01 04 00 00 01 00 00 00 00 00 f7"},
+        {1, "input.mute", "1", "f0 78 01 03 00 00 01 00 00 00 00 00 f7"},
+        {1, "input.gain", "-6", "f0 78 01 01 00 00 65 00 00 00 00 00 f7"},
+        {1, "input.delay", "1", "f0 78 01 02 00 00 00 01 00 00 00 00 f7"},
+        {1, "input.srcgain.1", "-6", "f0 78 01 0b 00 11 83 65 00 00 00 00 f7"},
+        {1, "out.1.gain", "-6", "f0 78 01 01 01 01 65 00 00 00 00 00 f7"},
+        {1, "out.1.mute", "1", "f0 78 01 03 01 01 01 00 00 00 00 00 f7"},
+        {1, "out.0.polarity", "1", "f0 78 01 04 01 00 01 00 00 00 00 00 f7"},
+        {1, "out.1.delay", "2", "f0 78 01 02 01 01 00 02 00 00 00 00 f7"},
+        {1, "out.1.makeup", "3", "f0 78 01 01 03 01 1e 00 00 00 00 00 f7"},
+        {1, "out.0.hlimiter", "10", "f0 78 01 13 00 0a 00 00 00 00 00 00 f7"},
+        {1, "eqbypass.in.2", "1", "f0 78 01 06 00 02 01 00 00 00 00 00 f7"},
+        {1, "eqbypass.out.1", "1", "f0 78 01 06 01 01 01 00 00 00 00 00 f7"},
+        {1, "room", "55", "f0 78 01 1d 37 00 00 00 00 00 00 00 f7"},
+        {2, "input.polarity", "1", "f0 78 01 04 00 00 01 00 00 00 00 00 f7"},
+        {2, "input.mute", "1", "f0 78 01 03 00 00 01 00 00 00 00 00 f7"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.param + " on slot " + std::to_string(row.slot));
+        sim::SimulatedDevice& device = row.slot == 1 ? *satDevice : *subDevice;
+        device.clearLog();
+        const auto set = run({"set", std::to_string(row.slot), row.param, row.value});
+        ASSERT_EQ(set.exitCode, 0) << set.err;
+        EXPECT_EQ(set.err, "");
+        ASSERT_TRUE(test::Eventually([&] { return !requests(device).empty(); }));
+        const auto frames = requests(device);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(HexOf(frames[0]), row.frame);
+    }
+}
+
+// Every parameter that `plenumctl help params` lists is accepted in the form its arguments column
+// shows: a plain value, or each of its NAME= fields.
+TEST_F(DeviceCommands, EveryParameterTakesWhatHelpParamsShows) {
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(run({"help", "params"}).exitCode, 0);
+    const std::string help = testing::internal::GetCapturedStdout();
+    // A value the edit windows accept, by the placeholder of the usage or by the field's name.
+    const std::map<std::string, std::string> plain{{"DB", "-6"}, {"0|1", "1"}, {"MS", "5"}, {"CODE", "10"}, {"0..100", "50"}};
+    const std::map<std::string, std::string> field{
+        {"type", "1"},    {"freq", "1000"}, {"q", "2"},         {"gain", "3"},      {"bypass", "1"},
+        {"slope", "2"},   {"on", "1"},      {"auto", "1"},      {"attack", "10"},   {"release", "100"},
+        {"amount", "50"}, {"reference", "40"}, {"ratio", "4"},  {"makeup", "3"},    {"level", "-20"},
+        {"choice", "1"},  {"dante", "1"},   {"threshold", "-20"}};
+    // Thresholds differ by parameter; the gate's comes from its list.
+    const std::map<std::string, std::string> gateThreshold{{"threshold", "-70"}};
+    std::istringstream lines(help.substr(help.find('\n') + 1));
+    int checked = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;) {
+        std::istringstream words(line);
+        std::string pattern;
+        words >> pattern;
+        // The arguments column starts at the 21st character and ends at two blanks.
+        const std::string rest = line.substr(20);
+        std::istringstream arguments(rest.substr(0, rest.find("  ")));
+        std::vector<std::string> args;
+        for (std::string word; arguments >> word;) args.push_back(word);
+        ASSERT_FALSE(args.empty()) << line;
+        std::string name = pattern;
+        for (const char* number : {"W", "B", "S"})
+            for (auto at = name.find(std::string(".") + number); at != std::string::npos; at = name.find(std::string(".") + number))
+                name.replace(at + 1, 1, "1");
+        SCOPED_TRACE(name);
+        std::vector<std::vector<std::string>> values;
+        if (args[0].find('=') == std::string::npos) {
+            ASSERT_EQ(args.size(), 1u) << line;
+            ASSERT_TRUE(plain.count(args[0])) << line;
+            values.push_back({plain.at(args[0])});
+        } else {
+            for (const auto& arg : args) {
+                const std::string key = arg.substr(0, arg.find('='));
+                ASSERT_TRUE(field.count(key)) << line;
+                values.push_back({key + "=" + (name == "gate" && key == "threshold" ? gateThreshold.at(key) : field.at(key))});
+            }
+        }
+        for (const auto& value : values) {
+            std::vector<std::string> command{"set", "1", name};
+            command.insert(command.end(), value.begin(), value.end());
+            const auto set = run(command);
+            EXPECT_EQ(set.exitCode, 0) << value[0] << ": " << set.err;
+            EXPECT_EQ(set.err, "") << value[0];
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 40);
 }
 
 TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {

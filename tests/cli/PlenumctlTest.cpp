@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliRunner.h"
+#include "core/ModelCatalog.h"
 #include "store/ProjectFile.h"
 #include "support/TempDir.h"
 
@@ -52,6 +53,68 @@ TEST_F(Plenumctl, RefusalsPrintTheSystemTextAndChangeNothing) {
     EXPECT_EQ(run({"--yes", "remove", "1"}).exitCode, 0);
     EXPECT_EQ(nlohmann::json::parse(run({"--json", "list"}).out).size(), 0u);
     EXPECT_EQ(run({"remove", "1"}).exitCode, 1);
+}
+
+// plenumctl add offers what the add-device dialog offers, and preselects what it preselects.
+TEST_F(Plenumctl, AddTakesTheDialogsModelsAndVariants) {
+    struct Row {
+        std::vector<std::string> args;
+        int exitCode;
+        int variant;  // as listed, when added
+        std::string name;
+        std::string err;
+    } rows[] = {
+        {{"8"}, 0, 1, "RX 9T", ""},
+        {{"10"}, 0, 1, "RX 44T", ""},
+        {{"0"}, 0, 0, "RX 7T", ""},
+        {{"8", "--variant", "6"}, 0, 6, "RX 5", ""},
+        {{"10", "--variant", "2"}, 0, 2, "RX 312", ""},
+        {{"8", "--variant", "0"}, 2, 0, "", "plenumctl: model 8 has no variant 0 (it has 1-6)\n"},
+        {{"8", "--variant", "7"}, 2, 0, "", "plenumctl: model 8 has no variant 7 (it has 1-6)\n"},
+        {{"10", "--variant", "0"}, 2, 0, "", "plenumctl: model 10 has no variant 0 (it has 1-2)\n"},
+        {{"10", "--variant", "3"}, 2, 0, "", "plenumctl: model 10 has no variant 3 (it has 1-2)\n"},
+        {{"1", "--variant", "1"}, 2, 0, "", "plenumctl: --variant applies to model codes 8 and 10 only\n"},
+        {{"2"}, 2, 0, "", "plenumctl: model code 2 is not a loudspeaker this tool drives\n"},
+    };
+    for (const auto& row : rows) {
+        test::TempDir folder;
+        std::vector<std::string> args{"add"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const std::string what = args[1] + (args.size() > 2 ? " variant " + args[3] : "");
+        const auto added = RunCli(folder.path().string(), args);
+        EXPECT_EQ(added.exitCode, row.exitCode) << what;
+        EXPECT_EQ(added.err, row.err) << what;
+        const auto listed = nlohmann::json::parse(RunCli(folder.path().string(), {"--json", "list"}).out);
+        if (row.exitCode != 0) {
+            EXPECT_TRUE(listed.empty()) << what;
+            continue;
+        }
+        ASSERT_EQ(listed.size(), 1u) << what;
+        EXPECT_EQ(listed[0]["variant"], row.variant) << what;
+        EXPECT_EQ(listed[0]["name"], row.name) << what;
+    }
+}
+
+// Every entry of the dialog's catalogue can be added, each once, as the variant it names.
+TEST_F(Plenumctl, EveryCatalogueEntryCanBeAddedOnce) {
+    int entries = 0;
+    for (const int code : PickableModelCodes()) {
+        std::vector<int> variants = VariantsOf(code);
+        if (variants.empty()) variants.push_back(DefaultVariant(code));
+        for (const int variant : variants) {
+            std::vector<std::string> args{"add", std::to_string(code)};
+            if (HasVariants(code)) args.insert(args.end(), {"--variant", std::to_string(variant)});
+            const auto added = run(args);
+            ASSERT_EQ(added.exitCode, 0) << code << "/" << variant << ": " << added.err;
+            ++entries;
+            const auto rows = nlohmann::json::parse(run({"--json", "list"}).out);
+            ASSERT_EQ(rows.size(), static_cast<std::size_t>(entries));
+            EXPECT_EQ(rows.back()["model_code"], code);
+            EXPECT_EQ(rows.back()["variant"], variant);
+            EXPECT_EQ(run(args).err, "Can't add device: Device already on the list!\n");
+        }
+    }
+    EXPECT_EQ(entries, 17);
 }
 
 TEST_F(Plenumctl, TwentyFifthDeviceRefusedInChinese) {

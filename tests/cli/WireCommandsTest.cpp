@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
 #include "cli/CliRunner.h"
 #include "comm/FirmwareImage.h"
+#include "comm/FirmwareLoader.h"
 #include "core/BinaryIO.h"
 #include "core/FolderLock.h"
 #include "sim/Simulator.h"
@@ -32,7 +37,25 @@ protected:
     }
     test::CliResult run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--device-port", std::to_string(simulator.commonPort())});
-        return test::RunCli(dir.path().string(), std::move(args));
+        return test::RunCli(dir.path().string(), std::move(args), timeouts);
+    }
+    bool listedOnline(int slot) {
+        for (const auto& row : nlohmann::json::parse(run({"--json", "list"}).out))
+            if (row["slot"] == slot) return row["connected"].get<bool>();
+        ADD_FAILURE() << "slot " << slot << " not listed";
+        return false;
+    }
+    std::size_t linesWith(const std::string& text, const std::string& part) {
+        std::size_t count = 0;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) count += line.find(part) != std::string::npos;
+        return count;
+    }
+    // Request frames only: a late acknowledge byte of an earlier invocation is no request.
+    std::size_t requestCount(const sim::SimulatedDevice& device) {
+        std::size_t count = 0;
+        for (const auto& f : device.frames()) count += f.fromHost && f.bytes.size() > 1;
+        return count;
     }
     int framesWithCode(const sim::SimulatedDevice& device, std::uint8_t code) {
         int count = 0;
@@ -43,6 +66,24 @@ protected:
     sim::Simulator simulator;
     std::vector<sim::SimulatedDevice*> devices;
     test::TempDir dir;
+    // Short enough that a device giving up on the host costs about a second, not 49.
+    cli::WireTimeouts timeouts{FastWire(), FastLoader()};
+
+    static comm::CommTimeouts FastWire() {
+        comm::CommTimeouts t = test::FastTimeouts();
+        t.read = comm::Millis{100};
+        t.reconnect = comm::Millis{100};
+        return t;
+    }
+    static comm::LoaderTimeouts FastLoader() {
+        comm::LoaderTimeouts t;
+        t.connect = comm::Millis{500};
+        t.reply = comm::Millis{1000};
+        t.erase = comm::Millis{1000};
+        t.verify = comm::Millis{300};
+        t.settle = comm::Millis{20};
+        return t;
+    }
 };
 
 TEST_F(Venue, SearchConnectEditDisconnect) {
@@ -126,11 +167,115 @@ TEST_F(Venue, FirmwareUpdateOverTheLanWithProgress) {
     EXPECT_NE(usbOnly.err.find("Update available only in USB mode"), std::string::npos);
     const auto update = run({"firmware", "1", (dir / "new.sfu").string(), "--lan"});
     ASSERT_EQ(update.exitCode, 0) << update.err;
-    EXPECT_NE(update.err.find("100%"), std::string::npos);
+    // The status line once per value, as the window shows it, rising to 100.
+    std::vector<int> percents;
+    std::istringstream lines(update.err);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find('%') == std::string::npos) continue;
+        ASSERT_EQ(line.rfind("Status:", 0), 0u) << line;
+        ASSERT_EQ(line.find('%'), line.size() - 1) << line;
+        percents.push_back(std::stoi(line.substr(7)));
+    }
+    ASSERT_GE(percents.size(), 3u) << update.err;
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::adjacent_find(percents.begin(), percents.end(), std::greater_equal<>()) == percents.end())
+        << update.err;
     EXPECT_NE(update.err.find("Firmware successfully loaded!"), std::string::npos);
     EXPECT_EQ(devices[0]->readMemory(1, 3), (test::WireBytes{0, 4, 1}));
     EXPECT_FALSE(nlohmann::json::parse(run({"--json", "list"}).out)[0]["connected"].get<bool>());
     EXPECT_EQ(run({"firmware", "1", (dir / "missing.sfu").string(), "--lan"}).exitCode, 1);
+}
+
+// A file that cannot be loaded is refused before the device hears of it: it stays on-line. A load
+// that fails once it has begun leaves the device off-line, and the session remembers that.
+TEST_F(Venue, FirmwareRefusesABadFileWithoutTouchingTheDevice) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "2"}).out, "1\n");
+    ASSERT_EQ(run({"connect", "1", "--read"}).exitCode, 0);
+    const test::WireBytes image(3000, 0x5C);
+    ASSERT_FALSE(WriteFileAtomic(dir / "sub.sfu", comm::BuildSfu(comm::FirmwareKind::Subwoofer, {0, 4, 1}, image)));
+    auto damaged = comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 1}, image);
+    damaged[30] ^= 0xFF;
+    ASSERT_FALSE(WriteFileAtomic(dir / "damaged.sfu", damaged));
+    ASSERT_FALSE(WriteFileAtomic(dir / "text.sfu", test::WireBytes{'h', 'e', 'l', 'l', 'o'}));
+    devices[0]->clearLog();
+    for (const char* file : {"sub.sfu", "damaged.sfu", "text.sfu", "missing.sfu"}) {
+        const auto refused = run({"firmware", "1", (dir / file).string(), "--lan"});
+        EXPECT_EQ(refused.exitCode, 1) << file;
+        EXPECT_EQ(refused.err, "Firmware Update: Wrong firmware file!\n") << file;
+        EXPECT_TRUE(listedOnline(1)) << file;
+    }
+    EXPECT_EQ(requestCount(*devices[0]), 0u);
+
+    ASSERT_FALSE(WriteFileAtomic(dir / "good.sfu", comm::BuildSfu(comm::FirmwareKind::Satellite, {0, 4, 1}, image)));
+    devices[0]->setLoaderFailure(sim::LoaderFailure::Protected);
+    const auto failed = run({"firmware", "1", (dir / "good.sfu").string(), "--lan"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Device FLASH is protected!"), std::string::npos) << failed.err;
+    EXPECT_EQ(framesWithCode(*devices[0], 15), 1);
+    EXPECT_FALSE(listedOnline(1));
+    EXPECT_EQ(run({"connect", "1", "--read"}).out, "1\n");
+}
+
+// A device that stops answering, or hangs up, or refuses the link: the failing set tells each retry
+// as the retry window numbers them, says why it failed, and the session keeps the device off-line,
+// so that a later connect brings it back.
+TEST_F(Venue, AFailingSetTellsTheRetriesAndLeavesTheDeviceOffline) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "2"}).out, "1\n");
+    for (const sim::Fault fault : {sim::Fault::NoReply, sim::Fault::CloseConnection, sim::Fault::RefuseConnection}) {
+        SCOPED_TRACE(sim::FaultName(fault));
+        ASSERT_EQ(run({"connect", "1", "--read"}).out, "1\n");
+        ASSERT_TRUE(listedOnline(1));
+        devices[0]->setFault(fault);
+        const auto set = run({"set", "1", "input.gain", "-3"});
+        EXPECT_EQ(set.exitCode, 1);
+        EXPECT_EQ(linesWith(set.err, "plenumctl: Cab 0 (slot 1) does not answer: Reconnection retry "), 10u) << set.err;
+        EXPECT_EQ(linesWith(set.err, "Reconnection retry 1 of 10"), 1u);
+        EXPECT_EQ(linesWith(set.err, "Reconnection retry 10 of 10"), 1u);
+        const std::string last = "plenumctl: Cab 0 (slot 1) did not answer and is now off-line\n";
+        ASSERT_GE(set.err.size(), last.size());
+        EXPECT_EQ(set.err.substr(set.err.size() - last.size()), last);
+
+        EXPECT_FALSE(listedOnline(1));
+        EXPECT_EQ(run({"get", "1", "input.gain"}).out, "-3.0\n");  // the image kept the edit
+        devices[0]->setFault(sim::Fault::None);
+        devices[0]->clearLog();
+        EXPECT_EQ(run({"set", "1", "input.gain", "-4"}).err, "plenumctl: slot 1 is off-line: image changed, nothing sent\n");
+        EXPECT_EQ(requestCount(*devices[0]), 0u);
+    }
+    const auto again = run({"connect", "1", "--load"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out, "1\n");
+    EXPECT_TRUE(listedOnline(1));
+    EXPECT_EQ(run({"raw", "1", "0"}).exitCode, 0);
+}
+
+// A reply that is not a frame is no reply to decode: raw and meters say so and fail, and the
+// device stays on-line (the transaction keeps the link).
+TEST_F(Venue, GarbledRepliesAreErrors) {
+    ASSERT_EQ(run({"search", "127.0.0.2", "4"}).out, "1\n2\n3\n");
+    ASSERT_EQ(run({"connect", "all", "--read"}).out, "1\n2\n3\n");
+    struct Row {
+        std::vector<std::string> args;
+        sim::Fault fault;
+    } rows[] = {
+        {{"raw", "1", "0"}, sim::Fault::Garbled},       {{"raw", "1", "24"}, sim::Fault::ShortReply},
+        {{"raw", "2", "3", "0", "0", "0"}, sim::Fault::Garbled},  {{"meters", "1"}, sim::Fault::Garbled},
+        {{"--json", "meters", "2"}, sim::Fault::ShortReply},     {{"raw", "3", "24"}, sim::Fault::Garbled},
+        {{"meters", "3"}, sim::Fault::ShortReply},  // the subwoofer's flag is its own
+    };
+    for (const auto& row : rows) {
+        const int slot = std::stoi(row.args[row.args[0] == "--json" ? 2 : 1]);
+        SCOPED_TRACE(row.args[0] + " " + row.args[1] + " " + sim::FaultName(row.fault));
+        devices[static_cast<std::size_t>(slot - 1)]->setFault(row.fault, 1);
+        const auto result = run(row.args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "plenumctl: Cab " + std::to_string(slot - 1) + " (slot " + std::to_string(slot) +
+                                  ") answered with a garbled reply (not a reply frame)\n");
+        EXPECT_TRUE(listedOnline(slot));
+        EXPECT_EQ(run(row.args).exitCode, 0);  // the fault is spent: the next reply is whole
+    }
 }
 
 }  // namespace

@@ -255,6 +255,100 @@ TEST_F(FirmwareRig, AFileForTheOtherKindOrDamagedIsWrongBeforeTheDeviceSeesIt) {
     EXPECT_EQ(countOf(0xA0), 0u);
 }
 
+// The file is checked while the device is still on-line: a file that cannot be loaded costs the
+// user nothing, not even the connection.
+TEST_F(FirmwareRig, AFileThatCannotBeLoadedLeavesAnOnlineDeviceAlone) {
+    start(false);
+    bringOnline();
+    Bytes damaged = BuildSfu(FirmwareKind::Satellite, {0, 4, 0}, Image());
+    damaged[100] ^= 1;
+    const std::filesystem::path files[] = {
+        goodFile({0, 4, 0}, FirmwareKind::Subwoofer),
+        writeFile(damaged, "damaged.sfu"),
+        writeFile(Bytes{'P', 'S', 'F', 'U'}, "short.sfu"),
+        dir.path() / "missing.sfu",
+        dir.path(),  // a folder, not a file
+    };
+    ASSERT_TRUE(Eventually([&] { return device->acknowledgesReceived() == 1; }));  // of the identify
+    device->clearLog();
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        prompter.clear();
+        window->chooseFile(file);
+        EXPECT_EQ(window->Update_Click(), FwUpdateDemo::Outcome::Failed);
+        EXPECT_EQ(window->lastError(), FwLoadError::WrongFile);
+        EXPECT_EQ(prompter.lastText(), "Wrong firmware file!");
+        EXPECT_EQ(prompter.messageCount(), 1u);
+        EXPECT_TRUE(ctx.device(kSlot).isConnected());
+        EXPECT_TRUE(network.TcpIsConnected(kSlot));
+        EXPECT_EQ(window->statusText(), "Status:");
+    }
+    EXPECT_TRUE(device->frames().empty());
+    EXPECT_TRUE(tiles.offline.empty());
+    EXPECT_EQ(comm->SendCommand(kSlot, CommandCode::Identify), 0);  // the link is still the same
+}
+
+// A device refusing an update names the link it was asked over: USB, wireless LAN or wired LAN.
+struct RefusedLinkCase {
+    const char* name;
+    bool usb;
+    std::uint8_t networkLinkMode;
+    const char* english;
+    const char* chinese;
+};
+
+class RefusedLink : public FirmwareRig, public ::testing::WithParamInterface<RefusedLinkCase> {};
+
+TEST_P(RefusedLink, TheMessageNamesTheLinkAsItIs) {
+    const RefusedLinkCase& c = GetParam();
+    start(c.usb, 0, c.networkLinkMode);
+    window->chooseFile(goodFile());
+    device->setLoaderFailure(LoaderFailure::Mode, -1);
+    EXPECT_EQ(window->Update_Click(), FwUpdateDemo::Outcome::Failed);
+    EXPECT_EQ(window->lastError(), FwLoadError::ModeUnavailable);
+    EXPECT_EQ(prompter.lastText(), c.english);
+    ctx.LanguageFlag = 1;
+    EXPECT_EQ(window->Update_Click(), FwUpdateDemo::Outcome::Failed);
+    EXPECT_EQ(prompter.lastText(), c.chinese);
+    EXPECT_EQ(prompter.entries().back().title, "固件升级");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loader, RefusedLink,
+    ::testing::Values(RefusedLinkCase{"Usb", true, 2, "Firmware update not available in USB mode.",
+                                      "USB 模式，固件升级功能不可用."},
+                      RefusedLinkCase{"Wlan", false, 1, "Firmware update not available in WLAN mode.",
+                                      "WLAN 模式，固件升级功能不可用."},
+                      RefusedLinkCase{"Lan", false, 2, "Firmware update not available in LAN mode.",
+                                      "LAN 模式，固件升级功能不可用."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The status line goes through each percentage once, rising, and the prompter hears each once.
+TEST_F(FirmwareRig, ProgressReportsEachPercentageOnce) {
+    struct CaptionPrompter final : ScriptedPrompter {
+        void progress(int value, int maximum, const std::string& caption) override {
+            ScriptedPrompter::progress(value, maximum, caption);
+            if (maximum > 0) captions.push_back(caption);
+        }
+        std::vector<std::string> captions;
+    } captions;
+    start(false);
+    FwUpdateDemo captioned(ctx, *comm, *loader, captions, kSlot, &tiles);
+    captioned.chooseFile(goodFile());
+    ASSERT_EQ(captioned.Update_Click(), FwUpdateDemo::Outcome::Loaded);
+    // 0 % after the erase, written × 99 / length after each chunk, 100 % after the boot.
+    std::vector<std::string> expected{"Status:0%"};
+    for (std::size_t done = kLoaderChunkLength;; done += kLoaderChunkLength) {
+        done = std::min(done, kImageLength);
+        const std::string line = "Status:" + std::to_string(done * 99 / kImageLength) + "%";
+        if (line != expected.back()) expected.push_back(line);
+        if (done == kImageLength) break;
+    }
+    expected.push_back("Status:100%");
+    EXPECT_EQ(captions.captions, expected);
+    EXPECT_EQ(captioned.statusText(), "Status:");
+}
+
 struct InjectedCase {
     const char* name;
     LoaderFailure failure;
@@ -312,7 +406,7 @@ INSTANTIATE_TEST_SUITE_P(
                       InjectedCase{"ChecksumUsb", LoaderFailure::Checksum, true, FwLoadError::Checksum,
                                    "Command checksum error. Please try again."},
                       InjectedCase{"ModeLan", LoaderFailure::Mode, false, FwLoadError::ModeUnavailable,
-                                   "Firmware update not available in WLAN mode."},
+                                   "Firmware update not available in LAN mode."},
                       InjectedCase{"ModeUsb", LoaderFailure::Mode, true, FwLoadError::ModeUnavailable,
                                    "Firmware update not available in USB mode."}),
     [](const auto& info) { return std::string(info.param.name); });
