@@ -284,7 +284,7 @@ const std::vector<ParamSpec>& ParamTable() {
          },
          [](const ImageView& v, auto& n) {
              auto f = [&](int field) { return v.at(sat::kOutCompressor + 2 * field + n[0]); };
-             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kCompressorAuto)}, {"threshold", -(f(2) & 0x7F)},
+             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kOutCompressorAuto + n[0])}, {"threshold", -(f(2) & 0x7F)},
                          {"ratio", f(1) + 1}, {"makeup", f(4) / 2.0}, {"attack", f(3)}, {"release", f(0)}};
          }},
         {"limiter.W", "on=0|1 threshold=DB   limiter of way W, -40..0 dB",

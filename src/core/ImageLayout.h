@@ -45,7 +45,8 @@ inline constexpr int kOutPeqFreqHigh = 373;
 inline constexpr int kOutPeqFreqLow = 389;
 inline constexpr int kOutPeqQ = 405;
 inline constexpr int kOutPeqGain = 421;
-inline constexpr int kOutCompressor = 474;  // six 2-element arrays 474..485
+inline constexpr int kOutCompressorAuto = 472;  // + way: automatic flag of the way's compressor
+inline constexpr int kOutCompressor = 474;      // six 2-element arrays 474..485
 inline constexpr int kLimiterThird = 486;   // + way
 inline constexpr int kLimiterFirst = 488;
 inline constexpr int kLimiterSecond = 490;  // bit 7 = on

@@ -81,12 +81,13 @@ const std::array<Row, kParamFamilyCount> kTable{{
     {{ParamFamily::OutputEqBypass, "eqbypass.out", 6, true, true},
      Short({C(1), kWay, BitOfWay(356), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), Z, BitOfWay(76), Z, Z, Z, Z, Z})},
     // The compressor's nine bytes: section, way, then the settings in the device's order and the
-    // automatic flag last.
+    // automatic flag last. The input compressor's flag is byte 327; an output way has its own at
+    // 472 + way, so switching one never changes the other.
     {{ParamFamily::InputCompressor, "compressor", 7, true, true},
      Nine({C(0), C(0), S(329), S(330), S(328), S(331), S(332), S(333), S(327)}),
      Nine({C(0), C(0), S(61), S(62), S(60), S(63), S(64), S(65), S(59)})},
     {{ParamFamily::OutputCompressor, "out.compressor", 7, true, false},
-     Nine({C(1), kWay, S(476, 1), S(478, 1), S(474, 1), S(480, 1), S(482, 1), S(484, 1), S(327)}, kTwoWays),
+     Nine({C(1), kWay, S(476, 1), S(478, 1), S(474, 1), S(480, 1), S(482, 1), S(484, 1), S(472, 1)}, kTwoWays),
      std::nullopt},
     {{ParamFamily::Limiter, "limiter", 8, true, true},
      Short({kWay, S(488, 1), S(490, 1), S(486, 1), Z, Z, Z, Z}, kTwoWays), Short({C(0), S(124), S(125), S(123), Z, Z, Z, Z})},

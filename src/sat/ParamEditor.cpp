@@ -267,7 +267,11 @@ EditResult ParamEditor::compressor(int way, const CompressorChange& c) {
     field(2) = threshold;
     if (c.attackCode) field(3) = static_cast<std::uint8_t>(*c.attackCode);
     if (c.makeUpDb) field(4) = static_cast<std::uint8_t>(std::lround(*c.makeUpDb * 2.0));
-    if (c.automatic) image(kind_ == DeviceKind::Sat ? sat::kCompressorAuto : sub::kCompressorAuto) = *c.automatic;
+    if (c.automatic) {
+        const int autoOffset = output ? sat::kOutCompressorAuto + way
+                                      : (kind_ == DeviceKind::Sat ? sat::kCompressorAuto : sub::kCompressorAuto);
+        image(autoOffset) = *c.automatic;
+    }
     if (output) return Send(ParamFamily::OutputCompressor, {way, 0, 0, 0});
     return Send(ParamFamily::InputCompressor);
 }

@@ -9,7 +9,9 @@
 //   satellite's byte 29 is the DLF reference (0..100);
 // - compressor (input at 327..333, output ways in the arrays at 474..485): release code, ratio
 //   position (ratio - 1), threshold -dB with bit 7 on, attack code, make-up in 0.5 dB steps, a
-//   reserved byte; byte 327 automatic;
+//   reserved byte; byte 327 is the input compressor's automatic flag, and each output way keeps
+//   its own in the two-element array at 472 + way (placed before the way arrays as 327 sits
+//   before 328), so no compressor's switch reaches another's;
 // - limiter per way: bits 0..6 of 490+way threshold -dB with bit 7 on, 488+way attack code,
 //   486+way release code;
 // - output make-up: (dB + 12) * 2 in 494+way (subwoofer 127); 517+way couples the two ways;

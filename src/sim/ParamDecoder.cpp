@@ -117,13 +117,13 @@ const std::vector<Decoding>& SatelliteDecodings() {
          {Live(B(2), 329), Live(B(3), 330), Live(B(4), 328), Live(B(5), 331), Live(B(6), 332),
           Live(B(7), 333), Live(B(8), 327)}},
         // An output way keeps the same six fields as two-element arrays, field f (of 328 + f) at
-        // 474 + 2f + way; the automatic flag is the one of the input compressor.
+        // 474 + 2f + way; its automatic flag is its own, at 472 + way.
         {C::SetCompressor,
          {Is(B(0), 1)},
          Unit(B(1), 2),
          kOne,
          {Live(B(2), 476, 1), Live(B(3), 478, 1), Live(B(4), 474, 1), Live(B(5), 480, 1), Live(B(6), 482, 1),
-          Live(B(7), 484, 1), Live(B(8), 327)}},
+          Live(B(7), 484, 1), Live(B(8), 472, 1)}},
         {C::SetLimiter,
          {},
          Unit(P(1), 2),

@@ -155,6 +155,16 @@ TEST_F(Editor, DynamicsRanges) {
     EXPECT_FALSE(sat.noise(std::nullopt, std::nullopt, -9).ok());
 }
 
+TEST_F(Editor, EachCompressorKeepsItsOwnAutomaticFlag) {
+    ASSERT_TRUE(sat.compressor(-1, {.automatic = true}).ok());
+    EXPECT_EQ(satImage()[327], 1);
+    ASSERT_TRUE(sat.compressor(1, {.automatic = false}).ok());
+    ASSERT_TRUE(sat.compressor(0, {.automatic = true}).ok());
+    EXPECT_EQ(satImage()[327], 1);  // the input compressor's flag stays
+    EXPECT_EQ(satImage()[472], 1);
+    EXPECT_EQ(satImage()[473], 0);
+}
+
 TEST_F(Editor, CrossoversPerKind) {
     EXPECT_TRUE(sat.outputFilter(1, true, 12, 20000).ok());
     EXPECT_EQ(satImage()[351], 12);
