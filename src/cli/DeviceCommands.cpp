@@ -387,7 +387,7 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
         return kExitUsage;
     }
     if (!result.ok()) {
-        Tell(session.prompter(), ctx.LanguageFlag, RefusalText(result.refusal));
+        Tell(session.prompter(), ctx.LanguageFlag, RefusalText(result.refusal, KindOf(ctx.device(slot))));
         return kExitRefused;
     }
     if (!ctx.device(slot).isConnected()) session.err() << "plenumctl: slot " << slot << " is off-line: image changed, nothing sent\n";

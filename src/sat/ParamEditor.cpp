@@ -9,8 +9,14 @@
 namespace plenum {
 namespace {
 
-constexpr MessageText kWrongQ{{"Warning", "警告"}, {"Wrong value", "  不正确的 Q 值"}, Icon::Exclamation};
-constexpr MessageText kWrongFrequency{{"Warning", "警告"}, {"Wrong value", "  不正确的频率值"}, Icon::Exclamation};
+// The refusal texts of each device family's edit window, by Refusal.
+struct RefusalTexts {
+    const MessageText* wrongValue;
+    const MessageText* wrongQ;
+    const MessageText* wrongFrequency;
+};
+constexpr RefusalTexts kSatRefusals{&texts::kWrongValue, &texts::kWrongQ, &texts::kWrongFrequency};
+constexpr RefusalTexts kSubRefusals{&texts::kIncorrectValue, &texts::kIncorrectQ, &texts::kIncorrectValue};
 
 EditResult Refused(Refusal refusal = Refusal::WrongValue) { return {refusal, {}}; }
 EditResult Send(ParamFamily family, ParamAddress address = {}) { return {Refusal::None, {{family, address}}}; }
@@ -33,11 +39,12 @@ std::uint8_t MakeUpCode(double db) { return static_cast<std::uint8_t>(std::lroun
 
 }  // namespace
 
-const MessageText& RefusalText(Refusal refusal) {
+const MessageText& RefusalText(Refusal refusal, DeviceKind kind) {
+    const RefusalTexts& family = kind == DeviceKind::Sub ? kSubRefusals : kSatRefusals;
     switch (refusal) {
-        case Refusal::WrongQ: return kWrongQ;
-        case Refusal::WrongFrequency: return kWrongFrequency;
-        default: return texts::kWrongValue;
+        case Refusal::WrongQ: return *family.wrongQ;
+        case Refusal::WrongFrequency: return *family.wrongFrequency;
+        default: return *family.wrongValue;
     }
 }
 

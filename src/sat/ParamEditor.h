@@ -29,7 +29,9 @@
 namespace plenum {
 
 enum class Refusal { None, WrongValue, WrongQ, WrongFrequency };
-const MessageText& RefusalText(Refusal refusal);
+// The message a device family's edit window shows for a refusal: the satellite's and the
+// subwoofer's windows word it differently.
+const MessageText& RefusalText(Refusal refusal, DeviceKind kind);
 
 struct EditTarget {
     ParamFamily family;
@@ -50,6 +52,7 @@ class ParamEditor {
 public:
     ParamEditor(AppContext& ctx, int slot);
     DeviceKind kind() const { return kind_; }
+    const MessageText& refusalText(Refusal refusal) const { return RefusalText(refusal, kind_); }
 
     EditResult inputGainDb(double db);
     EditResult outputGainDb(int way, double db);

@@ -84,6 +84,7 @@ TEST_F(DeviceCommands, SetSendsTheFamilyAndGetReadsItBack) {
 
 TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
     const auto before = run({"dump", "1", "--image"}).out;
+    const auto subBefore = run({"dump", "2", "--image"}).out;
     struct Row {
         std::vector<std::string> args;
         int exitCode;
@@ -93,7 +94,8 @@ TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
         {{"set", "1", "peq.in.3", "freq=19"}, 1, "Warning: Wrong value\n"},
         {{"set", "1", "peq.in.51", "gain=0"}, 1, "Warning: Wrong value\n"},
         {{"set", "1", "out.2.gain", "0"}, 1, "Warning: Wrong value\n"},
-        {{"set", "2", "out.0.mute", "1"}, 1, "Warning: Wrong value\n"},
+        {{"set", "2", "out.1.gain", "0"}, 1, "Warning:   Incorrect value\n"},
+        {{"set", "2", "peq.in.0", "freq=19"}, 1, "Warning:   Incorrect value\n"},
         {{"set", "1", "nonsense", "1"}, 2, "plenumctl: no parameter 'nonsense' (see: plenumctl help params)\n"},
         {{"set", "1", "gate", "volume=3"}, 2, "plenumctl: 'volume' is not a field of gate\n"},
         {{"set", "1", "input.gain", "loud"}, 2, "plenumctl: 'loud' is not a number (dB)\n"},
@@ -107,8 +109,13 @@ TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
         EXPECT_EQ(result.err, row.err) << row.args[2];
     }
     EXPECT_EQ(run({"--lang", "zh", "set", "1", "peq.in.3", "q=0.01"}).err, "警告:   不正确的 Q 值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "1", "peq.in.3", "freq=19"}).err, "警告:   不正确的频率值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "2", "peq.in.3", "q=0.01"}).err, "警告:   不正确的 Q 值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "2", "peq.in.3", "freq=19"}).err, "警告:   不正确的值\n");
     EXPECT_EQ(run({"dump", "1", "--image"}).out, before);
+    EXPECT_EQ(run({"dump", "2", "--image"}).out, subBefore);
     EXPECT_TRUE(requests(*satDevice).empty());
+    EXPECT_TRUE(requests(*subDevice).empty());
 }
 
 TEST_F(DeviceCommands, ReadBringsTheDeviceStateAndDumpShowsIt) {

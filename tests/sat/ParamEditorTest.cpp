@@ -98,7 +98,33 @@ TEST_F(Editor, PeqBandsAddressedAsTheWindowNumbersThem) {
     // A refused field refuses the whole change: the valid gain is not written either.
     EXPECT_FALSE(sat.peqBand(0, 0, {.frequencyHz = 30000, .gainDb = 3}).ok());
     EXPECT_EQ(satImage(), before);
-    EXPECT_EQ(RefusalText(Refusal::WrongQ).text.zh, "  不正确的 Q 值");
+}
+
+// Each family refuses in its own words: the satellite window says "Wrong value", the subwoofer
+// window "  Incorrect value"; both name a wrong Q (and the satellite a wrong frequency) in Chinese.
+TEST_F(Editor, RefusalsUseTheFamilysText) {
+    struct Row {
+        const ParamEditor& editor;
+        Refusal refusal;
+        std::string_view en;
+        std::string_view zh;
+    } rows[] = {
+        {sat, Refusal::WrongValue, "Wrong value", "  不正确的值"},
+        {sat, Refusal::WrongQ, "Wrong value", "  不正确的 Q 值"},
+        {sat, Refusal::WrongFrequency, "Wrong value", "  不正确的频率值"},
+        {sub, Refusal::WrongValue, "  Incorrect value", "  不正确的值"},
+        {sub, Refusal::WrongQ, "  Incorrect value", "  不正确的 Q 值"},
+        {sub, Refusal::WrongFrequency, "  Incorrect value", "  不正确的值"},
+    };
+    for (const Row& row : rows) {
+        const MessageText& text = row.editor.refusalText(row.refusal);
+        const auto kind = row.editor.kind() == DeviceKind::Sub ? "sub" : "sat";
+        EXPECT_EQ(text.title.en, "Warning") << kind;
+        EXPECT_EQ(text.title.zh, "警告") << kind;
+        EXPECT_EQ(text.text.en, row.en) << kind << static_cast<int>(row.refusal);
+        EXPECT_EQ(text.text.zh, row.zh) << kind << static_cast<int>(row.refusal);
+        EXPECT_EQ(text.icon, Icon::Exclamation);
+    }
 }
 
 TEST_F(Editor, BitsOfSharedBytes) {
