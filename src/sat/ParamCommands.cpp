@@ -141,6 +141,7 @@ const Form& FormOf(ParamFamily family, DeviceKind kind) {
 }
 
 int ImageOffset(const Src& src, const ParamAddress& a) { return src.base + a.way * src.wayStride + a.band * src.bandStride; }
+std::uint8_t BitMask(int bit) { return static_cast<std::uint8_t>(1u << bit); }
 
 }  // namespace
 
@@ -198,9 +199,9 @@ CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddres
     CarriedBytes carried;
     for (const Src& src : FormOf(family, kind).bytes) {
         switch (src.kind) {
-            case Src::K::Image: carried.image.push_back(ImageOffset(src, a)); break;
-            case Src::K::ImageBitWay:
-            case Src::K::ImageBitSection: carried.image.push_back(src.base); break;
+            case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
+            case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
+            case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
             case Src::K::Status: carried.status.push_back(src.base); break;
             default: break;
         }

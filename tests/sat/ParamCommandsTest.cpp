@@ -144,13 +144,23 @@ TEST(ParamCommands, EveryFamilyIsDescribedOnceInOrder) {
 }
 
 TEST(ParamCommands, CarriedBytesFollowThePayload) {
+    using Bytes = std::vector<CarriedByte>;
     const auto band = BytesCarried(ParamFamily::OutputPeqBand, DeviceKind::Sat, {1, 0, 0, 0});
-    EXPECT_EQ(band.image, (std::vector<int>{358, 374, 390, 406, 422}));
+    EXPECT_EQ(band.image, (Bytes{{358}, {374}, {390}, {406}, {422}}));
     EXPECT_TRUE(band.status.empty());
-    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sat, {1, 0, 0, 0}).image, std::vector<int>{336});
     EXPECT_EQ(BytesCarried(ParamFamily::NoiseGenerator, DeviceKind::Sat, {}).status,
               (std::vector<int>{222, 223, 224}));
-    EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, std::vector<int>{29});
+    EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, (Bytes{{29}}));
+}
+
+// A byte shared by ways or sections is carried only with the bit of the instance sent.
+TEST(ParamCommands, SharedBytesCarryOnlyTheirBit) {
+    using Bytes = std::vector<CarriedByte>;
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sat, {1, 0, 0, 0}).image, (Bytes{{336, 0x02}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputPolarity, DeviceKind::Sat, {0, 0, 0, 0}).image, (Bytes{{337, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputEqBypass, DeviceKind::Sat, {1, 0, 0, 0}).image, (Bytes{{356, 0x02}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sat, {0, 0, 2, 0}).image, (Bytes{{34, 0x04}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sub, {}).image, (Bytes{{33, 0x01}}));
 }
 
 }  // namespace
