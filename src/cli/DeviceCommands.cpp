@@ -134,7 +134,10 @@ json FilterValue(int slope, int high, int low) {
 // A pattern names the parameter; W (way), B (band), S (section or source) stand for numbers.
 struct ParamSpec {
     std::string pattern;
-    std::string usage;
+    std::string usage;  // "ARGUMENTS  description"
+    // The arguments part of the usage: the key=value fields the parameter takes, if any (a "="
+    // in the description does not make one).
+    std::string arguments() const { return usage.substr(0, usage.find("  ")); }
     std::function<EditResult(ParamEditor&, const std::vector<int>&, const std::vector<std::string>&, const Values&)> set;
     std::function<json(const ImageView&, const std::vector<int>&)> get;
 };
@@ -373,12 +376,13 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
                                                      "auto", "ratio", "makeup", "level", "choice", "dante"};
         for (const auto& [key, value] : keyed)
             if (std::find(kKnown.begin(), kKnown.end(), key) == kKnown.end() ||
-                spec->usage.find(key + "=") == std::string::npos)
+                spec->arguments().find(key + "=") == std::string::npos)
                 throw UsageError{"'" + key + "' is not a field of " + name};
         if (!keyed.empty() && !positional.empty()) throw UsageError{name + " takes either a value or key=value fields"};
         if (keyed.empty() && positional.empty()) throw UsageError{name + " needs a value"};
-        if (spec->usage.find('=') == std::string::npos && !keyed.empty()) throw UsageError{name + " takes a plain value"};
-        if (spec->usage.find('=') != std::string::npos && !positional.empty())
+        const bool fields = spec->arguments().find('=') != std::string::npos;
+        if (!fields && !keyed.empty()) throw UsageError{name + " takes a plain value"};
+        if (fields && !positional.empty())
             throw UsageError{name + " takes key=value fields"};
         ParamEditor editor(ctx, slot);
         result = spec->set(editor, numbers, positional, keyed);
@@ -528,7 +532,7 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
         for (const ParamSpec& spec : ParamTable()) {
             // A usage reads "ARGUMENTS  description": print the two in columns.
             const auto gap = spec.usage.find("  ");
-            const std::string args = spec.usage.substr(0, gap);
+            const std::string args = spec.arguments();
             const auto text = gap == std::string::npos ? std::string() : spec.usage.substr(spec.usage.find_first_not_of(' ', gap));
             std::printf("  %-17s %-52s %s\n", spec.pattern.c_str(), args.c_str(), text.c_str());
         }

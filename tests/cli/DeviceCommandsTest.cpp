@@ -80,6 +80,9 @@ TEST_F(DeviceCommands, SetSendsTheFamilyAndGetReadsItBack) {
     EXPECT_EQ(subFrame[6], 7);
     EXPECT_EQ(run({"set", "2", "input.delay", "250"}).exitCode, 0);
     EXPECT_EQ(run({"get", "2", "input.delay"}).out, "200.0\n");
+    // A plain value, though the description says "(1 = inverted)".
+    EXPECT_EQ(run({"set", "1", "input.polarity", "1"}).exitCode, 0);
+    EXPECT_EQ(run({"get", "1", "input.polarity"}).out, "1\n");
 }
 
 TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
