@@ -49,7 +49,8 @@ struct Row {
 constexpr AddressLimits kTwoWays{2, 1, 1};
 
 // Satellite payloads follow the image layout of a 576-byte program; subwoofer payloads the
-// 192-byte one. Output ways exist only on the satellite; a subwoofer's single output is way 0.
+// 192-byte one. Output ways exist only on the satellite; a subwoofer's single output is way 0,
+// and its output delay, mute and polarity take the satellite's output-way forms with way 0.
 const std::array<Row, kParamFamilyCount> kTable{{
     {{ParamFamily::InputGain, "input.gain", 1, true, true},
      Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z}), Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z})},
@@ -59,16 +60,17 @@ const std::array<Row, kParamFamilyCount> kTable{{
      Short({C(3), kWay, S(494, 1), S(517, 1), Z, Z, Z, Z}, kTwoWays), Short({C(3), Z, S(127), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputDelay, "input.delay", 2, true, true},
      Short({C(0), Z, S(23), S(24), S(25), Z, Z, Z}), Short({C(0), kCaller, S(23), S(24), S(25), Z, Z, Z})},
-    {{ParamFamily::OutputDelay, "out.delay", 2, true, false},
-     Short({C(1), kWay, S(338, 1), S(340, 1), S(342, 1), Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputDelay, "out.delay", 2, true, true},
+     Short({C(1), kWay, S(338, 1), S(340, 1), S(342, 1), Z, Z, Z}, kTwoWays),
+     Short({C(1), kWay, S(67), S(68), S(69), Z, Z, Z})},
     {{ParamFamily::InputMute, "input.mute", 3, true, true},
      Short({C(0), Z, S(21), Z, Z, Z, Z, Z}), Short({C(0), Z, S(21), Z, Z, Z, Z, Z})},
-    {{ParamFamily::OutputMute, "out.mute", 3, true, false},
-     Short({C(1), kWay, BitOfWay(336), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputMute, "out.mute", 3, true, true},
+     Short({C(1), kWay, BitOfWay(336), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), kWay, BitOfWay(128), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputPolarity, "input.polarity", 4, true, true},
      Short({C(0), Z, S(22), Z, Z, Z, Z, Z}), Short({C(0), Z, S(22), Z, Z, Z, Z, Z})},
-    {{ParamFamily::OutputPolarity, "out.polarity", 4, true, false},
-     Short({C(1), kWay, BitOfWay(337), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputPolarity, "out.polarity", 4, true, true},
+     Short({C(1), kWay, BitOfWay(337), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), kWay, BitOfWay(129), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputPeqBand, "peq.in", 5, true, true},
      Short({C(0), Z, kBand, S(35, 0, 1), S(86, 0, 1), S(137, 0, 1), S(188, 0, 1), S(239, 0, 1)}, {1, 51, 1}),
      Short({C(0), Z, kBand, S(34, 0, 1), S(39, 0, 1), S(44, 0, 1), S(49, 0, 1), S(54, 0, 1)}, {1, 5, 1})},

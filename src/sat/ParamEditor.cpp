@@ -1,6 +1,7 @@
 #include "sat/ParamEditor.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "core/ImageLayout.h"
@@ -95,11 +96,18 @@ EditResult ParamEditor::inputMute(bool muted) {
     return Send(ParamFamily::InputMute);
 }
 
-EditResult ParamEditor::outputMute(int way, bool muted) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
-    image(sat::kOutputMutes) = WithBit(image(sat::kOutputMutes), way, muted);
-    return Send(ParamFamily::OutputMute, {way, 0, 0, 0});
+EditResult ParamEditor::outputFlag(ParamFamily family, int way, bool set) {
+    const ParamAddress address{way, 0, 0, 0};
+    if (!AddressValid(family, kind_, address)) return Refused();
+    const CarriedBytes carried = BytesCarried(family, kind_, address);
+    assert(carried.image.size() == 1 && "a one-flag family");
+    std::uint8_t& byte = image(carried.image.front().offset);
+    const std::uint8_t mask = carried.image.front().mask;
+    byte = static_cast<std::uint8_t>(set ? byte | mask : byte & ~mask);
+    return Send(family, address);
 }
+
+EditResult ParamEditor::outputMute(int way, bool muted) { return outputFlag(ParamFamily::OutputMute, way, muted); }
 
 EditResult ParamEditor::inputPolarity(bool inverted) {
     image(sat::kPolarity) = inverted ? 1 : 0;
@@ -107,9 +115,7 @@ EditResult ParamEditor::inputPolarity(bool inverted) {
 }
 
 EditResult ParamEditor::outputPolarity(int way, bool inverted) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
-    image(sat::kOutputPolarities) = WithBit(image(sat::kOutputPolarities), way, inverted);
-    return Send(ParamFamily::OutputPolarity, {way, 0, 0, 0});
+    return outputFlag(ParamFamily::OutputPolarity, way, inverted);
 }
 
 EditResult ParamEditor::inputDelay(double value, bool metres) {
@@ -123,12 +129,16 @@ EditResult ParamEditor::inputDelay(double value, bool metres) {
 }
 
 EditResult ParamEditor::outputDelay(int way, double value, bool metres) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way) || !Finite(value) || value < 0) return Refused();
+    const ParamAddress address{way, 0, 0, 0};
+    if (!AddressValid(ParamFamily::OutputDelay, kind_, address) || !Finite(value) || value < 0) return Refused();
     const DelayCode code = metres ? SplitDelayMetres(value, kOutputDelayMaxMs) : SplitDelayMs(value, kOutputDelayMaxMs);
-    image(sat::kOutDelayHigh + way) = code.high();
-    image(sat::kOutDelayLow + way) = code.low();
-    image(sat::kOutDelaySamples + way) = code.samples;
-    return Send(ParamFamily::OutputDelay, {way, 0, 0, 0});
+    // The table lists the way's delay bytes in payload order: whole ms high, low, extra samples.
+    const CarriedBytes carried = BytesCarried(ParamFamily::OutputDelay, kind_, address);
+    assert(carried.image.size() == 3);
+    image(carried.image[0].offset) = code.high();
+    image(carried.image[1].offset) = code.low();
+    image(carried.image[2].offset) = code.samples;
+    return Send(ParamFamily::OutputDelay, address);
 }
 
 EditResult ParamEditor::peqBand(int band, int way, const PeqChange& change) {

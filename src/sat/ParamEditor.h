@@ -16,7 +16,13 @@
 //   486+way release code;
 // - output make-up: (dB + 12) * 2 in 494+way (subwoofer 127); 517+way couples the two ways;
 // - noise generator: status 222 enable, 223 type, 224 level -dB;
-// - PEQ band bypass: bit 7 of the band's gain byte (the gain code uses bits 0..5).
+// - PEQ band bypass: bit 7 of the band's gain byte (the gain code uses bits 0..5);
+// - subwoofer output delay, mute and polarity (its one output, way 0): the delay in bytes 67, 68,
+//   69 (whole ms high, low, extra samples; the three bytes between the output gain and the output
+//   filters), 0..40 ms (13.932 m); the mute in bit 0 of byte 128 and the polarity in bit 0 of
+//   byte 129 (1 = inverted; the two bytes after the make-up gain, other bits left alone). They
+//   travel in the satellite's output-way forms with way 0: delay 2 / 1, 0, U[67], U[68], U[69];
+//   mute 3 / 1, 0, bit 0 of U[128]; polarity 4 / 1, 0, bit 0 of U[129].
 #pragma once
 
 #include <optional>
@@ -104,6 +110,9 @@ private:
     std::uint8_t& image(int offset);
     std::uint8_t& status(int offset);
     bool wayValid(int way) const;
+    // Sets or clears the flag a one-flag family (output mute, polarity) carries for `way`, where
+    // the family's table row puts it.
+    EditResult outputFlag(ParamFamily family, int way, bool set);
 
     AppContext& ctx_;
     int slot_;

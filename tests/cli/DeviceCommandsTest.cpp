@@ -142,6 +142,37 @@ TEST_F(DeviceCommands, WriteSendsStatusAndImage) {
     EXPECT_EQ(satDevice->readMemory(384 + 500, 1), test::WireBytes{55});
 }
 
+// The subwoofer's one output has a delay, mute and polarity of its own: set sends them, get reads
+// them from where the device keeps them, and the device's memory agrees with the image.
+TEST_F(DeviceCommands, SubwooferOutputDelayMuteAndPolarity) {
+    subDevice->writeMemory(384, SubFactoryImage().bytes);
+    struct Row {
+        std::string param;
+        std::string value;
+        std::string shown;
+        test::WireBytes payload;  // code and P1..P5 of the frame sent
+    } rows[] = {
+        {"out.0.delay", "12.5", "12.5\n", {2, 1, 0, 0, 12, 24}},
+        {"out.0.delay", "41", "40.0\n", {2, 1, 0, 0, 40, 0}},
+        {"out.0.mute", "1", "1\n", {3, 1, 0, 1, 0, 0}},
+        {"out.0.polarity", "1", "1\n", {4, 1, 0, 1, 0, 0}},
+        {"out.0.mute", "0", "0\n", {3, 1, 0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        const std::size_t before = requests(*subDevice).size();
+        const auto set = run({"set", "2", row.param, row.value});
+        ASSERT_EQ(set.exitCode, 0) << row.param << ": " << set.err;
+        EXPECT_EQ(run({"get", "2", row.param}).out, row.shown) << row.param;
+        ASSERT_TRUE(test::Eventually([&] { return requests(*subDevice).size() == before + 1; }));
+        const auto frame = requests(*subDevice).back();
+        EXPECT_EQ((test::WireBytes(frame.begin() + 3, frame.begin() + 9)), row.payload) << row.param;
+    }
+    EXPECT_EQ(run({"get", "2", "out.1.mute"}).exitCode, 2);
+    AppContext ctx;
+    ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())));
+    EXPECT_EQ(subDevice->readMemory(384, 192), test::WireBytes(ctx.subImage[2].bytes.begin(), ctx.subImage[2].bytes.end()));
+}
+
 TEST_F(DeviceCommands, OfflineDeviceChangesTheImageOnly) {
     AppContext ctx;
     ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())));

@@ -28,6 +28,8 @@ struct Golden {
     bool nineByte = false;
 };
 
+void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.name; }
+
 class ParamCommandGolden : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(ParamCommandGolden, Payload) {
@@ -119,6 +121,9 @@ const Golden kRows[] = {
     {"SubOutputLimiter", ParamFamily::OutputLimiter, DeviceKind::Sub, {}, 19, {0, P(126), 0, 0, 0, 0, 0, 0}},
     {"SubOutputBypass", ParamFamily::OutputEqBypass, DeviceKind::Sub, {}, 6, {1, 0, Bit(76, 0), 0, 0, 0, 0, 0}},
     {"SubInputBypass", ParamFamily::InputEqBypass, DeviceKind::Sub, {}, 6, {0, 0, Bit(33, 0), 0, 0, 0, 0, 0}},
+    {"SubOutputDelay", ParamFamily::OutputDelay, DeviceKind::Sub, {}, 2, {1, 0, P(67), P(68), P(69), 0, 0, 0}},
+    {"SubOutputMute", ParamFamily::OutputMute, DeviceKind::Sub, {}, 3, {1, 0, Bit(128, 0), 0, 0, 0, 0, 0}},
+    {"SubOutputPolarity", ParamFamily::OutputPolarity, DeviceKind::Sub, {}, 4, {1, 0, Bit(129, 0), 0, 0, 0, 0, 0}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, ParamCommandGolden, ::testing::ValuesIn(kRows),
@@ -131,7 +136,9 @@ TEST(ParamCommands, AddressLimits) {
     EXPECT_FALSE(AddressValid(ParamFamily::OutputPeqBand, DeviceKind::Sub, {1, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::OutputGain, DeviceKind::Sat, {2, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::InputEqBypass, DeviceKind::Sat, {0, 0, 3, 0}));
-    EXPECT_FALSE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {}));
+    EXPECT_TRUE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {}));
+    EXPECT_FALSE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {1, 0, 0, 0}));
+    EXPECT_FALSE(AddressValid(ParamFamily::OutputMute, DeviceKind::Sub, {1, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::RoomCorrection, DeviceKind::Sub, {}));
 }
 
@@ -161,6 +168,8 @@ TEST(ParamCommands, SharedBytesCarryOnlyTheirBit) {
     EXPECT_EQ(BytesCarried(ParamFamily::OutputEqBypass, DeviceKind::Sat, {1, 0, 0, 0}).image, (Bytes{{356, 0x02}}));
     EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sat, {0, 0, 2, 0}).image, (Bytes{{34, 0x04}}));
     EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sub, {}).image, (Bytes{{33, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sub, {}).image, (Bytes{{128, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputDelay, DeviceKind::Sub, {}).image, (Bytes{{67}, {68}, {69}}));
 }
 
 }  // namespace

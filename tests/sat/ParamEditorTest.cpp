@@ -61,7 +61,15 @@ TEST_F(Editor, DelaysSplitAndLimit) {
     EXPECT_TRUE(sub.inputDelay(250).ok());
     EXPECT_EQ(subImage()[23] * 256 + subImage()[24], 200);
     EXPECT_FALSE(sat.inputDelay(-1).ok());
-    EXPECT_FALSE(sub.outputDelay(0, 1).ok());
+    EXPECT_TRUE(sub.outputDelay(0, 12.5).ok());
+    EXPECT_EQ((std::array{subImage()[67], subImage()[68], subImage()[69]}), (std::array<std::uint8_t, 3>{0, 12, 24}));
+    EXPECT_TRUE(sub.outputDelay(0, 41).ok());
+    EXPECT_EQ(subImage()[67] * 256 + subImage()[68], 40);
+    EXPECT_EQ(subImage()[69], 0);
+    EXPECT_TRUE(sub.outputDelay(0, 13.932, true).ok());  // metres: the same 40 ms limit
+    EXPECT_EQ(subImage()[68], 40);
+    EXPECT_FALSE(sub.outputDelay(1, 1).ok());
+    EXPECT_FALSE(sub.outputDelay(0, -1).ok());
 }
 
 TEST_F(Editor, PeqBandsAddressedAsTheWindowNumbersThem) {
@@ -135,7 +143,14 @@ TEST_F(Editor, BitsOfSharedBytes) {
     EXPECT_EQ(satImage()[336], 2);
     EXPECT_TRUE(sat.outputPolarity(0, true).ok());
     EXPECT_EQ(satImage()[337], 1);
-    EXPECT_FALSE(sub.outputMute(0, true).ok());
+    EXPECT_TRUE(sub.outputMute(0, true).ok());
+    EXPECT_EQ(subImage()[128], 1);
+    EXPECT_TRUE(sub.outputPolarity(0, true).ok());
+    EXPECT_EQ(subImage()[129], 1);
+    EXPECT_TRUE(sub.outputMute(0, false).ok());
+    EXPECT_EQ(subImage()[128], 0);
+    EXPECT_FALSE(sub.outputMute(1, true).ok());
+    EXPECT_FALSE(sub.outputPolarity(1, true).ok());
     EXPECT_TRUE(sat.inputSource(1, 1).ok());
     EXPECT_EQ(satImage()[17], 8 | 32);
 }

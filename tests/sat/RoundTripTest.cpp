@@ -59,6 +59,10 @@ const std::vector<Edit>& Edits() {
         {"SubOutputGain", true, [](ParamEditor& e) { return e.outputGainDb(0, -2); }},
         {"SubInputDelay", true, [](ParamEditor& e) { return e.inputDelay(250); }},
         {"SubMute", true, [](ParamEditor& e) { return e.inputMute(true); }},
+        {"SubOutputMute", true, [](ParamEditor& e) { return e.outputMute(0, true); }},
+        {"SubOutputPolarity", true, [](ParamEditor& e) { return e.outputPolarity(0, true); }},
+        {"SubOutputDelay", true, [](ParamEditor& e) { return e.outputDelay(0, 17.31); }},
+        {"SubOutputDelayLimit", true, [](ParamEditor& e) { return e.outputDelay(0, 13.932, true); }},
         {"SubBand4", true, [](ParamEditor& e) { return e.peqBand(4, 0, {.type = 4, .frequencyHz = 60, .gainDb = 6}); }},
         {"SubBand12", true, [](ParamEditor& e) { return e.peqBand(12, 0, {.q = 4, .gainDb = -15}); }},
         {"SubInputBypass", true, [](ParamEditor& e) { return e.inputEqBypass(0, false); }},
@@ -76,6 +80,8 @@ const std::vector<Edit>& Edits() {
     };
     return edits;
 }
+
+void PrintTo(const Edit& edit, std::ostream* out) { *out << edit.name; }
 
 class RoundTrip : public test::SimRig, public ::testing::WithParamInterface<Edit> {};
 
