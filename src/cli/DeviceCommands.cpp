@@ -102,6 +102,7 @@ class ImageView {
 public:
     ImageView(const AppContext& ctx, int slot) : ctx_(ctx), slot_(slot), sub_(ctx.device(slot).isSub()) {}
     bool sub() const { return sub_; }
+    DeviceKind kind() const { return sub_ ? DeviceKind::Sub : DeviceKind::Sat; }
     int at(int satOffset, int subOffset) const {
         const auto index = static_cast<std::size_t>(slot_);
         return sub_ ? ctx_.subImage[index][static_cast<std::size_t>(subOffset)]
@@ -127,6 +128,16 @@ json BandValue(int type, int high, int low, int q, int gain) {
             {"gain", PeqGainDb(gain & 0x7F)},
             {"bypass", (gain & kPeqBypassBit) != 0 ? 1 : 0}};
 }
+// A one-flag family (output mute, polarity) and the output delay, read where the parameter
+// table puts them for the device's kind.
+json CarriedFlag(const ImageView& v, ParamFamily family, int way) {
+    const CarriedByte byte = BytesCarried(family, v.kind(), {way, 0, 0, 0}).image.front();
+    return json((v.at(byte.offset) & byte.mask) != 0 ? 1 : 0);
+}
+json CarriedDelay(const ImageView& v, int way) {
+    const auto bytes = BytesCarried(ParamFamily::OutputDelay, v.kind(), {way, 0, 0, 0}).image;
+    return DelayValue(v.at(bytes[0].offset), v.at(bytes[1].offset), v.at(bytes[2].offset));
+}
 json FilterValue(int slope, int high, int low) {
     return {{"slope", slope}, {"freq", JoinFrequency(static_cast<std::uint8_t>(high), static_cast<std::uint8_t>(low))}};
 }
@@ -135,7 +146,7 @@ json FilterValue(int slope, int high, int low) {
 // A pattern names the parameter; W (way), B (band), S (section or source) stand for numbers.
 struct ParamSpec {
     std::string pattern;
-    std::string usage;
+    std::string usage;  // "ARGUMENTS  description"
     std::function<EditResult(ParamEditor&, const std::vector<int>&, const std::vector<std::string>&, const Values&)> set;
     std::function<json(const ImageView&, const std::vector<int>&)> get;
 };
@@ -196,20 +207,17 @@ const std::vector<ParamSpec>& ParamTable() {
         {"out.W.gain", "DB          output gain of way W (0 LOW, 1 HIGH; subwoofer 0)",
          [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputGainDb(n[0], Number(Single(p, "gain"), "dB")); },
          [](const ImageView& v, auto& n) { return GainValue(v.at(sat::kOutputGain + n[0], sub::kOutputGain)); }},
-        {"out.W.mute", "0|1         output mute of way W (satellite)",
+        {"out.W.mute", "0|1         output mute of way W",
          [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputMute(n[0], Flag(Single(p, "mute"), "mute")); },
-         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputMutes) >> n[0]) & 1); }},
-        {"out.W.polarity", "0|1     output polarity of way W (satellite)",
+         [](const ImageView& v, auto& n) { return CarriedFlag(v, ParamFamily::OutputMute, n[0]); }},
+        {"out.W.polarity", "0|1     output polarity of way W (1 = inverted)",
          [](ParamEditor& e, auto& n, auto& p, auto&) {
              return e.outputPolarity(n[0], Flag(Single(p, "polarity"), "polarity"));
          },
-         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputPolarities) >> n[0]) & 1); }},
-        {"out.W.delay", "MS         output delay of way W, 0..40 ms (satellite)",
+         [](const ImageView& v, auto& n) { return CarriedFlag(v, ParamFamily::OutputPolarity, n[0]); }},
+        {"out.W.delay", "MS         output delay of way W, 0..40 ms; larger values are set to the limit",
          [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputDelay(n[0], Number(Single(p, "delay"), "ms")); },
-         [](const ImageView& v, auto& n) {
-             return DelayValue(v.at(sat::kOutDelayHigh + n[0]), v.at(sat::kOutDelayLow + n[0]),
-                               v.at(sat::kOutDelaySamples + n[0]));
-         }},
+         [](const ImageView& v, auto& n) { return CarriedDelay(v, n[0]); }},
         {"out.W.makeup", "DB        output make-up of way W, -12..12 dB (subwoofer -9..12)",
          [](ParamEditor& e, auto& n, auto& p, auto&) { return e.makeUpDb(n[0], Number(Single(p, "makeup"), "dB")); },
          [](const ImageView& v, auto& n) { return json(v.at(sat::kMakeUp + n[0], sub::kMakeUp) / 2.0 - 12.0); }},
@@ -308,7 +316,7 @@ const std::vector<ParamSpec>& ParamTable() {
          },
          [](const ImageView& v, auto& n) {
              auto f = [&](int field) { return v.at(sat::kOutCompressor + 2 * field + n[0]); };
-             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kCompressorAuto)}, {"threshold", -(f(2) & 0x7F)},
+             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kOutCompressorAuto + n[0])}, {"threshold", -(f(2) & 0x7F)},
                          {"ratio", f(1) + 1}, {"makeup", f(4) / 2.0}, {"attack", f(3)}, {"release", f(0)}};
          }},
         {"limiter.W", "on=0|1 threshold=DB   limiter of way W, -40..0 dB",
@@ -407,7 +415,7 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
         return kExitUsage;
     }
     if (!result.ok()) {
-        Tell(session.prompter(), ctx.LanguageFlag, RefusalText(result.refusal));
+        Tell(session.prompter(), ctx.LanguageFlag, RefusalText(result.refusal, KindOf(ctx.device(slot))));
         return kExitRefused;
     }
     if (!ctx.device(slot).isConnected()) session.err() << "plenumctl: slot " << slot << " is off-line: image changed, nothing sent\n";

@@ -45,7 +45,8 @@ inline constexpr int kOutPeqFreqHigh = 373;
 inline constexpr int kOutPeqFreqLow = 389;
 inline constexpr int kOutPeqQ = 405;
 inline constexpr int kOutPeqGain = 421;
-inline constexpr int kOutCompressor = 474;  // six 2-element arrays 474..485
+inline constexpr int kOutCompressorAuto = 472;  // + way: automatic flag of the way's compressor
+inline constexpr int kOutCompressor = 474;      // six 2-element arrays 474..485
 inline constexpr int kLimiterThird = 486;   // + way
 inline constexpr int kLimiterFirst = 488;
 inline constexpr int kLimiterSecond = 490;  // bit 7 = on
@@ -82,6 +83,7 @@ inline constexpr int kInPeqGain = 54;
 inline constexpr int kCompressorAuto = 59;
 inline constexpr int kCompressor = 60;
 inline constexpr int kOutputGain = 66;
+inline constexpr int kOutDelay = 67;  // ms high, ms low, samples
 inline constexpr int kOutHp = 70;  // slope, freq high, freq low
 inline constexpr int kOutLp = 73;
 inline constexpr int kOutputEqBypass = 76;
@@ -95,6 +97,8 @@ inline constexpr int kOutCompressor = 117;  // 117..122
 inline constexpr int kLimiter = 123;        // 123..125
 inline constexpr int kHLimiter = 126;
 inline constexpr int kMakeUp = 127;
+inline constexpr int kOutputMute = 128;      // bit 0
+inline constexpr int kOutputPolarity = 129;  // bit 0, 1 = inverted
 inline constexpr int kBandsTotal = 13;  // edit-window band numbers 0..12
 }  // namespace sub
 

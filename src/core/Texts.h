@@ -54,7 +54,13 @@ inline constexpr MessageText kSwitchToEnglish{
      "windows and re-open it.\r\nNext launch this software will use English as default display language."},
     Icon::Information};
 
+// Refused typed values. The satellite edit window says "Wrong value" and names a wrong Q or
+// frequency in Chinese; the subwoofer edit window says "  Incorrect value" and names only a Q.
 inline constexpr MessageText kWrongValue{{"Warning", "警告"}, {"Wrong value", "  不正确的值"}, Icon::Exclamation};
+inline constexpr MessageText kWrongQ{{"Warning", "警告"}, {"Wrong value", "  不正确的 Q 值"}, Icon::Exclamation};
+inline constexpr MessageText kWrongFrequency{{"Warning", "警告"}, {"Wrong value", "  不正确的频率值"}, Icon::Exclamation};
+inline constexpr MessageText kIncorrectValue{{"Warning", "警告"}, {"  Incorrect value", "  不正确的值"}, Icon::Exclamation};
+inline constexpr MessageText kIncorrectQ{{"Warning", "警告"}, {"  Incorrect value", "  不正确的 Q 值"}, Icon::Exclamation};
 
 // --- Device registry -------------------------------------------------------------------------
 inline constexpr MessageText kCantAddMax{{"Add Device", "添加设备"},

@@ -49,7 +49,8 @@ struct Row {
 constexpr AddressLimits kTwoWays{2, 1, 1};
 
 // Satellite payloads follow the image layout of a 576-byte program; subwoofer payloads the
-// 192-byte one. Output ways exist only on the satellite; a subwoofer's single output is way 0.
+// 192-byte one. Output ways exist only on the satellite; a subwoofer's single output is way 0,
+// and its output delay, mute and polarity take the satellite's output-way forms with way 0.
 const std::array<Row, kParamFamilyCount> kTable{{
     {{ParamFamily::InputGain, "input.gain", 1, true, true},
      Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z}), Short({C(0), kCaller, S(20), Z, Z, Z, Z, Z})},
@@ -59,16 +60,17 @@ const std::array<Row, kParamFamilyCount> kTable{{
      Short({C(3), kWay, S(494, 1), S(517, 1), Z, Z, Z, Z}, kTwoWays), Short({C(3), Z, S(127), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputDelay, "input.delay", 2, true, true},
      Short({C(0), Z, S(23), S(24), S(25), Z, Z, Z}), Short({C(0), kCaller, S(23), S(24), S(25), Z, Z, Z})},
-    {{ParamFamily::OutputDelay, "out.delay", 2, true, false},
-     Short({C(1), kWay, S(338, 1), S(340, 1), S(342, 1), Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputDelay, "out.delay", 2, true, true},
+     Short({C(1), kWay, S(338, 1), S(340, 1), S(342, 1), Z, Z, Z}, kTwoWays),
+     Short({C(1), kWay, S(67), S(68), S(69), Z, Z, Z})},
     {{ParamFamily::InputMute, "input.mute", 3, true, true},
      Short({C(0), Z, S(21), Z, Z, Z, Z, Z}), Short({C(0), Z, S(21), Z, Z, Z, Z, Z})},
-    {{ParamFamily::OutputMute, "out.mute", 3, true, false},
-     Short({C(1), kWay, BitOfWay(336), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputMute, "out.mute", 3, true, true},
+     Short({C(1), kWay, BitOfWay(336), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), kWay, BitOfWay(128), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputPolarity, "input.polarity", 4, true, true},
      Short({C(0), Z, S(22), Z, Z, Z, Z, Z}), Short({C(0), Z, S(22), Z, Z, Z, Z, Z})},
-    {{ParamFamily::OutputPolarity, "out.polarity", 4, true, false},
-     Short({C(1), kWay, BitOfWay(337), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+    {{ParamFamily::OutputPolarity, "out.polarity", 4, true, true},
+     Short({C(1), kWay, BitOfWay(337), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), kWay, BitOfWay(129), Z, Z, Z, Z, Z})},
     {{ParamFamily::InputPeqBand, "peq.in", 5, true, true},
      Short({C(0), Z, kBand, S(35, 0, 1), S(86, 0, 1), S(137, 0, 1), S(188, 0, 1), S(239, 0, 1)}, {1, 51, 1}),
      Short({C(0), Z, kBand, S(34, 0, 1), S(39, 0, 1), S(44, 0, 1), S(49, 0, 1), S(54, 0, 1)}, {1, 5, 1})},
@@ -81,12 +83,13 @@ const std::array<Row, kParamFamilyCount> kTable{{
     {{ParamFamily::OutputEqBypass, "eqbypass.out", 6, true, true},
      Short({C(1), kWay, BitOfWay(356), Z, Z, Z, Z, Z}, kTwoWays), Short({C(1), Z, BitOfWay(76), Z, Z, Z, Z, Z})},
     // The compressor's nine bytes: section, way, then the settings in the device's order and the
-    // automatic flag last.
+    // automatic flag last. The input compressor's flag is byte 327; an output way has its own at
+    // 472 + way, so switching one never changes the other.
     {{ParamFamily::InputCompressor, "compressor", 7, true, true},
      Nine({C(0), C(0), S(329), S(330), S(328), S(331), S(332), S(333), S(327)}),
      Nine({C(0), C(0), S(61), S(62), S(60), S(63), S(64), S(65), S(59)})},
     {{ParamFamily::OutputCompressor, "out.compressor", 7, true, false},
-     Nine({C(1), kWay, S(476, 1), S(478, 1), S(474, 1), S(480, 1), S(482, 1), S(484, 1), S(327)}, kTwoWays),
+     Nine({C(1), kWay, S(476, 1), S(478, 1), S(474, 1), S(480, 1), S(482, 1), S(484, 1), S(472, 1)}, kTwoWays),
      std::nullopt},
     {{ParamFamily::Limiter, "limiter", 8, true, true},
      Short({kWay, S(488, 1), S(490, 1), S(486, 1), Z, Z, Z, Z}, kTwoWays), Short({C(0), S(124), S(125), S(123), Z, Z, Z, Z})},
@@ -140,6 +143,7 @@ const Form& FormOf(ParamFamily family, DeviceKind kind) {
 }
 
 int ImageOffset(const Src& src, const ParamAddress& a) { return src.base + a.way * src.wayStride + a.band * src.bandStride; }
+std::uint8_t BitMask(int bit) { return static_cast<std::uint8_t>(1u << bit); }
 
 }  // namespace
 
@@ -197,9 +201,9 @@ CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddres
     CarriedBytes carried;
     for (const Src& src : FormOf(family, kind).bytes) {
         switch (src.kind) {
-            case Src::K::Image: carried.image.push_back(ImageOffset(src, a)); break;
-            case Src::K::ImageBitWay:
-            case Src::K::ImageBitSection: carried.image.push_back(src.base); break;
+            case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
+            case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
+            case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
             case Src::K::Status: carried.status.push_back(src.base); break;
             default: break;
         }

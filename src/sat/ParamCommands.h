@@ -103,9 +103,20 @@ template <std::size_t N>
 ParamCommand BuildParamCommand(ParamFamily family, DeviceKind kind, const ParamAddress& address,
                                const ByteImage<N>& image, const DeviceStatusRecord& status);
 
-// The image bytes and status bytes a family instance carries: what the link fan-out copies.
+// One image byte a family instance carries, and the bits of it that belong to the instance: the
+// whole byte, or the one bit of a way or section in a byte those share (output mutes, polarities
+// and EQ bypasses, the input EQ sections). The link fan-out copies only these bits, since only
+// they reach the device.
+struct CarriedByte {
+    int offset = 0;
+    std::uint8_t mask = 0xFF;
+    bool operator==(const CarriedByte&) const = default;
+};
+
+// The image bytes and status bytes a family instance carries, in payload order: what the link
+// fan-out copies.
 struct CarriedBytes {
-    std::vector<int> image;
+    std::vector<CarriedByte> image;
     std::vector<int> status;
 };
 CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddress& address);

@@ -1,6 +1,7 @@
 #include "sat/ParamEditor.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "core/ImageLayout.h"
@@ -9,8 +10,14 @@
 namespace plenum {
 namespace {
 
-constexpr MessageText kWrongQ{{"Warning", "警告"}, {"Wrong value", "  不正确的 Q 值"}, Icon::Exclamation};
-constexpr MessageText kWrongFrequency{{"Warning", "警告"}, {"Wrong value", "  不正确的频率值"}, Icon::Exclamation};
+// The refusal texts of each device family's edit window, by Refusal.
+struct RefusalTexts {
+    const MessageText* wrongValue;
+    const MessageText* wrongQ;
+    const MessageText* wrongFrequency;
+};
+constexpr RefusalTexts kSatRefusals{&texts::kWrongValue, &texts::kWrongQ, &texts::kWrongFrequency};
+constexpr RefusalTexts kSubRefusals{&texts::kIncorrectValue, &texts::kIncorrectQ, &texts::kIncorrectValue};
 
 EditResult Refused(Refusal refusal = Refusal::WrongValue) { return {refusal, {}}; }
 EditResult Send(ParamFamily family, ParamAddress address = {}) { return {Refusal::None, {{family, address}}}; }
@@ -33,11 +40,12 @@ std::uint8_t MakeUpCode(double db) { return static_cast<std::uint8_t>(std::lroun
 
 }  // namespace
 
-const MessageText& RefusalText(Refusal refusal) {
+const MessageText& RefusalText(Refusal refusal, DeviceKind kind) {
+    const RefusalTexts& family = kind == DeviceKind::Sub ? kSubRefusals : kSatRefusals;
     switch (refusal) {
-        case Refusal::WrongQ: return kWrongQ;
-        case Refusal::WrongFrequency: return kWrongFrequency;
-        default: return texts::kWrongValue;
+        case Refusal::WrongQ: return *family.wrongQ;
+        case Refusal::WrongFrequency: return *family.wrongFrequency;
+        default: return *family.wrongValue;
     }
 }
 
@@ -88,11 +96,18 @@ EditResult ParamEditor::inputMute(bool muted) {
     return Send(ParamFamily::InputMute);
 }
 
-EditResult ParamEditor::outputMute(int way, bool muted) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
-    image(sat::kOutputMutes) = WithBit(image(sat::kOutputMutes), way, muted);
-    return Send(ParamFamily::OutputMute, {way, 0, 0, 0});
+EditResult ParamEditor::outputFlag(ParamFamily family, int way, bool set) {
+    const ParamAddress address{way, 0, 0, 0};
+    if (!AddressValid(family, kind_, address)) return Refused();
+    const CarriedBytes carried = BytesCarried(family, kind_, address);
+    assert(carried.image.size() == 1 && "a one-flag family");
+    std::uint8_t& byte = image(carried.image.front().offset);
+    const std::uint8_t mask = carried.image.front().mask;
+    byte = static_cast<std::uint8_t>(set ? byte | mask : byte & ~mask);
+    return Send(family, address);
 }
+
+EditResult ParamEditor::outputMute(int way, bool muted) { return outputFlag(ParamFamily::OutputMute, way, muted); }
 
 EditResult ParamEditor::inputPolarity(bool inverted) {
     image(sat::kPolarity) = inverted ? 1 : 0;
@@ -100,9 +115,7 @@ EditResult ParamEditor::inputPolarity(bool inverted) {
 }
 
 EditResult ParamEditor::outputPolarity(int way, bool inverted) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
-    image(sat::kOutputPolarities) = WithBit(image(sat::kOutputPolarities), way, inverted);
-    return Send(ParamFamily::OutputPolarity, {way, 0, 0, 0});
+    return outputFlag(ParamFamily::OutputPolarity, way, inverted);
 }
 
 EditResult ParamEditor::inputDelay(double value, bool metres) {
@@ -116,12 +129,16 @@ EditResult ParamEditor::inputDelay(double value, bool metres) {
 }
 
 EditResult ParamEditor::outputDelay(int way, double value, bool metres) {
-    if (kind_ != DeviceKind::Sat || !wayValid(way) || !Finite(value) || value < 0) return Refused();
+    const ParamAddress address{way, 0, 0, 0};
+    if (!AddressValid(ParamFamily::OutputDelay, kind_, address) || !Finite(value) || value < 0) return Refused();
     const DelayCode code = metres ? SplitDelayMetres(value, kOutputDelayMaxMs) : SplitDelayMs(value, kOutputDelayMaxMs);
-    image(sat::kOutDelayHigh + way) = code.high();
-    image(sat::kOutDelayLow + way) = code.low();
-    image(sat::kOutDelaySamples + way) = code.samples;
-    return Send(ParamFamily::OutputDelay, {way, 0, 0, 0});
+    // The table lists the way's delay bytes in payload order: whole ms high, low, extra samples.
+    const CarriedBytes carried = BytesCarried(ParamFamily::OutputDelay, kind_, address);
+    assert(carried.image.size() == 3);
+    image(carried.image[0].offset) = code.high();
+    image(carried.image[1].offset) = code.low();
+    image(carried.image[2].offset) = code.samples;
+    return Send(ParamFamily::OutputDelay, address);
 }
 
 EditResult ParamEditor::peqBand(int band, int way, const PeqChange& change) {
@@ -267,7 +284,11 @@ EditResult ParamEditor::compressor(int way, const CompressorChange& c) {
     field(2) = threshold;
     if (c.attackCode) field(3) = static_cast<std::uint8_t>(*c.attackCode);
     if (c.makeUpDb) field(4) = static_cast<std::uint8_t>(std::lround(*c.makeUpDb * 2.0));
-    if (c.automatic) image(kind_ == DeviceKind::Sat ? sat::kCompressorAuto : sub::kCompressorAuto) = *c.automatic;
+    if (c.automatic) {
+        const int autoOffset = output ? sat::kOutCompressorAuto + way
+                                      : (kind_ == DeviceKind::Sat ? sat::kCompressorAuto : sub::kCompressorAuto);
+        image(autoOffset) = *c.automatic;
+    }
     if (output) return Send(ParamFamily::OutputCompressor, {way, 0, 0, 0});
     return Send(ParamFamily::InputCompressor);
 }

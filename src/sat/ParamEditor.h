@@ -9,12 +9,20 @@
 //   satellite's byte 29 is the DLF reference (0..100);
 // - compressor (input at 327..333, output ways in the arrays at 474..485): release code, ratio
 //   position (ratio - 1), threshold -dB with bit 7 on, attack code, make-up in 0.5 dB steps, a
-//   reserved byte; byte 327 automatic;
+//   reserved byte; byte 327 is the input compressor's automatic flag, and each output way keeps
+//   its own in the two-element array at 472 + way (placed before the way arrays as 327 sits
+//   before 328), so no compressor's switch reaches another's;
 // - limiter per way: bits 0..6 of 490+way threshold -dB with bit 7 on, 488+way attack code,
 //   486+way release code;
 // - output make-up: (dB + 12) * 2 in 494+way (subwoofer 127); 517+way couples the two ways;
 // - noise generator: status 222 enable, 223 type, 224 level -dB;
-// - PEQ band bypass: bit 7 of the band's gain byte (the gain code uses bits 0..5).
+// - PEQ band bypass: bit 7 of the band's gain byte (the gain code uses bits 0..5);
+// - subwoofer output delay, mute and polarity (its one output, way 0): the delay in bytes 67, 68,
+//   69 (whole ms high, low, extra samples; the three bytes between the output gain and the output
+//   filters), 0..40 ms (13.932 m); the mute in bit 0 of byte 128 and the polarity in bit 0 of
+//   byte 129 (1 = inverted; the two bytes after the make-up gain, other bits left alone). They
+//   travel in the satellite's output-way forms with way 0: delay 2 / 1, 0, U[67], U[68], U[69];
+//   mute 3 / 1, 0, bit 0 of U[128]; polarity 4 / 1, 0, bit 0 of U[129].
 #pragma once
 
 #include <optional>
@@ -27,7 +35,9 @@
 namespace plenum {
 
 enum class Refusal { None, WrongValue, WrongQ, WrongFrequency };
-const MessageText& RefusalText(Refusal refusal);
+// The message a device family's edit window shows for a refusal: the satellite's and the
+// subwoofer's windows word it differently.
+const MessageText& RefusalText(Refusal refusal, DeviceKind kind);
 
 struct EditTarget {
     ParamFamily family;
@@ -48,6 +58,7 @@ class ParamEditor {
 public:
     ParamEditor(AppContext& ctx, int slot);
     DeviceKind kind() const { return kind_; }
+    const MessageText& refusalText(Refusal refusal) const { return RefusalText(refusal, kind_); }
 
     EditResult inputGainDb(double db);
     EditResult outputGainDb(int way, double db);
@@ -99,6 +110,9 @@ private:
     std::uint8_t& image(int offset);
     std::uint8_t& status(int offset);
     bool wayValid(int way) const;
+    // Sets or clears the flag a one-flag family (output mute, polarity) carries for `way`, where
+    // the family's table row puts it.
+    EditResult outputFlag(ParamFamily family, int way, bool set);
 
     AppContext& ctx_;
     int slot_;

@@ -41,13 +41,14 @@ void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, c
     const auto from = static_cast<std::size_t>(source);
     for (const int target : LinkTargets(ctx, source)) {
         const auto to = static_cast<std::size_t>(target);
-        // Targets share the source's model, so they are of the same kind.
-        for (const int offset : carried.image) {
-            const auto at = static_cast<std::size_t>(offset);
-            if (kind == DeviceKind::Sub)
-                ctx.subImage[to][at] = ctx.subImage[from][at];
-            else
-                ctx.satImage[to][at] = ctx.satImage[from][at];
+        // Targets share the source's model, so they are of the same kind. Only the carried bits
+        // are copied: the other bits of a shared byte belong to instances not sent here, and the
+        // target's image must keep matching its device.
+        for (const CarriedByte& byte : carried.image) {
+            const auto at = static_cast<std::size_t>(byte.offset);
+            std::uint8_t& target = kind == DeviceKind::Sub ? ctx.subImage[to][at] : ctx.satImage[to][at];
+            const std::uint8_t source = kind == DeviceKind::Sub ? ctx.subImage[from][at] : ctx.satImage[from][at];
+            target = static_cast<std::uint8_t>((target & ~byte.mask) | (source & byte.mask));
         }
         for (const int offset : carried.status)
             ctx.statusOf(target)[static_cast<std::size_t>(offset)] = ctx.statusOf(source)[static_cast<std::size_t>(offset)];

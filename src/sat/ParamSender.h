@@ -27,8 +27,9 @@ std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, con
 // source) that has the same bit set. A device sharing two bits appears twice.
 std::vector<int> LinkTargets(const AppContext& ctx, int source);
 
-// The link send: copies the family's bytes from the source to each target and sends them there,
-// refreshing a target's open edit window first.
+// The link send: copies the family's bytes from the source to each target (of a byte shared by
+// ways or sections, only the bits of the instance sent) and sends them there, refreshing a
+// target's open edit window first.
 void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, const ParamAddress& address = {},
                        EditWindowRefresher* windows = nullptr);
 

@@ -117,13 +117,13 @@ const std::vector<Decoding>& SatelliteDecodings() {
          {Live(B(2), 329), Live(B(3), 330), Live(B(4), 328), Live(B(5), 331), Live(B(6), 332),
           Live(B(7), 333), Live(B(8), 327)}},
         // An output way keeps the same six fields as two-element arrays, field f (of 328 + f) at
-        // 474 + 2f + way; the automatic flag is the one of the input compressor.
+        // 474 + 2f + way; its automatic flag is its own, at 472 + way.
         {C::SetCompressor,
          {Is(B(0), 1)},
          Unit(B(1), 2),
          kOne,
          {Live(B(2), 476, 1), Live(B(3), 478, 1), Live(B(4), 474, 1), Live(B(5), 480, 1), Live(B(6), 482, 1),
-          Live(B(7), 484, 1), Live(B(8), 327)}},
+          Live(B(7), 484, 1), Live(B(8), 472, 1)}},
         {C::SetLimiter,
          {},
          Unit(P(1), 2),
@@ -154,8 +154,9 @@ const std::vector<Decoding>& SatelliteDecodings() {
 }
 
 // A subwoofer: 192-byte program, one output (way 0), 5 input bands in one equaliser section and
-// 8 output bands. It has no output delay, mute or polarity of its own, no output-way compressor,
-// no FIR and no room correction: those requests change nothing.
+// 8 output bands. Its output keeps its delay at 67..69 and its mute and polarity in bit 0 of 128
+// and 129. It has no output-way compressor, no FIR and no room correction: those requests change
+// nothing.
 const std::vector<Decoding>& SubwooferDecodings() {
     static const std::vector<Decoding> table = {
         {C::SetGain, {Is(P(1), 0)}, kOne, kOne, {Live(P(3), 20)}},
@@ -163,8 +164,11 @@ const std::vector<Decoding>& SubwooferDecodings() {
         {C::SetGain, {Is(P(1), 1)}, kOne, kOne, {Live(P(3), 66)}},
         {C::SetGain, {Is(P(1), 3)}, kOne, kOne, {Live(P(3), 127)}},
         {C::SetDelay, {Is(P(1), 0)}, kOne, kOne, {Live(P(3), 23), Live(P(4), 24), Live(P(5), 25)}},
+        {C::SetDelay, {Is(P(1), 1)}, Unit(P(2), 1), kOne, {Live(P(3), 67), Live(P(4), 68), Live(P(5), 69)}},
         {C::SetMute, {Is(P(1), 0)}, kOne, kOne, {Live(P(3), 21)}},
+        {C::SetMute, {Is(P(1), 1)}, Unit(P(2), 1), kOne, {LiveFlag(P(3), 128)}},
         {C::SetPolarity, {Is(P(1), 0)}, kOne, kOne, {Live(P(3), 22)}},
+        {C::SetPolarity, {Is(P(1), 1)}, Unit(P(2), 1), kOne, {LiveFlag(P(3), 129)}},
         {C::SetPeqBand,
          {Is(P(1), 0)},
          kOne,

@@ -86,6 +86,9 @@ TEST_F(DeviceCommands, SetSendsTheFamilyAndGetReadsItBack) {
     EXPECT_EQ(subFrame[6], 7);
     EXPECT_EQ(run({"set", "2", "input.delay", "250"}).exitCode, 0);
     EXPECT_EQ(run({"get", "2", "input.delay"}).out, "200.0\n");
+    // A plain value, though the description says "(1 = inverted)".
+    EXPECT_EQ(run({"set", "1", "input.polarity", "1"}).exitCode, 0);
+    EXPECT_EQ(run({"get", "1", "input.polarity"}).out, "1\n");
 }
 
 std::string HexOf(const test::WireBytes& bytes) {
@@ -196,6 +199,7 @@ TEST_F(DeviceCommands, EveryParameterTakesWhatHelpParamsShows) {
 
 TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
     const auto before = run({"dump", "1", "--image"}).out;
+    const auto subBefore = run({"dump", "2", "--image"}).out;
     struct Row {
         std::vector<std::string> args;
         int exitCode;
@@ -205,7 +209,8 @@ TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
         {{"set", "1", "peq.in.3", "freq=19"}, 1, "Warning: Wrong value\n"},
         {{"set", "1", "peq.in.51", "gain=0"}, 1, "Warning: Wrong value\n"},
         {{"set", "1", "out.2.gain", "0"}, 1, "Warning: Wrong value\n"},
-        {{"set", "2", "out.0.mute", "1"}, 1, "Warning: Wrong value\n"},
+        {{"set", "2", "out.1.gain", "0"}, 1, "Warning:   Incorrect value\n"},
+        {{"set", "2", "peq.in.0", "freq=19"}, 1, "Warning:   Incorrect value\n"},
         {{"set", "1", "nonsense", "1"}, 2, "plenumctl: no parameter 'nonsense' (see: plenumctl help params)\n"},
         {{"set", "1", "gate", "volume=3"}, 2, "plenumctl: 'volume' is not a field of gate\n"},
         {{"set", "1", "input.gain", "loud"}, 2, "plenumctl: 'loud' is not a number (dB)\n"},
@@ -219,8 +224,13 @@ TEST_F(DeviceCommands, RefusalsUseTheWindowsTextsAndChangeNothing) {
         EXPECT_EQ(result.err, row.err) << row.args[2];
     }
     EXPECT_EQ(run({"--lang", "zh", "set", "1", "peq.in.3", "q=0.01"}).err, "警告:   不正确的 Q 值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "1", "peq.in.3", "freq=19"}).err, "警告:   不正确的频率值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "2", "peq.in.3", "q=0.01"}).err, "警告:   不正确的 Q 值\n");
+    EXPECT_EQ(run({"--lang", "zh", "set", "2", "peq.in.3", "freq=19"}).err, "警告:   不正确的值\n");
     EXPECT_EQ(run({"dump", "1", "--image"}).out, before);
+    EXPECT_EQ(run({"dump", "2", "--image"}).out, subBefore);
     EXPECT_TRUE(requests(*satDevice).empty());
+    EXPECT_TRUE(requests(*subDevice).empty());
 }
 
 TEST_F(DeviceCommands, ReadBringsTheDeviceStateAndDumpShowsIt) {
@@ -242,6 +252,37 @@ TEST_F(DeviceCommands, WriteSendsStatusAndImage) {
     ASSERT_EQ(run({"set", "1", "room", "55"}).exitCode, 0);
     ASSERT_EQ(run({"write", "1"}).exitCode, 0);
     EXPECT_EQ(satDevice->readMemory(384 + 500, 1), test::WireBytes{55});
+}
+
+// The subwoofer's one output has a delay, mute and polarity of its own: set sends them, get reads
+// them from where the device keeps them, and the device's memory agrees with the image.
+TEST_F(DeviceCommands, SubwooferOutputDelayMuteAndPolarity) {
+    subDevice->writeMemory(384, SubFactoryImage().bytes);
+    struct Row {
+        std::string param;
+        std::string value;
+        std::string shown;
+        test::WireBytes payload;  // code and P1..P5 of the frame sent
+    } rows[] = {
+        {"out.0.delay", "12.5", "12.5\n", {2, 1, 0, 0, 12, 24}},
+        {"out.0.delay", "41", "40.0\n", {2, 1, 0, 0, 40, 0}},
+        {"out.0.mute", "1", "1\n", {3, 1, 0, 1, 0, 0}},
+        {"out.0.polarity", "1", "1\n", {4, 1, 0, 1, 0, 0}},
+        {"out.0.mute", "0", "0\n", {3, 1, 0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        const std::size_t before = requests(*subDevice).size();
+        const auto set = run({"set", "2", row.param, row.value});
+        ASSERT_EQ(set.exitCode, 0) << row.param << ": " << set.err;
+        EXPECT_EQ(run({"get", "2", row.param}).out, row.shown) << row.param;
+        ASSERT_TRUE(test::Eventually([&] { return requests(*subDevice).size() == before + 1; }));
+        const auto frame = requests(*subDevice).back();
+        EXPECT_EQ((test::WireBytes(frame.begin() + 3, frame.begin() + 9)), row.payload) << row.param;
+    }
+    EXPECT_EQ(run({"get", "2", "out.1.mute"}).exitCode, 2);
+    AppContext ctx;
+    ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())).restored());
+    EXPECT_EQ(subDevice->readMemory(384, 192), test::WireBytes(ctx.subImage[2].bytes.begin(), ctx.subImage[2].bytes.end()));
 }
 
 TEST_F(DeviceCommands, OfflineDeviceChangesTheImageOnly) {

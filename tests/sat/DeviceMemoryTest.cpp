@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/FactoryPrograms.h"
+#include "sat/ParamEditor.h"
 #include "sat/ParamSender.h"
 #include "support/SimRig.h"
 
@@ -162,6 +165,64 @@ TEST_F(LinkFanOut, SlotZeroSourceReachesListedDevicesAndRefreshesOpenWindows) {
     EXPECT_EQ(ctx.flags.GuiUpdating, 0);
     EXPECT_EQ(comm->LastTxResult, 0);
 }
+
+// Bytes shared by several instances of a family (a bit per way or per input section): the fan-out
+// sends one instance's bit, so it may copy only that bit. Two linked satellites start with
+// different other bits; after the edit and the fan-out each image still equals its device.
+struct SharedByteEdit {
+    std::string name;
+    int offset;
+    std::uint8_t sourceByte;
+    std::uint8_t targetByte;
+    std::uint8_t targetAfter;
+    std::function<EditResult(ParamEditor&)> apply;
+};
+
+void PrintTo(const SharedByteEdit& edit, std::ostream* out) { *out << edit.name; }
+
+class LinkFanOutSharedBytes : public test::SimRig, public ::testing::WithParamInterface<SharedByteEdit> {};
+
+TEST_P(LinkFanOutSharedBytes, EachLinkedImageEqualsItsDevice) {
+    const SharedByteEdit& edit = GetParam();
+    std::vector<sim::SimulatedDevice*> devices{&addDevice("127.0.0.2", 8), &addDevice("127.0.0.3", 8)};
+    start();
+    for (int slot = 1; slot <= 2; ++slot) {
+        auto& device = *devices[static_cast<std::size_t>(slot - 1)];
+        bringOnline(slot, device);
+        ctx.satImage[static_cast<std::size_t>(slot)] = SatFactoryImage(0);
+        ctx.satImage[static_cast<std::size_t>(slot)][static_cast<std::size_t>(edit.offset)] =
+            slot == 1 ? edit.sourceByte : edit.targetByte;
+        ctx.satStatus[static_cast<std::size_t>(slot)][status::kLinkMask] = 0b001;
+        device.writeMemory(384, ctx.satImage[static_cast<std::size_t>(slot)].bytes);
+    }
+    ParamEditor editor(ctx, 1);
+    const EditResult result = edit.apply(editor);
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) {
+        ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+        SendParamToLinked(*comm, 1, target.family, target.address);
+    }
+    EXPECT_EQ(ctx.satImage[2][static_cast<std::size_t>(edit.offset)], edit.targetAfter);
+    for (int slot = 1; slot <= 2; ++slot) {
+        const auto& image = ctx.satImage[static_cast<std::size_t>(slot)].bytes;
+        EXPECT_EQ(devices[static_cast<std::size_t>(slot - 1)]->readMemory(384, 576), WireBytes(image.begin(), image.end()))
+            << "slot " << slot;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bits, LinkFanOutSharedBytes,
+    ::testing::Values(
+        SharedByteEdit{"OutputMuteWay1", 336, 0x00, 0x81, 0x83, [](ParamEditor& e) { return e.outputMute(1, true); }},
+        SharedByteEdit{"OutputPolarityWay0", 337, 0x02, 0x40, 0x41,
+                       [](ParamEditor& e) { return e.outputPolarity(0, true); }},
+        SharedByteEdit{"OutputEqBypassWay1", 356, 0x03, 0x02, 0x00,
+                       [](ParamEditor& e) { return e.outputEqBypass(1, false); }},
+        SharedByteEdit{"InputEqBypassSection1", 34, 0x07, 0x00, 0x00,
+                       [](ParamEditor& e) { return e.inputEqBypass(1, false); }},
+        SharedByteEdit{"InputEqBypassSection2", 34, 0x00, 0x03, 0x07,
+                       [](ParamEditor& e) { return e.inputEqBypass(2, true); }}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace plenum

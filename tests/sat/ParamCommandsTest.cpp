@@ -28,6 +28,8 @@ struct Golden {
     bool nineByte = false;
 };
 
+void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.name; }
+
 class ParamCommandGolden : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(ParamCommandGolden, Payload) {
@@ -73,7 +75,9 @@ const Golden kRows[] = {
     {"SatInputCompressor", ParamFamily::InputCompressor, DeviceKind::Sat, {}, 7,
      {0, 0, P(329), P(330), P(328), P(331), P(332), P(333), P(327)}, true},
     {"SatOutputCompressorWay1", ParamFamily::OutputCompressor, DeviceKind::Sat, {1, 0, 0, 0}, 7,
-     {1, 1, P(477), P(479), P(475), P(481), P(483), P(485), P(327)}, true},
+     {1, 1, P(477), P(479), P(475), P(481), P(483), P(485), P(473)}, true},
+    {"SatOutputCompressorWay0OwnAutoFlag", ParamFamily::OutputCompressor, DeviceKind::Sat, {0, 0, 0, 0}, 7,
+     {1, 0, P(476), P(478), P(474), P(480), P(482), P(484), P(472)}, true},
     {"SatLimiterWay1", ParamFamily::Limiter, DeviceKind::Sat, {1, 0, 0, 0}, 8, {1, P(489), P(491), P(487), 0, 0, 0, 0}},
     {"SatGate", ParamFamily::Gate, DeviceKind::Sat, {}, 9, {0, P(27), P(28), P(26), 0, 0, 0, 0}},
     {"SatInputCrossover", ParamFamily::InputCrossover, DeviceKind::Sat, {}, 10, {0, 0, 0, P(32), P(33), P(31), 0, 0}},
@@ -117,6 +121,9 @@ const Golden kRows[] = {
     {"SubOutputLimiter", ParamFamily::OutputLimiter, DeviceKind::Sub, {}, 19, {0, P(126), 0, 0, 0, 0, 0, 0}},
     {"SubOutputBypass", ParamFamily::OutputEqBypass, DeviceKind::Sub, {}, 6, {1, 0, Bit(76, 0), 0, 0, 0, 0, 0}},
     {"SubInputBypass", ParamFamily::InputEqBypass, DeviceKind::Sub, {}, 6, {0, 0, Bit(33, 0), 0, 0, 0, 0, 0}},
+    {"SubOutputDelay", ParamFamily::OutputDelay, DeviceKind::Sub, {}, 2, {1, 0, P(67), P(68), P(69), 0, 0, 0}},
+    {"SubOutputMute", ParamFamily::OutputMute, DeviceKind::Sub, {}, 3, {1, 0, Bit(128, 0), 0, 0, 0, 0, 0}},
+    {"SubOutputPolarity", ParamFamily::OutputPolarity, DeviceKind::Sub, {}, 4, {1, 0, Bit(129, 0), 0, 0, 0, 0, 0}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, ParamCommandGolden, ::testing::ValuesIn(kRows),
@@ -129,7 +136,9 @@ TEST(ParamCommands, AddressLimits) {
     EXPECT_FALSE(AddressValid(ParamFamily::OutputPeqBand, DeviceKind::Sub, {1, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::OutputGain, DeviceKind::Sat, {2, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::InputEqBypass, DeviceKind::Sat, {0, 0, 3, 0}));
-    EXPECT_FALSE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {}));
+    EXPECT_TRUE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {}));
+    EXPECT_FALSE(AddressValid(ParamFamily::OutputDelay, DeviceKind::Sub, {1, 0, 0, 0}));
+    EXPECT_FALSE(AddressValid(ParamFamily::OutputMute, DeviceKind::Sub, {1, 0, 0, 0}));
     EXPECT_FALSE(AddressValid(ParamFamily::RoomCorrection, DeviceKind::Sub, {}));
 }
 
@@ -142,13 +151,25 @@ TEST(ParamCommands, EveryFamilyIsDescribedOnceInOrder) {
 }
 
 TEST(ParamCommands, CarriedBytesFollowThePayload) {
+    using Bytes = std::vector<CarriedByte>;
     const auto band = BytesCarried(ParamFamily::OutputPeqBand, DeviceKind::Sat, {1, 0, 0, 0});
-    EXPECT_EQ(band.image, (std::vector<int>{358, 374, 390, 406, 422}));
+    EXPECT_EQ(band.image, (Bytes{{358}, {374}, {390}, {406}, {422}}));
     EXPECT_TRUE(band.status.empty());
-    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sat, {1, 0, 0, 0}).image, std::vector<int>{336});
     EXPECT_EQ(BytesCarried(ParamFamily::NoiseGenerator, DeviceKind::Sat, {}).status,
               (std::vector<int>{222, 223, 224}));
-    EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, std::vector<int>{29});
+    EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, (Bytes{{29}}));
+}
+
+// A byte shared by ways or sections is carried only with the bit of the instance sent.
+TEST(ParamCommands, SharedBytesCarryOnlyTheirBit) {
+    using Bytes = std::vector<CarriedByte>;
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sat, {1, 0, 0, 0}).image, (Bytes{{336, 0x02}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputPolarity, DeviceKind::Sat, {0, 0, 0, 0}).image, (Bytes{{337, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputEqBypass, DeviceKind::Sat, {1, 0, 0, 0}).image, (Bytes{{356, 0x02}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sat, {0, 0, 2, 0}).image, (Bytes{{34, 0x04}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sub, {}).image, (Bytes{{33, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sub, {}).image, (Bytes{{128, 0x01}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::OutputDelay, DeviceKind::Sub, {}).image, (Bytes{{67}, {68}, {69}}));
 }
 
 }  // namespace

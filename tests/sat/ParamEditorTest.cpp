@@ -61,7 +61,15 @@ TEST_F(Editor, DelaysSplitAndLimit) {
     EXPECT_TRUE(sub.inputDelay(250).ok());
     EXPECT_EQ(subImage()[23] * 256 + subImage()[24], 200);
     EXPECT_FALSE(sat.inputDelay(-1).ok());
-    EXPECT_FALSE(sub.outputDelay(0, 1).ok());
+    EXPECT_TRUE(sub.outputDelay(0, 12.5).ok());
+    EXPECT_EQ((std::array{subImage()[67], subImage()[68], subImage()[69]}), (std::array<std::uint8_t, 3>{0, 12, 24}));
+    EXPECT_TRUE(sub.outputDelay(0, 41).ok());
+    EXPECT_EQ(subImage()[67] * 256 + subImage()[68], 40);
+    EXPECT_EQ(subImage()[69], 0);
+    EXPECT_TRUE(sub.outputDelay(0, 13.932, true).ok());  // metres: the same 40 ms limit
+    EXPECT_EQ(subImage()[68], 40);
+    EXPECT_FALSE(sub.outputDelay(1, 1).ok());
+    EXPECT_FALSE(sub.outputDelay(0, -1).ok());
 }
 
 TEST_F(Editor, PeqBandsAddressedAsTheWindowNumbersThem) {
@@ -98,7 +106,33 @@ TEST_F(Editor, PeqBandsAddressedAsTheWindowNumbersThem) {
     // A refused field refuses the whole change: the valid gain is not written either.
     EXPECT_FALSE(sat.peqBand(0, 0, {.frequencyHz = 30000, .gainDb = 3}).ok());
     EXPECT_EQ(satImage(), before);
-    EXPECT_EQ(RefusalText(Refusal::WrongQ).text.zh, "  不正确的 Q 值");
+}
+
+// Each family refuses in its own words: the satellite window says "Wrong value", the subwoofer
+// window "  Incorrect value"; both name a wrong Q (and the satellite a wrong frequency) in Chinese.
+TEST_F(Editor, RefusalsUseTheFamilysText) {
+    struct Row {
+        const ParamEditor& editor;
+        Refusal refusal;
+        std::string_view en;
+        std::string_view zh;
+    } rows[] = {
+        {sat, Refusal::WrongValue, "Wrong value", "  不正确的值"},
+        {sat, Refusal::WrongQ, "Wrong value", "  不正确的 Q 值"},
+        {sat, Refusal::WrongFrequency, "Wrong value", "  不正确的频率值"},
+        {sub, Refusal::WrongValue, "  Incorrect value", "  不正确的值"},
+        {sub, Refusal::WrongQ, "  Incorrect value", "  不正确的 Q 值"},
+        {sub, Refusal::WrongFrequency, "  Incorrect value", "  不正确的值"},
+    };
+    for (const Row& row : rows) {
+        const MessageText& text = row.editor.refusalText(row.refusal);
+        const auto kind = row.editor.kind() == DeviceKind::Sub ? "sub" : "sat";
+        EXPECT_EQ(text.title.en, "Warning") << kind;
+        EXPECT_EQ(text.title.zh, "警告") << kind;
+        EXPECT_EQ(text.text.en, row.en) << kind << static_cast<int>(row.refusal);
+        EXPECT_EQ(text.text.zh, row.zh) << kind << static_cast<int>(row.refusal);
+        EXPECT_EQ(text.icon, Icon::Exclamation);
+    }
 }
 
 TEST_F(Editor, BitsOfSharedBytes) {
@@ -109,7 +143,14 @@ TEST_F(Editor, BitsOfSharedBytes) {
     EXPECT_EQ(satImage()[336], 2);
     EXPECT_TRUE(sat.outputPolarity(0, true).ok());
     EXPECT_EQ(satImage()[337], 1);
-    EXPECT_FALSE(sub.outputMute(0, true).ok());
+    EXPECT_TRUE(sub.outputMute(0, true).ok());
+    EXPECT_EQ(subImage()[128], 1);
+    EXPECT_TRUE(sub.outputPolarity(0, true).ok());
+    EXPECT_EQ(subImage()[129], 1);
+    EXPECT_TRUE(sub.outputMute(0, false).ok());
+    EXPECT_EQ(subImage()[128], 0);
+    EXPECT_FALSE(sub.outputMute(1, true).ok());
+    EXPECT_FALSE(sub.outputPolarity(1, true).ok());
     EXPECT_TRUE(sat.inputSource(1, 1).ok());
     EXPECT_EQ(satImage()[17], 8 | 32);
 }
@@ -153,6 +194,16 @@ TEST_F(Editor, DynamicsRanges) {
     EXPECT_TRUE(sat.noise(true, 1, -50).ok());
     EXPECT_EQ(ctx.satStatus[1][224], 50);
     EXPECT_FALSE(sat.noise(std::nullopt, std::nullopt, -9).ok());
+}
+
+TEST_F(Editor, EachCompressorKeepsItsOwnAutomaticFlag) {
+    ASSERT_TRUE(sat.compressor(-1, {.automatic = true}).ok());
+    EXPECT_EQ(satImage()[327], 1);
+    ASSERT_TRUE(sat.compressor(1, {.automatic = false}).ok());
+    ASSERT_TRUE(sat.compressor(0, {.automatic = true}).ok());
+    EXPECT_EQ(satImage()[327], 1);  // the input compressor's flag stays
+    EXPECT_EQ(satImage()[472], 1);
+    EXPECT_EQ(satImage()[473], 0);
 }
 
 TEST_F(Editor, CrossoversPerKind) {

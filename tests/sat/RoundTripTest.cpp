@@ -48,6 +48,7 @@ const std::vector<Edit>& Edits() {
                                                        .makeUpDb = 3.5, .attackCode = 17, .releaseCode = 99}); }},
         {"SatOutputCompressorWay1", false,
          [](ParamEditor& e) { return e.compressor(1, {.thresholdDb = -30, .ratio = 3, .attackCode = 5}); }},
+        {"SatOutputCompressorAutoWay0", false, [](ParamEditor& e) { return e.compressor(0, {.automatic = true}); }},
         {"SatLimiterWay1", false, [](ParamEditor& e) { return e.limiter(1, false, -18); }},
         {"SatOutputLimiterWay0", false, [](ParamEditor& e) { return e.outputLimiter(0, 77); }},
         {"SatMakeUpWay1", false, [](ParamEditor& e) { return e.makeUpDb(1, 5.5); }},
@@ -58,6 +59,10 @@ const std::vector<Edit>& Edits() {
         {"SubOutputGain", true, [](ParamEditor& e) { return e.outputGainDb(0, -2); }},
         {"SubInputDelay", true, [](ParamEditor& e) { return e.inputDelay(250); }},
         {"SubMute", true, [](ParamEditor& e) { return e.inputMute(true); }},
+        {"SubOutputMute", true, [](ParamEditor& e) { return e.outputMute(0, true); }},
+        {"SubOutputPolarity", true, [](ParamEditor& e) { return e.outputPolarity(0, true); }},
+        {"SubOutputDelay", true, [](ParamEditor& e) { return e.outputDelay(0, 17.31); }},
+        {"SubOutputDelayLimit", true, [](ParamEditor& e) { return e.outputDelay(0, 13.932, true); }},
         {"SubBand4", true, [](ParamEditor& e) { return e.peqBand(4, 0, {.type = 4, .frequencyHz = 60, .gainDb = 6}); }},
         {"SubBand12", true, [](ParamEditor& e) { return e.peqBand(12, 0, {.q = 4, .gainDb = -15}); }},
         {"SubInputBypass", true, [](ParamEditor& e) { return e.inputEqBypass(0, false); }},
@@ -75,6 +80,8 @@ const std::vector<Edit>& Edits() {
     };
     return edits;
 }
+
+void PrintTo(const Edit& edit, std::ostream* out) { *out << edit.name; }
 
 class RoundTrip : public test::SimRig, public ::testing::WithParamInterface<Edit> {};
 
@@ -106,6 +113,30 @@ TEST_P(RoundTrip, DeviceMemoryEqualsTheImage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, RoundTrip, ::testing::ValuesIn(Edits()), [](const auto& info) { return info.param.name; });
+
+// The input compressor and each output way's compressor have their own automatic flag: switching
+// an output way's flag leaves the input compressor's alone, in the image and in the device.
+class CompressorAutoFlags : public test::SimRig {};
+
+TEST_F(CompressorAutoFlags, OutputWayLeavesTheInputFlag) {
+    auto& device = addDevice("127.0.0.2", 8);
+    start();
+    bringOnline(1, device);
+    ctx.satImage[1] = SatFactoryImage(0);
+    device.writeMemory(384, ctx.satImage[1].bytes);
+    ParamEditor editor(ctx, 1);
+    auto apply = [&](int way, bool automatic) {
+        const EditResult result = editor.compressor(way, {.automatic = automatic});
+        ASSERT_TRUE(result.ok());
+        for (const EditTarget& target : result.sends) ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+    };
+    apply(-1, true);
+    apply(1, true);
+    apply(1, false);
+    EXPECT_EQ(ctx.satImage[1][327], 1);
+    EXPECT_EQ(device.readMemory(384 + 327, 1), test::WireBytes{1});
+    EXPECT_EQ(device.readMemory(384, 576), test::WireBytes(ctx.satImage[1].bytes.begin(), ctx.satImage[1].bytes.end()));
+}
 
 }  // namespace
 }  // namespace plenum
