@@ -1,5 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include <utility>
+
+
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFileDialog>
@@ -107,11 +110,17 @@ MainWindow::~MainWindow() {
     comm_->setHooks({});
     timerVuMeter_->stop();
     // The edit windows are children: close them while the bookkeeping they report to still exists.
-    for (auto& [slot, window] : editWindows_)
-        if (window) {
-            window->disconnect(this);
-            delete window.data();
-        }
+    closeEditWindows();
+}
+
+void MainWindow::closeEditWindows() {
+    const auto windows = std::exchange(editWindows_, {});
+    for (const auto& [slot, window] : windows) {
+        if (!window) continue;
+        window->disconnect(this);
+        delete window.data();
+        CloseEditWindow(ctx_, slot);
+    }
 }
 
 void MainWindow::load() {
@@ -268,6 +277,8 @@ void MainWindow::loadProject() {
     const QString file = pickFile_(false, Q(paths_.projectDir().string()), Pick(texts::kProjectFileFilter, ctx_.LanguageFlag));
     if (file.isEmpty()) return;
     if (!LoadProject(ctx_, prompter_, file.toStdString())) return;
+    // The edit windows showed devices of the list that was just replaced.
+    closeEditWindows();
     // The loaded list replaces the old one: its links are not open, so every device is off-line.
     for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot)
         if (comm_->network().TcpIsConnected(slot)) comm_->network().TcpClose(slot);
@@ -337,9 +348,13 @@ void MainWindow::openEditWindow(int slot) {
     auto* window = new EditWindowStandIn(Q(DisplayName(ctx_, slot)), Q(TileModelText(ctx_, slot)),
                                          ctx_.device(slot).isSub(), ctx_.ScreenScale, ctx_.LanguageFlag, this);
     editWindows_[slot] = window;
-    connect(window, &QObject::destroyed, this, [this, slot] {
+    connect(window, &QObject::destroyed, this, [this, slot, window] {
+        // The entry of a window being destroyed reads this window or, once its guard is cleared,
+        // null; anything else is another window of the slot, which this closing must not touch.
+        const auto entry = editWindows_.find(slot);
+        if (entry == editWindows_.end() || (entry->second && entry->second.data() != window)) return;
         CloseEditWindow(ctx_, slot);
-        editWindows_.erase(slot);
+        editWindows_.erase(entry);
     });
     window->show();
 }

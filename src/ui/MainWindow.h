@@ -118,6 +118,8 @@ private:
     void switchOffline(int slot) override;
     void tileOnline(int slot, bool online) override;
     void refreshTile(int slot);
+    // Closes every edit window now and clears its device's EditOpen.
+    void closeEditWindows();
     // A device read back after a panel event: what the window shows of it is redrawn.
     void refreshWindow(int slot) override { refreshTile(slot); }
     void createTiles();

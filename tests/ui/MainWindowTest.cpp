@@ -309,6 +309,41 @@ TEST_F(MainWindowTest, ProjectSavedAndLoadedThroughTheProjectFolder) {
     EXPECT_EQ(window->tileArea().tileCount(), 2);
 }
 
+// A project loaded while edit windows are open: the windows showed the old list, so they close,
+// the five-window limit still counts right, their devices can be removed, and the program ends
+// cleanly (windows left open once made ten possible and crashed the exit).
+TEST_F(MainWindowTest, LoadingAProjectClosesTheEditWindows) {
+    open();
+    listFound(6);
+    const QString file = QString::fromStdString((paths().projectDir() / "venue.prj").string());
+    window->setFilePicker([&](bool, const QString&, const QString&) { return file; });
+    QTest::mouseClick(window->toolArea().saveButton(), Qt::LeftButton);
+    for (int slot = 1; slot <= 5; ++slot) window->openEditWindow(slot);
+    ASSERT_EQ(CountEditWindows(ctx), 5);
+
+    // A file that does not load changes nothing, the windows included.
+    window->setFilePicker([&](bool, const QString&, const QString&) { return file + ".missing"; });
+    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    EXPECT_NE(window->editWindow(1), nullptr);
+    EXPECT_EQ(CountEditWindows(ctx), 5);
+
+    window->setFilePicker([&](bool, const QString&, const QString&) { return file; });
+    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    for (int slot = 1; slot <= 5; ++slot) EXPECT_EQ(window->editWindow(slot), nullptr) << slot;
+    EXPECT_EQ(CountEditWindows(ctx), 0);
+    EXPECT_EQ(window->findChildren<EditWindowStandIn*>().size(), 0u);
+
+    for (int slot = 1; slot <= 6; ++slot) window->openEditWindow(slot);
+    EXPECT_EQ(CountEditWindows(ctx), 5);
+    window->editWindow(2)->close();
+    QApplication::processEvents();
+    prompter.answer(true);
+    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    EXPECT_EQ(window->tile(2), nullptr);
+    EXPECT_EQ(CountEditWindows(ctx), 4);
+}
+
 TEST_F(MainWindowTest, FailedNetworkSetUpIsReportedAsWrongTcpInitialization) {
     network.failInit = true;
     open();
