@@ -45,6 +45,11 @@ protected:
         ctx.DeviceIdTable[2] = subDevice->config().busId;
         ctx.satImage[1] = SatFactoryImage(0);
         ctx.subImage[2] = SubFactoryImage();
+        subDevice->writeMemory(384, ctx.subImage[2].bytes);
+        for (int slot : {1, 2}) {
+            const auto status = (slot == 1 ? satDevice : subDevice)->readMemory(0, 384);
+            std::copy(status.begin(), status.end(), ctx.statusOf(slot).bytes.begin());
+        }
         ASSERT_FALSE(SaveSessionProject(ctx, AppPaths(dir.path())));
     }
 
@@ -282,7 +287,7 @@ TEST_F(DeviceCommands, SubwooferOutputDelayMuteAndPolarity) {
     EXPECT_EQ(run({"get", "2", "out.1.mute"}).exitCode, 2);
     AppContext ctx;
     ASSERT_TRUE(LoadSessionProject(ctx, AppPaths(dir.path())).restored());
-    EXPECT_EQ(subDevice->readMemory(384, 192), test::WireBytes(ctx.subImage[2].bytes.begin(), ctx.subImage[2].bytes.end()));
+    EXPECT_TRUE(test::MirrorsDevice(ctx, 2, *subDevice));
 }
 
 TEST_F(DeviceCommands, OfflineDeviceChangesTheImageOnly) {

@@ -14,6 +14,7 @@
 #include "core/BinaryIO.h"
 #include "core/FolderLock.h"
 #include "sim/Simulator.h"
+#include "store/ProjectFile.h"
 #include "support/SimRig.h"
 #include "support/TempDir.h"
 
@@ -63,6 +64,13 @@ protected:
         return count;
     }
 
+    // The session the last invocation saved mirrors every on-line device.
+    ::testing::AssertionResult sessionMirrorsDevices() {
+        AppContext ctx;
+        if (!LoadSessionProject(ctx, AppPaths(dir.path())).restored()) return ::testing::AssertionFailure() << "no session";
+        return test::MirrorsDevices(ctx, simulator);
+    }
+
     sim::Simulator simulator;
     std::vector<sim::SimulatedDevice*> devices;
     test::TempDir dir;
@@ -99,6 +107,7 @@ TEST_F(Venue, SearchConnectEditDisconnect) {
     ASSERT_EQ(run({"--yes", "remove", "1"}).exitCode, 0);  // the hand-added USB device cannot connect here
     const auto connect = run({"connect", "all", "--read"});
     ASSERT_EQ(connect.exitCode, 0) << connect.err;
+    EXPECT_TRUE(sessionMirrorsDevices());
     EXPECT_EQ(connect.out, "2\n3\n4\n");
     const auto listed = nlohmann::json::parse(run({"--json", "list"}).out);
     ASSERT_EQ(listed.size(), 3u);
@@ -122,6 +131,7 @@ TEST_F(Venue, SearchConnectEditDisconnect) {
     ASSERT_EQ(run({"set", "2", "input.gain", "-3"}).exitCode, 0);
     EXPECT_EQ(run({"get", "2", "input.gain"}).out, "-3.0\n");
     ASSERT_TRUE(test::Eventually([&] { return devices[0]->readMemory(384 + 20, 1) == test::WireBytes{116}; }));
+    EXPECT_TRUE(sessionMirrorsDevices());
     EXPECT_EQ(framesWithCode(*devices[0], 22), readsBefore);
     EXPECT_EQ(framesWithCode(*devices[0], 15), 0);  // only disconnect sends 15
 

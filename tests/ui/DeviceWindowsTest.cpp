@@ -7,6 +7,7 @@
 #include <set>
 
 #include "MainWindowFixture.h"
+#include "support/SimRig.h"
 #include "comm/FirmwareImage.h"
 #include "ui/FirmwareWindow.h"
 #include "ui/SearchWindow.h"
@@ -163,6 +164,7 @@ TEST_F(DeviceWindowsTest, ConnectAllBringsTheDemoLoudspeakersOnlineAndTheirMeter
     }
     EXPECT_EQ(ctx.flags.CommBusy, 0) << "cleared when the dialog closed";
     EXPECT_EQ(prompter.messageCount(), 0u);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 
     std::set<int> inputLevels;
     for (int tick = 0; tick < 8; ++tick) {
@@ -172,6 +174,7 @@ TEST_F(DeviceWindowsTest, ConnectAllBringsTheDemoLoudspeakersOnlineAndTheirMeter
     EXPECT_GT(inputLevels.size(), 1u) << "the simulated programme moves the input bar";
     const int main = slotOf("127.0.0.2");
     EXPECT_EQ(window->tile(main)->levels(), PeakLevels(window->meters(), main));
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 
     // No meter request while a connection or a modal dialog holds the link.
     const int polls = codesReceived(24);
