@@ -348,13 +348,11 @@ void MainWindow::openEditWindow(int slot) {
     auto* window = new EditWindowStandIn(Q(DisplayName(ctx_, slot)), Q(TileModelText(ctx_, slot)),
                                          ctx_.device(slot).isSub(), ctx_.ScreenScale, ctx_.LanguageFlag, this);
     editWindows_[slot] = window;
-    connect(window, &QObject::destroyed, this, [this, slot, window] {
-        // The entry of a window being destroyed reads this window or, once its guard is cleared,
-        // null; anything else is another window of the slot, which this closing must not touch.
-        const auto entry = editWindows_.find(slot);
-        if (entry == editWindows_.end() || (entry->second && entry->second.data() != window)) return;
+    // A slot has one edit window at a time (EditOpen), and closeEditWindows disconnects the windows
+    // it deletes, so the closing window is the slot's registered one.
+    connect(window, &QObject::destroyed, this, [this, slot] {
         CloseEditWindow(ctx_, slot);
-        editWindows_.erase(entry);
+        editWindows_.erase(slot);
     });
     window->show();
 }
