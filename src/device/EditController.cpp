@@ -152,6 +152,7 @@ void EditController::selectPage(int page) {
     if (page < 0 || page >= pageCount()) return;
     page_ = page;
     band_ = pageInfo(page).firstBand;
+    refresh();
 }
 
 std::vector<int> EditController::pageBands() const {
@@ -165,6 +166,7 @@ bool EditController::selectBand(int band) {
     const PageInfo& info = pageInfo(page_);
     if (band < info.firstBand || band >= info.firstBand + info.bandCount) return false;
     band_ = band;
+    refresh();
     return true;
 }
 
@@ -464,8 +466,8 @@ std::int16_t EditController::filterKey(Control control, TextBoxModel& box, int& 
         case Control::XoverLpFreq: decimals = false; break;
         default: break;
     }
-    // The ratio box takes "N:1", so it is not limited to digits.
-    return NumericKeyFilter(box, key, decimals, control != Control::CmpRatio, ctx_.DecimalComma);
+    // The ratio box shows "N:1"; only its digits are typed, and Enter drops the ":1".
+    return NumericKeyFilter(box, key, decimals, true, ctx_.DecimalComma);
 }
 
 // ---- The edit flow --------------------------------------------------------------------------

@@ -132,7 +132,7 @@ public:
     int pageCount() const { return static_cast<int>(pages_.size()); }
     const PageInfo& pageInfo(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
     int page() const { return page_; }
-    // Selects a page and its first band.
+    // Selects a page and its first band; the view is refreshed (under GuiUpdating).
     void selectPage(int page);
     int channel() const { return pageInfo(page_).channel; }
     // The output way the page edits (0 LOW, 1 HIGH), or -1 on an input page.

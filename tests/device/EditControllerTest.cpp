@@ -99,6 +99,12 @@ std::vector<EditRow> EditRows() {
         {"SatInputDelayText", false, 0, [](EditController& c) { return c.enterText(C::Delay, "1.5"); }, {{23, 0}, {24, 1}, {25, 24}}, 2},
         {"SatInputDelayLimit", false, 0, [](EditController& c) { return c.enterText(C::Delay, "400"); }, {{23, 1}, {24, 44}, {25, 0}}, 2},
         {"SatOutputDelayLimit", false, 1, [](EditController& c) { return c.enterText(C::Delay, "41"); }, {{338, 0}, {340, 40}, {342, 0}}, 2},
+        {"SatOutputDelayInMetres", false, 1,
+         [](EditController& c) {
+             c.chooseDelayUnit(1);
+             return c.enterText(C::Delay, "3.4") && c.state(C::Delay).text == "3.400";
+         },
+         {{338, 0}, {340, 10}, {342, 0}}, 2},
         {"SatDelayCoarseUp", false, 0, [](EditController& c) { return c.step(C::DelayCoarse, 1); }, {{24, 1}, {25, 0}}, 2},
         {"SatDelayFineUp", false, 0, [](EditController& c) { return c.step(C::DelayFine, 1); }, {{24, 0}, {25, 1}}, 2},
         {"SatGateThreshold", false, 0, [](EditController& c) { return c.enterText(C::GateThreshold, "-80"); }, {{26, 2}}, 9},
@@ -337,6 +343,25 @@ TEST_F(EditRig, NothingIsSentWhileTheWindowFillsItsControlsOrSendingIsSuspended)
         EXPECT_EQ(prompter.entries().size(), 0u);
     }
     EXPECT_EQ(ctx.satImage[1], SatFactoryImage(0));
+}
+
+TEST_F(EditRig, TextBoxesFilterKeysByTheirControl) {
+    EditSatController window(ctx, 1, *sink, prompter);
+    auto typed = [&](Control control, const std::string& before, int key) {
+        TextBoxModel box{before, before.size()};
+        window.filterKey(control, box, key);
+        return key;
+    };
+    EXPECT_EQ(typed(Control::EqGain, "3", '.'), '.');
+    EXPECT_EQ(typed(Control::EqGain, "3.5", '.'), 0);  // one separator
+    EXPECT_EQ(typed(Control::EqFreq, "100", '.'), 0);  // whole hertz
+    EXPECT_EQ(typed(Control::InGain, "", 'x'), 0);
+    EXPECT_EQ(typed(Control::InGain, "", '-'), '-');
+    EXPECT_EQ(typed(Control::InGain, "1", '-'), 0);
+    ctx.DecimalComma = true;
+    EXPECT_EQ(typed(Control::EqQ, "1", '.'), ',');
+    ASSERT_TRUE(window.enterText(Control::EqQ, "1,5"));
+    EXPECT_EQ(window.state(Control::EqQ).text, "1,50");
 }
 
 // ---- Graph drag, Flat PEQ, L/H link -------------------------------------------------------------
