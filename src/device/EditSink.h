@@ -13,6 +13,12 @@
 
 namespace plenum::device {
 
+// The window calls a sink on its own (GUI) thread, right after it wrote the image, always
+// send(...) before sendToLinked(...) of the same family instance. A sink that runs the
+// transactions on another thread must take what it sends from the images before it returns,
+// and make the link fan-out's copy into the linked devices' images on the caller's thread, so
+// that no image is written by two threads. It may drop a queued send that a newer send of the
+// same (slot, family, address) supersedes; the last one always goes out.
 class EditSink {
 public:
     virtual ~EditSink() = default;

@@ -269,6 +269,22 @@ TEST_F(EditRig, PagesShowTheirBands) {
     EXPECT_TRUE(subWindow.state(Control::AnalogLR).visible);
 }
 
+TEST_F(EditRig, SubBandFiveIsTheFirstOutputBandOnTheWire) {
+    EditSubController window(ctx, 3, *sink, prompter);
+    window.selectPage(1);
+    ASSERT_EQ(window.selectedBand(), 5);
+    clearLogs();
+    ASSERT_TRUE(window.enterText(Control::EqFreq, "80"));
+    const auto frames = requests(*sub);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0][kCodeIndex], 5);
+    EXPECT_EQ(frames[0][4], 1);  // P1: output
+    EXPECT_EQ(frames[0][6], 0);  // P3: output band 0
+    EXPECT_EQ(frames[0][9], 80);  // P6: frequency low byte
+    EXPECT_TRUE(requests(*sat).empty() && requests(*linked).empty());
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
 TEST_F(EditRig, FaderTrackSpansItsStepsBetween400And2360) {
     EXPECT_EQ(FaderPositionFromTrack(0, 61), 1);
     EXPECT_EQ(FaderPositionFromTrack(400, 61), 1);
