@@ -656,15 +656,18 @@ bool EditController::setFaderPosition(Control control, int position) {
 
 void EditController::faderPress(Control control) {
     if (faderSteps(control) == 0 || blocked()) return;
+    dragging_ = control;
     history_.beginGesture();
 }
 
 bool EditController::faderMove(Control control, int trackY) {
+    if (dragging_ != control) return false;  // a move without the button held
     return setFaderPosition(control, FaderPositionFromTrack(trackY, faderSteps(control)));
 }
 
 void EditController::faderRelease(Control control) {
-    (void)control;
+    if (dragging_ != control) return;
+    dragging_.reset();
     history_.endGesture();
 }
 

@@ -167,7 +167,8 @@ public:
     bool choose(Control control, int index);
     bool toggle(Control control);
     bool doubleClick(Control control);
-    // Fader drag: press starts one undo step, every move sends, release ends the step.
+    // Fader drag: press sets the fader's dragging flag and starts one undo step, every move while
+    // the flag is set sends, release clears it and ends the step.
     void faderPress(Control control);
     bool faderMove(Control control, int trackY);
     void faderRelease(Control control);
@@ -239,6 +240,7 @@ private:
     int band_ = 0;
     bool delayMetres_ = false;
     bool lhLink_ = false;
+    std::optional<Control> dragging_;  // the fader whose button is held
     unsigned pendingGraphs_ = kGraphNone;
     std::string readout_;
     EditHistory history_;

@@ -299,7 +299,9 @@ TEST_F(EditRig, AFaderDragSendsAtEveryMovementAndIsOneUndoStep) {
     const auto before = memory(1);
     const auto linkedBefore = memory(2);
     clearLogs();
+    EXPECT_FALSE(window.faderMove(Control::InGain, 900));  // the button is not held
     window.faderPress(Control::InGain);
+    EXPECT_FALSE(window.faderMove(Control::EqGain, 900));  // another fader
     const std::vector<int> moves{900, 950, 1000, 1000, 1100, 1300};
     for (const int y : moves) {
         ASSERT_TRUE(window.faderMove(Control::InGain, y));
@@ -353,7 +355,9 @@ TEST_F(EditRig, NothingIsSentWhileTheWindowFillsItsControlsOrSendingIsSuspended)
         ctx.flags.*flag = kTrue16;
         EXPECT_FALSE(window.enterText(Control::InGain, "-3"));
         EXPECT_FALSE(window.toggle(Control::Mute));
+        window.faderPress(Control::EqGain);
         EXPECT_FALSE(window.faderMove(Control::EqGain, 500));
+        window.faderRelease(Control::EqGain);
         ctx.flags.*flag = kFalse16;
         EXPECT_TRUE(requests(*sat).empty());
         EXPECT_EQ(prompter.entries().size(), 0u);
