@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -193,6 +194,26 @@ TEST_F(ResponseGraphTest, WheelShiftsAndCtrlWheelZooms) {
     QApplication::sendEvent(&graph, &zoomOut);
     EXPECT_EQ(graph.view(), (GraphView{1, 5.0, false}));
     EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(QtCanvasTest, DenseCurvesKeepEveryColumnsExtent) {
+    App();
+    // Many points in one pixel column (as at the top of the frequency axis) are thinned to a few,
+    // but the column still spans the lowest and highest of them, and the curve goes on from there.
+    std::vector<PointF> points;
+    for (int i = 0; i <= 200; ++i) points.push_back({100.0 + i * 0.004, i % 2 ? 20.0 + i * 0.3 : 140.0 - i * 0.3});
+    points.push_back({180.0, 80.0});
+    QImage image(200, 160, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, 200, 160);
+        canvas.SetPen({255, 255, 255}, 1);
+        canvas.Polyline(points);
+    }
+    for (int y = 22; y <= 138; y += 4) EXPECT_GT(qGray(image.pixel(100, y)), 100) << y;
+    EXPECT_GT(qGray(image.pixel(140, 80)), 60);  // on the way to the last point
+    EXPECT_EQ(qGray(image.pixel(150, 20)), 0);
 }
 
 TEST_F(ResponseGraphTest, PicturesOfTheGraph) {
