@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "dsp/Response.h"
+#include "sat/ImageResponse.h"
 #include "ui/QtCanvas.h"
 
 namespace plenum::ui {
@@ -27,6 +28,15 @@ GraphCurve CurveOf(const DeviceResponse& response, int channel, CurveStyle style
     curve.magnitudeDb.assign(magnitude.begin(), magnitude.end());
     curve.phaseDeg.resize(static_cast<std::size_t>(FrequencyGrid::kPointCount));
     response.DrawnPhaseDeg(channel, curve.phaseDeg);
+    curve.style = style;
+    return curve;
+}
+
+GraphCurve SummedWaysCurve(const DeviceResponse& response, CurveStyle style) {
+    GraphCurve curve;
+    curve.magnitudeDb.resize(static_cast<std::size_t>(FrequencyGrid::kPointCount));
+    curve.phaseDeg.resize(curve.magnitudeDb.size());
+    SummedWaysResponse(response, curve.magnitudeDb, curve.phaseDeg);
     curve.style = style;
     return curve;
 }

@@ -31,6 +31,8 @@ struct GraphCurve {
 
 // A channel of a response as a curve: its summed magnitude and drawn phase (polarity applied).
 GraphCurve CurveOf(const DeviceResponse& response, int channel, CurveStyle style);
+// A satellite's LOW + HIGH acoustic sum (SummedWaysResponse) as a curve: the crossover graph's path.
+GraphCurve SummedWaysCurve(const DeviceResponse& response, CurveStyle style);
 
 class ResponseGraph : public QWidget {
     Q_OBJECT

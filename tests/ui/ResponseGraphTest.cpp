@@ -64,11 +64,7 @@ public:
 
     void fill(ResponseGraph& graph) const {
         // The sum first, so that the ways' own curves show on top of it where they meet.
-        GraphCurve sum;
-        sum.magnitudeDb.resize(static_cast<std::size_t>(FrequencyGrid::kPointCount));
-        sum.phaseDeg.resize(sum.magnitudeDb.size());
-        SummedWaysResponse(response, sum.magnitudeDb, sum.phaseDeg);
-        sum.style = kSumStyle;
+        GraphCurve sum = SummedWaysCurve(response, kSumStyle);
         sum.name = "LOW+HIGH";
         std::vector<GraphCurve> curves;
         curves.push_back(std::move(sum));
