@@ -39,6 +39,17 @@ ZoomLevel ZoomOf(int level) {
     return kZoomLevels[static_cast<std::size_t>(level)];
 }
 
+GraphView ZoomedBy(GraphView view, int levels) {
+    const int level = (view.zoomLevel < 0 || view.zoomLevel >= kZoomLevelCount) ? 0 : view.zoomLevel;
+    view.zoomLevel = static_cast<std::int16_t>(std::clamp(level + levels, 0, kZoomLevelCount - 1));
+    return view;
+}
+
+GraphView ShiftedBy(GraphView view, int steps) {
+    view.offsetDb = std::clamp(view.offsetDb + steps * ZoomOf(view.zoomLevel).stepDb, -kOffsetLimitDb, kOffsetLimitDb);
+    return view;
+}
+
 std::string AxisLabel(int value) {
     char text[16];
     if (value == 0) return " 0";
@@ -109,13 +120,12 @@ void DrawGrid(Canvas& canvas, const PlotArea& area, const PlotScales& scales, co
                     AxisLabel(static_cast<int>(db)));
     }
 
-    // Phase labels on the right, every 60 degrees; the lines would crowd the magnitude grid, so
-    // only short ticks are drawn.
+    // The phase grid on the right, every 60 degrees across the plot.
     if (view.showPhase) {
         for (int deg = 180; deg >= -180; deg -= 60) {
             const double y = scales.PhaseY(deg);
             canvas.SetPen(kGridGrey, 1);
-            canvas.Line(At(area, scales.width - 6, y), At(area, scales.width, y));
+            canvas.Line(At(area, 0, y), At(area, scales.width, y));
             canvas.SetPen(kLabelColour, 1);
             canvas.Text(At(area, scales.width + 4, std::clamp(y - kCharHeight / 2, -kTopMargin, scales.height)),
                         AxisLabel(deg));
@@ -214,6 +224,116 @@ std::string CursorReadout(double frequencyHz, double magnitudeDb, double phaseDe
 void DrawCursor(Canvas& canvas, const PlotArea& area, double mouseX) {
     canvas.SetPen(kCursorColour, 1);
     canvas.Line(At(area, mouseX, 0), At(area, mouseX, area.height));
+}
+
+CursorValue CursorAt(const FrequencyGrid& grid, const PlotScales& scales, double mouseX,
+                     std::span<const double> magnitudeDb) {
+    CursorValue value;
+    value.point = CursorGridPoint(grid, scales, mouseX);
+    value.frequencyHz = grid.frequency(value.point);
+    value.magnitudeDb = magnitudeDb[static_cast<std::size_t>(value.point)];
+    value.readout = CursorReadout(value.frequencyHz, value.magnitudeDb);
+    return value;
+}
+
+namespace {
+
+double TextWidth(std::string_view text) { return kCharWidth * static_cast<double>(text.size()); }
+
+}  // namespace
+
+void DrawCursor(Canvas& canvas, const PlotArea& area, double mouseX, std::string_view readout) {
+    DrawCursor(canvas, area, mouseX);
+    const double width = TextWidth(readout);
+    const double left = mouseX + 4 + width <= area.width ? mouseX + 4 : std::max(0.0, mouseX - 4 - width);
+    canvas.Text(At(area, left, 2), readout);
+}
+
+bool PeqTypeCarriesGain(int typeCode) {
+    // Bell, the six shelves and the band pass; passes, notch, all-passes and "Ext" do not.
+    return (typeCode >= 0 && typeCode <= 6) || typeCode == 13;
+}
+
+BandHandle BandHandleOf(int band, double frequencyHz, double gainDb, int typeCode, bool bypassed) {
+    BandHandle handle;
+    handle.band = band;
+    handle.frequencyHz = frequencyHz;
+    handle.carriesGain = PeqTypeCarriesGain(typeCode);
+    handle.gainDb = handle.carriesGain ? gainDb : 0.0;
+    handle.bypassed = bypassed;
+    return handle;
+}
+
+PointF HandlePosition(const PlotArea& area, const PlotScales& scales, const BandHandle& handle) {
+    const double f = std::clamp(handle.frequencyHz, kAxisMinHz, kAxisMaxHz);
+    const double y = handle.carriesGain ? handle.gainDb : 0.0;
+    return At(area, scales.X(f), ClampRow(scales, scales.Y(y)));
+}
+
+int HitTestHandle(const PlotArea& area, const PlotScales& scales, std::span<const BandHandle> handles,
+                  PointF canvasPoint, int selectedBand, double radiusPx) {
+    int best = -1;
+    double bestDistance = 0;
+    for (const auto& handle : handles) {
+        const PointF at = HandlePosition(area, scales, handle);
+        const double distance = std::hypot(at.x - canvasPoint.x, at.y - canvasPoint.y);
+        if (distance > radiusPx) continue;
+        const bool nearer = best < 0 || distance < bestDistance;
+        const bool tie = best >= 0 && distance == bestDistance && best != selectedBand;
+        if (nearer || tie) {
+            best = handle.band;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void DrawBandHandles(Canvas& canvas, const PlotArea& area, const PlotScales& scales,
+                     std::span<const BandHandle> handles, int selectedBand) {
+    const auto draw = [&](const BandHandle& handle, bool selected) {
+        const PointF c = HandlePosition(area, scales, handle);
+        const Rgb colour = selected ? kSelectedHandleColour : handle.bypassed ? kBypassedHandleColour : kHandleColour;
+        canvas.SetPen(colour, selected ? 2 : 1);
+        const double r = kHandleRadiusPx - 1;
+        const PointF corners[] = {{c.x - r, c.y - r}, {c.x + r, c.y - r}, {c.x + r, c.y + r}, {c.x - r, c.y + r},
+                                  {c.x - r, c.y - r}};
+        canvas.Polyline(corners);
+        const std::string number = handle.label.empty() ? std::to_string(handle.band + 1) : handle.label;
+        canvas.Text({c.x - TextWidth(number) / 2, c.y - r - kCharHeight - 3}, number);
+    };
+    const BandHandle* selected = nullptr;
+    for (const auto& handle : handles) {
+        if (handle.band == selectedBand) {
+            selected = &handle;
+            continue;
+        }
+        draw(handle, false);
+    }
+    if (selected) draw(*selected, true);
+}
+
+BandDragValue DragValueAt(const PlotArea& area, const PlotScales& scales, PointF canvasPoint) {
+    BandDragValue value;
+    value.frequencyHz = std::clamp(std::round(scales.FrequencyAtX(canvasPoint.x - area.left)), kAxisMinHz, kAxisMaxHz);
+    const double db = (scales.y0 - (canvasPoint.y - area.top)) / scales.kY;
+    value.gainDb = std::clamp(std::round(db * 2.0) / 2.0, -15.0, 15.0) + 0.0;  // no "-0.0"
+    return value;
+}
+
+std::string BandDragReadout(const BandDragValue& value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Freq=%.0fHz; Gain=%.1fdB", value.frequencyHz, value.gainDb);
+    return text;
+}
+
+void DrawDragReadout(Canvas& canvas, PointF canvasPoint, std::string_view readout) {
+    const double width = TextWidth(readout);
+    double left = canvasPoint.x + 12;
+    if (left + width > canvas.width()) left = canvasPoint.x - 12 - width;
+    double top = canvasPoint.y + 14;
+    if (top + kCharHeight > canvas.height()) top = canvasPoint.y - 14 - kCharHeight;
+    canvas.SetPen(kCursorColour, 1);
+    canvas.Text({std::max(0.0, left), std::max(0.0, top)}, readout);
 }
 
 }  // namespace plenum

@@ -1,5 +1,6 @@
 // Response graph geometry: where magnitude, phase and frequency land on the canvas, the grid and
-// its labels for each zoom level, how summed curves become lines, and the cursor readout.
+// its labels for each zoom level, how summed curves become lines, the cursor and its readout,
+// and the handles by which a band is dragged across the graph.
 //
 // Layout: the plot occupies the canvas minus margins for the labels (magnitude on the left,
 // phase on the right, frequencies below). Coordinates inside the plot follow the mapping
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dsp/Canvas.h"
@@ -36,6 +38,13 @@ struct ZoomLevel {
 inline constexpr int kZoomLevelCount = 4;
 // Levels 0..3: 30, 60, 90, 120 dB in steps of 5, 10, 15, 20 dB. Out-of-range levels give level 0.
 ZoomLevel ZoomOf(int level);
+
+// Zoom and offset as the user changes them. The zoom steps through levels 0..3 and stops at the
+// ends; the offset moves in steps of the zoom level's grid step, so grid lines stay on round
+// values, and stops at +-kOffsetLimitDb (at level 3 that still shows labels down to -160).
+inline constexpr double kOffsetLimitDb = 100.0;
+GraphView ZoomedBy(GraphView view, int levels);
+GraphView ShiftedBy(GraphView view, int steps);
 
 // A label of the magnitude or phase axis: the signed value, with one leading blank for
 // single-digit values and for zero (" +5", " 0", " -5", "+15", "-100", "+180").
@@ -88,7 +97,9 @@ struct CurveStyle {
 };
 
 // Grid lines and labels for the zoom level, offset and phase view. Magnitude labels whose value
-// lies outside the visible range after the offset are not drawn.
+// lies outside the visible range after the offset are not drawn. In phase view the phase grid
+// (lines and labels on the right) runs every 60 degrees from +180 to -180; with offset 0 its
+// lines fall on the magnitude lines (every zoom level spans six grid steps).
 void DrawGrid(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const GraphView& view);
 
 // Connects the curve's values at grid points k = 1..6826 in order; 0 Hz is never drawn. The
@@ -117,5 +128,62 @@ std::string CursorReadout(double frequencyHz, double magnitudeDb);
 std::string CursorReadout(double frequencyHz, double magnitudeDb, double phaseDeg, double delayMs);
 // The vertical cursor line at the mouse x (relative to the plot's left edge).
 void DrawCursor(Canvas& canvas, const PlotArea& area, double mouseX);
+
+// What the cursor reads from a curve: the nearest grid point, its frequency and the curve's
+// value there, and the readout text.
+struct CursorValue {
+    int point = 0;
+    double frequencyHz = 0;
+    double magnitudeDb = 0;
+    std::string readout;
+};
+CursorValue CursorAt(const FrequencyGrid& grid, const PlotScales& scales, double mouseX,
+                     std::span<const double> magnitudeDb);
+// The cursor line with its readout at the top of the plot, beside the line (on its left when the
+// text would leave the plot on the right).
+void DrawCursor(Canvas& canvas, const PlotArea& area, double mouseX, std::string_view readout);
+
+// ---- Band handles and dragging ----------------------------------------------------------------
+// A band's handle sits at the band's frequency and, for types that carry a gain (bell, shelves,
+// band pass), at its gain; the others (passes, notch, all-passes, "Ext") sit on the 0 dB line.
+struct BandHandle {
+    int band = 0;  // the edit window's band number
+    double frequencyHz = 1000;
+    double gainDb = 0;
+    bool carriesGain = true;
+    bool bypassed = false;  // drawn dimmed
+    std::string label;      // shown above the handle; empty: the band number plus one
+};
+bool PeqTypeCarriesGain(int typeCode);
+BandHandle BandHandleOf(int band, double frequencyHz, double gainDb, int typeCode, bool bypassed);
+
+inline constexpr double kHandleRadiusPx = 5.0;
+inline constexpr Rgb kHandleColour{0, 200, 255};
+inline constexpr Rgb kSelectedHandleColour{255, 80, 80};
+inline constexpr Rgb kBypassedHandleColour{90, 110, 120};
+
+// Canvas position of a handle (frequency clamped to the axis, row to the plot).
+PointF HandlePosition(const PlotArea& area, const PlotScales& scales, const BandHandle& handle);
+// The band whose handle is nearest to a canvas point within radiusPx (the selected band wins a
+// tie, handles on top of each other go to the later one, which is drawn on top); -1 for none.
+int HitTestHandle(const PlotArea& area, const PlotScales& scales, std::span<const BandHandle> handles,
+                  PointF canvasPoint, int selectedBand = -1, double radiusPx = kHandleRadiusPx);
+// Each handle as a small square with its label above it (by default the band number counted
+// from one), the selected one last and in its own colour.
+void DrawBandHandles(Canvas& canvas, const PlotArea& area, const PlotScales& scales,
+                     std::span<const BandHandle> handles, int selectedBand);
+
+// A drag position as band values: the frequency under the pointer in whole Hz within 20..20000,
+// the gain under it on the 0.5 dB grid within -15..+15 dB.
+struct BandDragValue {
+    double frequencyHz = 0;
+    double gainDb = 0;
+    bool operator==(const BandDragValue&) const = default;
+};
+BandDragValue DragValueAt(const PlotArea& area, const PlotScales& scales, PointF canvasPoint);
+// "Freq=1000Hz; Gain=6.0dB": whole Hz and one decimal of dB.
+std::string BandDragReadout(const BandDragValue& value);
+// The readout beside the pointer (below right, moved inside the canvas near its edges).
+void DrawDragReadout(Canvas& canvas, PointF canvasPoint, std::string_view readout);
 
 }  // namespace plenum

@@ -1,7 +1,8 @@
 // A canvas that renders into an RGB pixel buffer and writes it as a PNG file (through libpng):
 // screenshots of graphs without a display. Lines are drawn with Bresenham's algorithm and a
 // square pen; text uses a small built-in 5x7 pixel font covering the digits, signs and the
-// letters of the graph labels and readouts (other characters show as an empty box).
+// letters of the graph labels, readouts ("Freq=...Hz; Gain=...dB" included) and the LOW / HIGH
+// legend (other characters show as an empty box).
 #pragma once
 
 #include <filesystem>

@@ -174,5 +174,174 @@ TEST(Cursor, NearestPointAndReadout) {
     EXPECT_DOUBLE_EQ(lines[0].to.y, area.bottom());
 }
 
+TEST(ViewControls, ZoomStopsAtTheEndsAndOffsetMovesInGridSteps) {
+    const struct {
+        GraphView view;
+        int zoomBy, shiftBy;
+        GraphView expected;
+    } rows[] = {
+        {{0, 0.0, false}, 1, 0, {1, 0.0, false}},
+        {{3, 0.0, true}, 1, 0, {3, 0.0, true}},
+        {{0, 0.0, false}, -1, 0, {0, 0.0, false}},
+        {{9, 0.0, false}, 1, 0, {1, 0.0, false}},     // a bad level counts as level 0
+        {{0, 0.0, false}, 0, 2, {0, 10.0, false}},    // 5 dB steps at level 0
+        {{3, 0.0, false}, 0, -3, {3, -60.0, false}},  // 20 dB steps at level 3
+        {{3, 90.0, false}, 0, 2, {3, kOffsetLimitDb, false}},
+        {{1, -95.0, false}, 0, -1, {1, -kOffsetLimitDb, false}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(ShiftedBy(ZoomedBy(row.view, row.zoomBy), row.shiftBy), row.expected);
+}
+
+TEST(GridDrawing, PhaseGridEverySixtyDegreesAcrossThePlot) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    for (const double offset : {0.0, 7.5}) {
+        const GraphView view{0, offset, true};
+        const PlotScales scales = ComputeScales(area, view);
+        RecordingCanvas canvas(700, 330);
+        DrawGrid(canvas, area, scales, view);
+        for (int deg = -180; deg <= 180; deg += 60) {
+            const double y = area.top + scales.PhaseY(deg);
+            const auto lines = Lines(canvas);
+            const bool across = std::any_of(lines.begin(), lines.end(), [&](const Op& l) {
+                return l.from.y == y && l.to.y == y && l.from.x == area.left && l.to.x == area.right();
+            });
+            EXPECT_TRUE(across) << deg << " offset " << offset;
+        }
+    }
+    // Without the phase view no line lies at +-60 degrees unless a magnitude line does.
+    const GraphView plain{0, 7.5, false};
+    const PlotScales scales = ComputeScales(area, plain);
+    RecordingCanvas canvas(700, 330);
+    DrawGrid(canvas, area, scales, plain);
+    for (const auto& l : Lines(canvas)) EXPECT_NE(l.from.y, area.top + scales.PhaseY(60)) << l.from.x;
+}
+
+TEST(Cursor, ReadsTheCurveAndDrawsTheReadoutBesideTheLine) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, {});
+    std::vector<double> curve(FrequencyGrid::kPointCount, 0.0);
+    curve[341] = -3.04;
+    const CursorValue value = CursorAt(Grid(), scales, scales.X(1000.0), curve);
+    EXPECT_EQ(value.point, 341);
+    EXPECT_DOUBLE_EQ(value.frequencyHz, Grid().frequency(341));
+    EXPECT_DOUBLE_EQ(value.magnitudeDb, -3.04);
+    EXPECT_EQ(value.readout, "999.0Hz -3.0dB; ");
+
+    for (const double x : {100.0, area.width - 10}) {
+        RecordingCanvas canvas(700, 330);
+        DrawCursor(canvas, area, x, value.readout);
+        const auto texts = Texts(canvas);
+        ASSERT_EQ(texts.size(), 1u);
+        const auto text = std::find_if(canvas.ops().begin(), canvas.ops().end(),
+                                       [](const Op& op) { return op.kind == Op::Kind::Text; });
+        EXPECT_DOUBLE_EQ(text->from.y, area.top + 2);
+        EXPECT_GE(text->from.x, area.left);
+        EXPECT_LE(text->from.x + 6.0 * value.readout.size(), area.right());
+        if (x < 200) EXPECT_GT(text->from.x, area.left + x);   // right of the line
+        else EXPECT_LT(text->from.x, area.left + x);            // flipped to its left
+    }
+}
+
+TEST(BandHandles, PositionAndGainRule) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, {});
+    const struct {
+        int type;
+        bool carriesGain;
+    } types[] = {{0, true}, {3, true}, {6, true}, {7, false}, {12, false}, {13, true}, {14, false}, {16, false}, {17, false}};
+    for (const auto& t : types) {
+        const BandHandle handle = BandHandleOf(4, 1000, 6.0, t.type, false);
+        EXPECT_EQ(handle.carriesGain, t.carriesGain) << t.type;
+        const PointF at = HandlePosition(area, scales, handle);
+        EXPECT_DOUBLE_EQ(at.x, area.left + scales.X(1000));
+        EXPECT_DOUBLE_EQ(at.y, area.top + scales.Y(t.carriesGain ? 6.0 : 0.0)) << t.type;
+    }
+    // A frequency below the axis sits on its left edge.
+    EXPECT_DOUBLE_EQ(HandlePosition(area, scales, BandHandleOf(0, 0, 0, 0, false)).x, area.left);
+}
+
+TEST(BandHandles, HitTestTakesTheNearestWithinTheRadius) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, {});
+    const std::vector<BandHandle> handles{BandHandleOf(0, 100, 0, 0, false), BandHandleOf(1, 1000, 6, 0, false),
+                                          BandHandleOf(2, 1000, 6, 0, false), BandHandleOf(3, 1040, 6, 0, false)};
+    const PointF band0 = HandlePosition(area, scales, handles[0]);
+    const PointF band1 = HandlePosition(area, scales, handles[1]);
+    const PointF band3 = HandlePosition(area, scales, handles[3]);
+    const struct {
+        const char* name;
+        PointF at;
+        int selected;
+        int expected;
+    } rows[] = {
+        {"centre", band0, -1, 0},
+        {"inside the radius", {band0.x + 3, band0.y - 3}, -1, 0},
+        {"outside the radius", {band0.x + 5, band0.y + 5}, -1, -1},
+        {"stacked: the later one", band1, -1, 2},
+        {"stacked: the selected one", band1, 1, 1},
+        {"nearest of two", {band3.x - 1, band3.y}, -1, 3},
+        {"empty plot", {area.left + 5, area.top + 5}, -1, -1},
+    };
+    for (const auto& row : rows) EXPECT_EQ(HitTestHandle(area, scales, handles, row.at, row.selected), row.expected) << row.name;
+}
+
+TEST(BandHandles, SelectedDrawnLastInItsColourWithBandNumbers) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, {});
+    const std::vector<BandHandle> handles{BandHandleOf(0, 100, 0, 0, false), BandHandleOf(12, 1000, 6, 0, false),
+                                          BandHandleOf(40, 5000, -3, 0, true)};
+    RecordingCanvas canvas(700, 330);
+    DrawBandHandles(canvas, area, scales, handles, 12);
+    EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"1", "41", "13"}));
+    std::vector<Rgb> pens;
+    for (const auto& op : canvas.ops())
+        if (op.kind == Op::Kind::Pen) pens.push_back(op.colour);
+    EXPECT_EQ(pens, (std::vector<Rgb>{kHandleColour, kBypassedHandleColour, kSelectedHandleColour}));
+    // Each handle is a closed square around its position.
+    const auto lines = Lines(canvas);
+    ASSERT_EQ(lines.size(), 12u);
+    const PointF centre = HandlePosition(area, scales, handles[1]);
+    for (std::size_t i = 8; i < 12; ++i) {
+        EXPECT_NEAR(std::max(std::abs(lines[i].from.x - centre.x), std::abs(lines[i].from.y - centre.y)),
+                    kHandleRadiusPx - 1, 1e-9);
+    }
+}
+
+TEST(BandDrag, PointerToBandValuesAndReadout) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, {});
+    const auto at = [&](double hz, double db) { return PointF{area.left + scales.X(hz), area.top + scales.Y(db)}; };
+    const struct {
+        const char* name;
+        PointF pointer;
+        BandDragValue expected;
+        const char* readout;
+    } rows[] = {
+        {"on the grid", at(1000, 6), {1000, 6}, "Freq=1000Hz; Gain=6.0dB"},
+        {"whole Hz, half dB", at(1234.4, -3.3), {1234, -3.5}, "Freq=1234Hz; Gain=-3.5dB"},
+        {"no negative zero", at(500, -0.2), {500, 0}, "Freq=500Hz; Gain=0.0dB"},
+        {"left of the axis", {area.left - 30, area.top - 40}, {20, 15}, "Freq=20Hz; Gain=15.0dB"},
+        {"beyond the right and bottom", {area.right() + 30, area.bottom() + 40}, {20000, -15},
+         "Freq=20000Hz; Gain=-15.0dB"},
+    };
+    for (const auto& row : rows) {
+        const BandDragValue value = DragValueAt(area, scales, row.pointer);
+        EXPECT_EQ(value, row.expected) << row.name;
+        EXPECT_EQ(BandDragReadout(value), row.readout) << row.name;
+    }
+    // With an offset and another zoom level the gain follows the drawn scale.
+    const GraphView view{1, 10.0, false};
+    const PlotScales shifted = ComputeScales(area, view);
+    EXPECT_EQ(DragValueAt(area, shifted, {area.left + shifted.X(200), area.top + shifted.Y(-12)}),
+              (BandDragValue{200, -12}));
+
+    RecordingCanvas canvas(700, 330);
+    DrawDragReadout(canvas, {690, 320}, "Freq=1000Hz; Gain=6.0dB");
+    const auto& text = canvas.ops().back();
+    EXPECT_EQ(text.text, "Freq=1000Hz; Gain=6.0dB");
+    EXPECT_LE(text.from.x + 6.0 * text.text.size(), 700.0);
+    EXPECT_LE(text.from.y + 8.0, 330.0);
+}
+
 }  // namespace
 }  // namespace plenum

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <cmath>
+#include <string>
 
 #include "dsp/GraphGeometry.h"
 #include "dsp/Response.h"
@@ -33,6 +34,20 @@ TEST(ImageCanvas, LinesTextAndPen) {
     canvas.Text({30, 2}, "1");
     EXPECT_EQ(canvas.pixel(32, 2), (Rgb{0, 0, 255}));  // the top of the "1"
     EXPECT_EQ(canvas.pixel(-1, 0), Rgb{});
+}
+
+TEST(ImageCanvas, ReadoutAndLegendLettersHaveGlyphs) {
+    // An unknown character is drawn as a closed 5x7 box: its top-left and bottom-right corners.
+    const auto isBox = [](char ch) {
+        ImageCanvas canvas(8, 8);
+        canvas.SetPen({255, 255, 255}, 1);
+        canvas.Text({0, 0}, std::string(1, ch));
+        return canvas.pixel(0, 0) == Rgb{255, 255, 255} && canvas.pixel(4, 6) == Rgb{255, 255, 255} &&
+               canvas.pixel(0, 3) == Rgb{255, 255, 255} && canvas.pixel(4, 3) == Rgb{255, 255, 255} &&
+               canvas.pixel(2, 0) == Rgb{255, 255, 255} && canvas.pixel(2, 6) == Rgb{255, 255, 255};
+    };
+    ASSERT_TRUE(isBox('~'));
+    for (const char ch : std::string("Freq=1000Hz; Gain=-6.0dB LOW+HIGH")) EXPECT_FALSE(isBox(ch)) << ch;
 }
 
 TEST(ImageCanvas, WritesAPngThatReadsBack) {
