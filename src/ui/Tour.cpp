@@ -18,6 +18,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/SmallWindows.h"
+#include "core/Registry.h"
 #include "ui/Theme.h"
 
 namespace plenum::ui {
@@ -180,6 +181,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
 
     // The reconnection window as the transaction shows it while a link is down.
     comm::RetryInfoWindow& retry = window.retryWindow();
+    if (mainLeft > 0) window.retryWindow().setDevice(Q(DisplayName(ctx_, mainLeft)));
     retry.setLabel(FillText(texts::kReconnectionRetry.pick(ctx_.LanguageFlag), {"3"}));
     retry.show();
     camera_.shootOver(window, window.retryWindow(), QStringLiteral("reconnection-retry"));
