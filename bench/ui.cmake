@@ -4,3 +4,8 @@
 if(TARGET plenum_ui)
   plenum_bench(ui_bench_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_startup.cpp DEPS plenum_ui)
 endif()
+
+# The event loop's stalls while the meter poll runs against 24 slow simulated loudspeakers.
+if(TARGET plenum_ui)
+  plenum_bench(ui_bench_poll SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_bench_poll.cpp DEPS plenum_ui plenum_sim)
+endif()

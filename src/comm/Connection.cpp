@@ -165,12 +165,15 @@ std::vector<int> DeviceConnector::connectOne(int slot, TransferDirection directi
     return {};
 }
 
-std::vector<int> DeviceConnector::connectAll(TransferDirection direction) {
+std::vector<int> DeviceConnector::connectAll(TransferDirection direction, const DeviceProgress& onDevice) {
     AppContext& ctx = comm_.context();
-    std::vector<int> online;
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
-        const DeviceRecord& record = ctx.device(slot);
-        if (!record.isPresent() || record.isConnected()) continue;
+    std::vector<int> online, candidates;
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
+        if (ctx.device(slot).isPresent() && !ctx.device(slot).isConnected()) candidates.push_back(slot);
+    int tried = 0;
+    for (const int slot : candidates) {
+        if (onDevice) onDevice(slot, tried, static_cast<int>(candidates.size()));
+        ++tried;
         if (SendConnectDevice(slot, direction) == ConnectError::None)
             online.push_back(slot);
         else if (hooks_ != nullptr)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "comm/DeviceComm.h"
@@ -70,7 +71,10 @@ public:
     // message. All devices: connects every listed off-line device in slot order without messages
     // and says "Device(s) not found" when none came on-line. Returns the slots brought on-line.
     std::vector<int> connectOne(int slot, TransferDirection direction);
-    std::vector<int> connectAll(TransferDirection direction);
+    // `onDevice`, when given, is told before each device is tried: its slot, how many were tried
+    // before it and how many will be tried in all (a progress indication).
+    using DeviceProgress = std::function<void(int slot, int done, int total)>;
+    std::vector<int> connectAll(TransferDirection direction, const DeviceProgress& onDevice = {});
 
     // The tile's connect check for a network device: "LAN or WLAN not found" when this computer
     // has no network address. A device on a loopback address (a simulated loudspeaker) needs none.

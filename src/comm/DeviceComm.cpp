@@ -123,6 +123,7 @@ bool DeviceComm::reconnect(int slot, RetrySide side, int& counter, int& shown) {
     for (;;) {
         if (++counter >= kReconnectLimit) return false;
         if (hooks_.retries != nullptr) hooks_.retries->retrying(slot, counter);
+        if (hooks_.giveUp != nullptr && hooks_.giveUp->AltAbort()) return false;
         network_.TcpClose(slot);
         sleeper_.sleepFor(timeouts_.reconnectPause);
         if (IsOk(network_.TcpConnect(slot, address, links_.devicePort, timeouts_.reconnect))) {

@@ -61,6 +61,11 @@ struct CommHooks {
     TileStatusSink* tiles = nullptr;
     AbortProbe* abort = nullptr;
     RetryObserver* retries = nullptr;
+    // A front end whose window keeps running while the transaction retries lets the user give up
+    // on the device at every attempt, also when the link comes back but the device stays silent
+    // (which the abort probe, asked only after a failed reconnect, never sees): true ends the
+    // transaction with the full failure handling.
+    AbortProbe* giveUp = nullptr;
 };
 
 class DeviceComm final : public DeviceLinkControl {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -188,14 +189,37 @@ struct ExtFilterEntry {
 // A list of removed network devices: (unique ID, link-mode name) rows.
 using RemovedDeviceList = std::vector<std::pair<std::string, std::string>>;
 
-// The flags that keep periodic work, sends and alerts apart on the one UI thread.
+// A 16-bit flag that the user-interface thread and the communication thread both read and write
+// (a window sets TxSuspended while the worker's transaction tests it). Each access is atomic; a
+// sequence of accesses is not, so a flag says what is going on, it does not lock anything.
+class SharedFlag16 {
+public:
+    SharedFlag16(Bool16 value = kFalse16) : value_(value) {}  // NOLINT: used like the plain value
+    SharedFlag16(const SharedFlag16& other) : value_(other.load()) {}
+    SharedFlag16& operator=(const SharedFlag16& other) {
+        value_.store(other.load());
+        return *this;
+    }
+    SharedFlag16& operator=(Bool16 value) {
+        value_.store(value);
+        return *this;
+    }
+    operator Bool16() const { return load(); }  // NOLINT: used like the plain value
+    Bool16 load() const { return value_.load(); }
+
+private:
+    std::atomic<Bool16> value_;
+};
+
+// The flags that keep periodic work, sends and alerts apart. The communication thread and the
+// user-interface thread share them, hence atomic.
 struct CommFlags {
-    Bool16 CommBusy = 0;       // a transaction is retrying or a modal device dialog runs
-    Bool16 TxSuspended = 0;    // nothing is sent
-    Bool16 GuiUpdating = 0;    // a window fills its controls: nothing is sent
-    Bool16 AlertHold = 0;      // suppress the communication alert
-    Bool16 SilentComm = 0;     // suppress the communication alert
-    Bool16 UsbScanActive = 0;  // a USB port scan runs: suppress the alert
+    SharedFlag16 CommBusy = kFalse16;       // a transaction is retrying or a modal device dialog runs
+    SharedFlag16 TxSuspended = kFalse16;    // nothing is sent
+    SharedFlag16 GuiUpdating = kFalse16;    // a window fills its controls: nothing is sent
+    SharedFlag16 AlertHold = kFalse16;      // suppress the communication alert
+    SharedFlag16 SilentComm = kFalse16;     // suppress the communication alert
+    SharedFlag16 UsbScanActive = kFalse16;  // a USB port scan runs: suppress the alert
 };
 
 }  // namespace plenum

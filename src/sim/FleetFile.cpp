@@ -63,7 +63,8 @@ std::string TakeString(const nlohmann::json& object, const char* key, const std:
 std::string ParseDevice(const nlohmann::json& object, const std::string& where, FleetDevice& device) {
     static const std::set<std::string> kKeys = {"listen", "model", "variant",  "firmware",   "uid",
                                                 "name",   "busId", "hwFamily", "linkMode",   "meterSeed",
-                                                "pty",    "log",   "fault",    "faultCount", "lateMs"};
+                                                "pty",    "log",   "fault",    "faultCount", "lateMs",
+                                                "latencyMs"};
     if (!object.is_object()) return where + ": must be an object";
     for (const auto& [key, value] : object.items()) {
         if (!kKeys.count(key)) return where + ": unknown key \"" + key + "\"";
@@ -123,6 +124,10 @@ std::string ParseDevice(const nlohmann::json& object, const std::string& where, 
     if (object.contains("lateMs")) {
         if (!(error = TakeInt(object, "lateMs", 0, 600000, where, number)).empty()) return error;
         parsed.lateMs = static_cast<int>(number);
+    }
+    if (object.contains("latencyMs")) {
+        if (!(error = TakeInt(object, "latencyMs", 0, 600000, where, number)).empty()) return error;
+        parsed.latencyMs = static_cast<int>(number);
     }
     if (!(error = CheckDevice(config)).empty()) return where + ": " + error;
     device = std::move(parsed);

@@ -7,7 +7,8 @@
 //         "model": 0, "variant": 0, "firmware": "0.3.4", "uid": "0011223344AA",
 //         "name": "LEFT TOP", "busId": 1, "hwFamily": 0, "linkMode": 2, "meterSeed": 1,
 //         "pty": "/tmp/sim/ttySIM4", "log": "/tmp/sim/left.log",
-//         "fault": "late", "faultCount": -1, "lateMs": 300 } ] }
+//         "fault": "late", "faultCount": -1, "lateMs": 300,
+//         "latencyMs": 5 } ] }                  every reply delayed (a slow network)
 // Every key of a device but "listen" is optional (the defaults of DeviceConfig); an unknown key is
 // an error so that a misspelt one does not pass unnoticed.
 #pragma once
@@ -27,6 +28,7 @@ struct FleetDevice {
     Fault fault = Fault::None;
     int faultCount = -1;
     std::optional<int> lateMs;
+    std::optional<int> latencyMs;
 };
 
 struct Fleet {

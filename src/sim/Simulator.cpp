@@ -142,6 +142,7 @@ struct DeviceImpl {
     int faultCount = -1;
     int faultAfter = 0;  // requests still served as usual before the fault starts
     std::chrono::milliseconds lateDelay = kDefaultLateDelay;
+    std::chrono::milliseconds latency{0};
     std::vector<LoggedFrame> frames;
     std::vector<std::uint8_t> codes;
     int acknowledges = 0;
@@ -410,6 +411,7 @@ Outcome DeviceImpl::onRequest(std::span<const std::uint8_t> frame, LinkKind link
         default:
             break;
     }
+    if (!reply.empty()) outcome.delay += latency;
     return outcome;
 }
 
@@ -632,6 +634,11 @@ void SimulatedDevice::setFault(Fault fault, int count, int after) {
 void SimulatedDevice::setLateDelay(std::chrono::milliseconds delay) {
     std::lock_guard lock(impl_->mutex);
     impl_->lateDelay = delay;
+}
+
+void SimulatedDevice::setLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->latency = latency;
 }
 
 std::vector<LoggedFrame> SimulatedDevice::frames() const {

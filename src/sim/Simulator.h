@@ -98,6 +98,9 @@ class SimulatedDevice {  // every member is thread-safe
     // transfer.
     void setFault(Fault fault, int count = -1, int after = 0);
     void setLateDelay(std::chrono::milliseconds delay);  // for Fault::Late (default 300 ms)
+    // A slow network: every reply leaves this long after its request arrived (0, the default:
+    // at once). Independent of the faults; a late reply waits for both.
+    void setLatency(std::chrono::milliseconds latency);
     std::vector<LoggedFrame> frames() const;             // every frame received and sent, in order (the
                                                          // host's one-byte acknowledge included; a reply is
                                                          // logged as it is handed to the link). Memory keeps

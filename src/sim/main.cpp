@@ -30,7 +30,8 @@ constexpr const char* kFooter = R"(Fleet file (--fleet): JSON,
       { "listen": "127.0.0.2", "model": 0, "variant": 0, "firmware": "0.3.4",
         "uid": "0011223344AA", "name": "LEFT", "busId": 1, "hwFamily": 0,
         "linkMode": 2, "meterSeed": 1, "pty": "/tmp/sim/ttySIM4",
-        "log": "/tmp/sim/left.log", "fault": "none", "faultCount": -1, "lateMs": 300 },
+        "log": "/tmp/sim/left.log", "fault": "none", "faultCount": -1, "lateMs": 300,
+        "latencyMs": 5 },
       { "listen": "127.0.0.3", "model": 1, "name": "SUB" } ] }
   "listen" is required (HOST or HOST:PORT); every other key is optional. Devices without a
   port share one port: "devicePort", else --device-port, else PLENUM_DEVICE_PORT, else an
@@ -41,7 +42,8 @@ Faults (--fault NAME[:COUNT], "fault" in the fleet, or at run time): none, no-re
   (-1 or none: until the fault is set to none); refuse lasts until another fault is set.
 
 Commands on standard input while running, one per line (device index from 0):
-  fault INDEX NAME [COUNT]     late INDEX MILLISECONDS     quit
+  fault INDEX NAME [COUNT]     late INDEX MILLISECONDS     latency INDEX MILLISECONDS
+  quit
   loader INDEX FAILURE [COUNT] (firmware loader failures: none, wrong-image, protected,
   erase, write, busy, silent, checksum, mode; COUNT times, default once, -1 until none)
   Each is answered with "ok" or "error: ..." on standard output.
@@ -71,11 +73,11 @@ bool RunCommand(const std::string& line, Simulator& simulator) {
     if (verb.empty()) return true;
     if (verb == "quit") return false;
     std::size_t index = 0;
-    if ((verb == "fault" || verb == "late" || verb == "loader") && !(in >> index)) {
+    if ((verb == "fault" || verb == "late" || verb == "latency" || verb == "loader") && !(in >> index)) {
         std::cout << "error: a device index is needed" << std::endl;
         return true;
     }
-    if ((verb == "fault" || verb == "late" || verb == "loader") && index >= simulator.size()) {
+    if ((verb == "fault" || verb == "late" || verb == "latency" || verb == "loader") && index >= simulator.size()) {
         std::cout << "error: no device " << index << std::endl;
         return true;
     }
@@ -114,6 +116,13 @@ bool RunCommand(const std::string& line, Simulator& simulator) {
             return true;
         }
         simulator.device(index).setLateDelay(std::chrono::milliseconds(milliseconds));
+    } else if (verb == "latency") {
+        long milliseconds = 0;
+        if (!(in >> milliseconds) || milliseconds < 0) {
+            std::cout << "error: not a delay in milliseconds" << std::endl;
+            return true;
+        }
+        simulator.device(index).setLatency(std::chrono::milliseconds(milliseconds));
     } else {
         std::cout << "error: unknown command " << verb << std::endl;
         return true;
@@ -163,7 +172,7 @@ int main(int argc, char** argv) {
     app.footer(kFooter);
     std::string listen = "127.0.0.2";
     std::string fleetPath;
-    int model = 0, variant = 0, busId = 1, hwFamily = 0, linkMode = 2, lateMs = -1;
+    int model = 0, variant = 0, busId = 1, hwFamily = 0, linkMode = 2, lateMs = -1, latencyMs = -1;
     long devicePort = -1;
     std::uint32_t meterSeed = 1;
     std::string firmware = "0.3.4", uid = "0011223344AA", name = "SIM DEVICE", pty, log, fault = "none";
@@ -190,6 +199,10 @@ int main(int argc, char** argv) {
             ->check(CLI::Range(0, 600000)),
     };
     for (auto* option : single) fleetOption->excludes(option);
+    app.add_option("--latency-ms", latencyMs,
+                   "delay every reply by this many milliseconds, a slow network (with --fleet: the devices "
+                   "without their own \"latencyMs\")")
+        ->check(CLI::Range(0, 600000));
     app.add_option("--device-port", devicePort,
                    "the shared port (default PLENUM_DEVICE_PORT, else ephemeral)")
         ->check(CLI::Range(0, 65535));
@@ -219,6 +232,9 @@ int main(int argc, char** argv) {
         if (error.empty()) error = plenum::sim::CheckDevice(config);
         fleet.devices.push_back(device);
     }
+    if (latencyMs >= 0)
+        for (FleetDevice& device : fleet.devices)
+            if (!device.latencyMs) device.latencyMs = latencyMs;
     if (error.empty() && devicePort < 0 && !fleet.devicePort) {
         if (const char* env = std::getenv("PLENUM_DEVICE_PORT"); env && *env) {
             char* end = nullptr;
@@ -250,6 +266,7 @@ int main(int argc, char** argv) {
         for (const auto& device : fleet.devices) {
             auto& added = simulator.add(device.config);
             if (device.lateMs) added.setLateDelay(std::chrono::milliseconds(*device.lateMs));
+            if (device.latencyMs) added.setLatency(std::chrono::milliseconds(*device.latencyMs));
             if (device.fault != Fault::None) added.setFault(device.fault, device.faultCount);
         }
         simulator.start();

@@ -38,8 +38,8 @@ QString Subject(const AppContext& ctx, int slot) {
 
 }  // namespace
 
-ConnectDialog::ConnectDialog(AppContext& ctx, comm::DeviceConnector& connector, int slot, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), connector_(connector), slot_(slot) {
+ConnectDialog::ConnectDialog(AppContext& ctx, int slot, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), slot_(slot) {
     const double scale = ctx.ScreenScale;
     const int lang = ctx.LanguageFlag;
     ctx_.flags.CommBusy = kTrue16;
@@ -99,12 +99,9 @@ comm::TransferDirection ConnectDialog::direction() const {
                               : comm::TransferDirection::ReadFromDevice;
 }
 
-std::vector<int> ConnectDialog::connectNow() {
+void ConnectDialog::connectNow() {
     ok_->setEnabled(false);
-    connected_ =
-        allDevices() ? connector_.connectAll(direction()) : connector_.connectOne(slot_, direction());
     accept();
-    return connected_;
 }
 
 }  // namespace plenum::ui

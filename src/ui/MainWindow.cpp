@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
@@ -43,11 +44,12 @@ MainWindow::MainWindow(MainWindowDeps deps)
       timeouts_(deps.timeouts) {
     const double scale = ctx_.ScreenScale;
     setObjectName(QStringLiteral("MDIFrmMain"));
-    comm_ = std::make_unique<comm::DeviceComm>(ctx_, deps.network, deps.serial, prompter_, deps.sleeper, deps.links,
+    commThread_ = std::make_unique<CommThread>(ctx_, prompter_, deps.network, deps.serial, deps.sleeper, deps.links,
                                                deps.timeouts);
-    settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(*comm_);
-    meterPoll_ = std::make_unique<MeterPoll>(*comm_);
-    connector_ = std::make_unique<comm::DeviceConnector>(*comm_, *settingsTransfer_, prompter_,
+    settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(comm());
+    meterPoll_ = std::make_unique<MeterPoll>(comm());
+    // The connector runs on the communication thread: its questions go through the forwarding prompter.
+    connector_ = std::make_unique<comm::DeviceConnector>(comm(), *settingsTransfer_, commThread_->prompter(),
                                                         static_cast<comm::ConnectionHooks*>(this));
     // The loader opens its own connection on the main network object's spare slot.
     fwLoader_ = std::make_unique<comm::FwLoader>(deps.network, deps.serial, deps.sleeper, deps.links.devicePort,
@@ -71,13 +73,21 @@ MainWindow::MainWindow(MainWindowDeps deps)
     const int pad = Px(scale, 10);
     statusLeft_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
     statusRight_->setContentsMargins(pad, Px(scale, 3), pad, Px(scale, 3));
+    connectProgress_ = new QProgressBar(this);
+    connectProgress_->setObjectName(QStringLiteral("ProgressConnectAll"));
+    connectProgress_->setMaximumWidth(Px(scale, 220));
+    connectProgress_->setVisible(false);
     statusBar()->addWidget(statusLeft_, 1);
+    statusBar()->addPermanentWidget(connectProgress_);
     statusBar()->addPermanentWidget(statusRight_);
     statusBar()->setSizeGripEnabled(false);
 
     retryWindow_ = new FrmshowInfo(scale, ctx_.LanguageFlag, this);
     altProbe_ = new AltKeyProbe(this);
-    comm_->setHooks({retryWindow_, this, altProbe_});
+    commThread_->setHooks(retryWindow_, this, altProbe_);
+    connect(retryWindow_, &FrmshowInfo::giveUpRequested, commThread_.get(), &CommThread::giveUp);
+    connect(commThread_.get(), &CommThread::retryingDevice, this, &MainWindow::onRetrying);
+    connect(commThread_.get(), &CommThread::jobFinished, retryWindow_, &FrmshowInfo::hide);
 
     timerVuMeter_ = new QTimer(this);
     timerVuMeter_->setObjectName(QStringLiteral("TimerVuMeter"));
@@ -107,8 +117,9 @@ MainWindow::MainWindow(MainWindowDeps deps)
 }
 
 MainWindow::~MainWindow() {
-    comm_->setHooks({});
     timerVuMeter_->stop();
+    // The communication thread goes first: its jobs use the connector, the poll and the hooks.
+    commThread_.reset();
     // The edit windows are children: close them while the bookkeeping they report to still exists.
     closeEditWindows();
 }
@@ -124,7 +135,7 @@ void MainWindow::closeEditWindows() {
 }
 
 void MainWindow::load() {
-    if (!comm::IsOk(comm_->network().TcpInit(comm::kMainNetworkSlots))) Tell(prompter_, ctx_.LanguageFlag, texts::kWrongTcpInit);
+    if (!comm::IsOk(comm().network().TcpInit(comm::kMainNetworkSlots))) Tell(prompter_, ctx_.LanguageFlag, texts::kWrongTcpInit);
     if (startNetworkServices_) {
         // Announces are received now; what they do arrives with the discovery work.
         listener_ = std::make_unique<comm::AnnounceListener>([](const comm::DeviceAnnounce&) {});
@@ -195,7 +206,9 @@ void MainWindow::showStatus(const QString& text) { statusBar()->showMessage(text
 
 void MainWindow::switchOffline(int slot) { refreshTile(slot); }
 
-void MainWindow::tileOnline(int slot, bool) { refreshTile(slot); }
+void MainWindow::tileOnline(int slot, bool) {
+    QMetaObject::invokeMethod(this, [this, slot] { refreshTile(slot); }, Qt::QueuedConnection);
+}
 
 void MainWindow::refreshTile(int slot) {
     if (DeviceTile* tile = tileArea_->tile(slot)) {
@@ -208,6 +221,12 @@ void MainWindow::refreshTile(int slot) {
 // ---- Tool area -------------------------------------------------------------------------------
 
 void MainWindow::addDevice() {
+    holdWire();
+    addDeviceHeld();
+    releaseWire();
+}
+
+void MainWindow::addDeviceHeld() {
     const auto slot = BeginAddDevice(ctx_, prompter_);
     if (!slot) return;
     const InitCfg cfg = LoadInitCfg(paths_);
@@ -228,36 +247,35 @@ void MainWindow::searchDevices() {
     comm::DeviceSearch search(ctx_, paths_, *searchNetwork_, prompter_, devicePort_, timeouts_);
     if (!search.open()) return;
     // The meter poll and the group check keep off the links while the window is open.
-    ctx_.flags.CommBusy = kTrue16;
+    holdWire();
     {
         SearchWindow window(ctx_, search, this);
         runModal_(window);
     }
-    ctx_.flags.CommBusy = kFalse16;
-    mergeFoundDevices();
-}
-
-void MainWindow::connectAllDevices() {
-    {
-        ConnectDialog dialog(ctx_, *connector_, ConnectDialog::kAllDevices, this);
-        runModal_(dialog);
-    }
-    refreshAll();
+    mergeFoundDevicesHeld();
+    releaseWire();
 }
 
 void MainWindow::openFirmwareWindow(int slot) {
     if (!ctx_.device(slot).isPresent()) return;
-    // The load repaints the window while it runs; the meter poll must not reach in between.
-    ctx_.flags.CommBusy = kTrue16;
+    // The loader talks to the device from this thread: the communication thread is idle and the
+    // meter poll keeps away while the window is open.
+    holdWire();
     {
-        FirmwareWindow window(ctx_, *comm_, *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
+        FirmwareWindow window(ctx_, comm(), *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
         runModal_(window);
     }
-    ctx_.flags.CommBusy = kFalse16;
+    releaseWire();
     refreshTile(slot);
 }
 
 void MainWindow::mergeFoundDevices() {
+    holdWire();
+    mergeFoundDevicesHeld();
+    releaseWire();
+}
+
+void MainWindow::mergeFoundDevicesHeld() {
     if (!MergeFoundDevices(ctx_, prompter_).empty()) createTiles();
 }
 
@@ -276,14 +294,18 @@ void MainWindow::saveProject() {
 void MainWindow::loadProject() {
     const QString file = pickFile_(false, Q(paths_.projectDir().string()), Pick(texts::kProjectFileFilter, ctx_.LanguageFlag));
     if (file.isEmpty()) return;
-    if (!LoadProject(ctx_, prompter_, file.toStdString())) return;
-    // The edit windows showed devices of the list that was just replaced.
-    closeEditWindows();
-    // The loaded list replaces the old one: its links are not open, so every device is off-line.
-    for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot)
-        if (comm_->network().TcpIsConnected(slot)) comm_->network().TcpClose(slot);
-    MarkRestoredDevicesOffline(ctx_);
-    createTiles();
+    holdWire();
+    if (LoadProject(ctx_, prompter_, file.toStdString())) {
+        // The edit windows showed devices of the list that was just replaced.
+        closeEditWindows();
+        // The loaded list replaces the old one: its links are not open, so every device is off-line.
+        comm::NetworkTransport& network = comm().network();
+        for (int slot = 0; slot < comm::kMainNetworkSlots; ++slot)
+            if (network.TcpIsConnected(slot)) network.TcpClose(slot);
+        MarkRestoredDevicesOffline(ctx_);
+        createTiles();
+    }
+    releaseWire();
 }
 
 void MainWindow::addGroup() {
@@ -301,34 +323,6 @@ void MainWindow::switchLanguage() {
 }
 
 // ---- Tiles -----------------------------------------------------------------------------------
-
-void MainWindow::toggleConnection(int slot) {
-    if (ctx_.device(slot).isConnected())
-        disconnectDevice(slot);
-    else
-        connectDevice(slot);
-}
-
-void MainWindow::connectDevice(int slot) {
-    if (!ctx_.device(slot).isPresent() || ctx_.device(slot).isConnected()) return;
-    if (!connector_->networkAvailable(slot)) return;
-    {
-        ConnectDialog dialog(ctx_, *connector_, slot, this);
-        runModal_(dialog);
-    }
-    refreshTile(slot);
-}
-
-void MainWindow::disconnectDevice(int slot) {
-    connector_->disconnect(slot);
-    refreshTile(slot);
-}
-
-void MainWindow::removeDevice(int slot) {
-    if (RemoveDevice(ctx_, prompter_, *comm_, slot) != RemoveResult::Removed) return;
-    tileArea_->removeTile(slot);
-    updateCounts();
-}
 
 void MainWindow::openEditWindow(int slot) {
     switch (OpenEditWindow(ctx_, slot, slot)) {
@@ -374,36 +368,8 @@ void MainWindow::onVuMeterTick() {
     pollMeters();
 }
 
-void MainWindow::pollMeters() {
-    const MeterPoll::Round round = meterPoll_->pollAll(*this);
-    for (int slot : round.refreshed)
-        if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meterPoll_->table(), slot));
-}
-
 void MainWindow::onCheckEqGroupTick() {
     // Compares each group's EQ with its preset once the group windows arrive.
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-    if (exitRan_) {
-        event->accept();
-        return;
-    }
-    if (!ConfirmExit(ctx_, prompter_)) {
-        event->ignore();
-        return;
-    }
-    timerVuMeter_->stop();
-    timerCheckEqGrp_->stop();
-    if (listener_) listener_->stop();
-    if (bridge_) bridge_->stop();
-    for (auto& [slot, window] : editWindows_)
-        if (window) window->disconnect(this);
-    RunExitSequence(ctx_, *comm_, paths_);
-    exitRan_ = true;
-    for (auto& [slot, window] : editWindows_)
-        if (window) window->close();
-    event->accept();
 }
 
 }  // namespace plenum::ui

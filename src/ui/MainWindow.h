@@ -1,7 +1,9 @@
-// MDIFrmMain: the frame window. It owns the command transaction (DeviceComm) with its UI hooks,
-// the device tiles, the periodic timers and the announce listener and bridge server, and forwards
-// every button to the Qt-free rules (registry, project files, device actions). Its closing runs
-// the exit question and the exit sequence.
+// MDIFrmMain: the frame window. It owns the communication thread (CommThread, which owns the
+// command transaction) with its UI hooks, the device tiles, the periodic timers and the announce
+// listener and bridge server, and forwards every button to the Qt-free rules (registry, project
+// files, device actions). Whatever talks to a device is posted to the communication thread and
+// finishes in a completion on this thread, so the window keeps running while the wire waits. Its
+// closing runs the exit question and then, on the communication thread, the exit sequence.
 #pragma once
 
 #include <QMainWindow>
@@ -20,10 +22,12 @@
 #include "core/Prompter.h"
 #include "dsp/Meters.h"
 #include "sat/DeviceMemory.h"
+#include "ui/CommThread.h"
 #include "ui/logic/MeterPoll.h"
 
 class QDialog;
 class QLabel;
+class QProgressBar;
 class QScrollArea;
 class QTimer;
 
@@ -76,13 +80,19 @@ public:
     void addDevice();
     // The search window, modal; the devices it found are listed when it closes.
     void searchDevices();
-    // The connection dialog for every listed off-line device.
+    // The connection dialog for every listed off-line device; the connections run on the
+    // communication thread with a progress bar naming each device.
     void connectAllDevices();
     void openFirmwareWindow(int slot);
-    // One tick of the meter poll: command 24 to each on-line device, the replies into the meter
-    // table and the tiles' level bars; a device that reports a panel event is read back and its
-    // tile refreshed. Skipped while CommBusy or TxSuspended.
+    // One tick of the meter poll, posted to the communication thread unless the previous round
+    // is still running: command 24 to each on-line device, the replies into the meter table and,
+    // when the round has finished, the tiles' level bars; a device that reports a panel event is
+    // read back and its tile refreshed. Skipped while CommBusy or TxSuspended. Waiting edits go
+    // out between two meter requests.
     void pollMeters();
+    // Runs the event loop until the communication thread has nothing to do (bounded); true when
+    // it got there. Tests and the tour wait for posted work with it.
+    bool settle(int timeoutMs = 60000);
     void saveProject();
     void loadProject();
     void addGroup();
@@ -97,7 +107,11 @@ public:
     void mergeFoundDevices();
 
     AppContext& context() { return ctx_; }
-    comm::DeviceComm& comm() { return *comm_; }
+    // The transaction: only for jobs on the communication thread, or while settled.
+    comm::DeviceComm& comm() { return commThread_->comm(); }
+    CommThread& commThread() { return *commThread_; }
+    bool meterPollRunning() const { return pollRunning_; }
+    QProgressBar* connectProgress() const { return connectProgress_; }
     comm::DeviceConnector& connector() { return *connector_; }
     const MeterTable& meters() const { return meterPoll_->table(); }
     const MeterPoll& meterPoll() const { return *meterPoll_; }
@@ -115,13 +129,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The transaction's off-line switch (already on this thread). tileOnline and refreshWindow
+    // come from the connector and the meter poll on the communication thread: they queue the
+    // tile's refresh here.
     void switchOffline(int slot) override;
     void tileOnline(int slot, bool online) override;
     void refreshTile(int slot);
     // Closes every edit window now and clears its device's EditOpen.
     void closeEditWindows();
     // A device read back after a panel event: what the window shows of it is redrawn.
-    void refreshWindow(int slot) override { refreshTile(slot); }
+    void refreshWindow(int slot) override { tileOnline(slot, true); }
+    // Sets CommBusy and waits for the communication thread: the window is about to write device
+    // records itself or to run a modal dialog that talks to a device from this thread.
+    void holdWire();
+    void releaseWire();
+    void chooseAndConnect(int slot);
+    void showConnectProgress(const QString& deviceName, int done, int total);
+    void endConnectProgress();
+    void onMeterRound(const MeterPoll::Round& round);
+    // The transaction tries a device again: the retry window names it and offers to give up.
+    void onRetrying(int slot, int attempt);
+    void addDeviceHeld();
+    void mergeFoundDevicesHeld();
     void createTiles();
     void refreshAll();
     void updateCounts();
@@ -135,7 +164,7 @@ private:
     Prompter& prompter_;
     bool startNetworkServices_;
     std::uint16_t demoPort_;
-    std::unique_ptr<comm::DeviceComm> comm_;
+    std::unique_ptr<CommThread> commThread_;
     std::unique_ptr<comm::SettingsTransfer> settingsTransfer_;
     std::unique_ptr<comm::DeviceConnector> connector_;
     std::unique_ptr<comm::FwLoader> fwLoader_;
@@ -153,12 +182,15 @@ private:
     AltKeyProbe* altProbe_;
     QLabel* statusLeft_;
     QLabel* statusRight_;
+    QProgressBar* connectProgress_;
     QTimer* timerVuMeter_;
     QTimer* timerCheckEqGrp_;
     std::map<int, QPointer<EditWindowStandIn>> editWindows_;
     ModalRunner runModal_;
     FilePicker pickFile_;
     bool exitRan_ = false;
+    bool exitRunning_ = false;
+    bool pollRunning_ = false;
 };
 
 }  // namespace plenum::ui

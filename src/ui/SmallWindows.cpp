@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "ui/Theme.h"
@@ -19,6 +20,9 @@ FrmshowInfo::FrmshowInfo(double screenScale, int languageFlag, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FrmshowInfo"));
     setAutoFillBackground(true);
+    device_ = new QLabel(this);
+    device_->setObjectName(QStringLiteral("LabelDevice"));
+    device_->setAlignment(Qt::AlignCenter);
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("LabelInfo"));
     label_->setFont(UiFont(screenScale, 11, true));
@@ -26,19 +30,29 @@ FrmshowInfo::FrmshowInfo(double screenScale, int languageFlag, QWidget* parent)
     hint_ = new QLabel(this);
     hint_->setAlignment(Qt::AlignCenter);
     hint_->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
+    giveUp_ = new QPushButton(this);
+    giveUp_->setObjectName(QStringLiteral("CmdGiveUp"));
+    connect(giveUp_, &QPushButton::clicked, this, &FrmshowInfo::giveUpRequested);
     retranslate(languageFlag);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Px(screenScale, 24), Px(screenScale, 18), Px(screenScale, 24), Px(screenScale, 16));
-    layout->setSpacing(Px(screenScale, 8));
+    layout->setContentsMargins(Px(screenScale, 24), Px(screenScale, 14), Px(screenScale, 24), Px(screenScale, 12));
+    layout->setSpacing(Px(screenScale, 6));
+    layout->addWidget(device_);
     layout->addWidget(label_);
     layout->addWidget(hint_);
-    setFixedSize(Px(screenScale, 300), Px(screenScale, 100));
+    layout->addWidget(giveUp_, 0, Qt::AlignCenter);
+    setFixedSize(Px(screenScale, 320), Px(screenScale, 150));
 }
 
 void FrmshowInfo::retranslate(int languageFlag) {
     setWindowTitle(Pick(captions::kRetryTitle, languageFlag));
     hint_->setText(Pick(captions::kRetryHint, languageFlag));
+    giveUp_->setText(Pick(captions::kRetryGiveUp, languageFlag));
 }
+
+void FrmshowInfo::setDevice(const QString& deviceName) { device_->setText(deviceName); }
+
+QString FrmshowInfo::deviceText() const { return device_->text(); }
 
 void FrmshowInfo::show() {
     QWidget::show();
@@ -50,8 +64,7 @@ void FrmshowInfo::hide() { QWidget::hide(); }
 
 void FrmshowInfo::setLabel(const std::string& text) {
     label_->setText(Q(text));
-    // The transaction blocks the event loop while it retries: paint now, not later.
-    if (isVisible()) repaint();
+    if (isVisible()) update();
 }
 
 QString FrmshowInfo::labelText() const { return label_->text(); }
@@ -63,9 +76,9 @@ AltKeyProbe::AltKeyProbe(QObject* parent) : QObject(parent) {
 }
 
 bool AltKeyProbe::AltAbort() {
-    const bool held = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
-    const bool pressed = pressedSinceAsked_;
-    pressedSinceAsked_ = false;
+    const bool onGuiThread = QThread::currentThread() == thread();
+    const bool held = onGuiThread && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+    const bool pressed = pressedSinceAsked_.exchange(false);
     return held || pressed;
 }
 

@@ -3,6 +3,8 @@
 // Alt-key probe that lets the user stop the reconnect retries.
 #pragma once
 
+#include <atomic>
+
 #include <QDialog>
 #include <QObject>
 #include <QWidget>
@@ -11,6 +13,8 @@
 #include "comm/DeviceComm.h"
 
 class QLabel;
+
+class QPushButton;
 
 namespace plenum::ui {
 
@@ -23,15 +27,26 @@ public:
     void setLabel(const std::string& text) override;
     QString labelText() const;
     void retranslate(int languageFlag);
+    // The device being reached again, shown above the retry count.
+    void setDevice(const QString& deviceName);
+    QString deviceText() const;
+    QPushButton* giveUpButton() const { return giveUp_; }
+
+signals:
+    // The user gives up on the device: the transaction ends as the Alt key would end it.
+    void giveUpRequested();
 
 private:
+    QLabel* device_;
     QLabel* label_;
     QLabel* hint_;
+    QPushButton* giveUp_;
 };
 
-// Answers from the keyboard: Alt held now, or pressed since the previous question. The transaction
-// loop blocks the event loop, so the held state is read from the window system directly and a
-// press seen by the event filter in between is kept until asked.
+// Answers from the keyboard: Alt held now, or pressed since the previous question. A press seen
+// by the event filter is kept until asked. The transaction asks from the communication thread,
+// where the window system cannot be queried: there only the kept press counts (the event loop
+// keeps running, so a press is seen as it happens).
 class AltKeyProbe final : public QObject, public comm::AbortProbe {
     Q_OBJECT
 public:
@@ -42,7 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool pressedSinceAsked_ = false;
+    std::atomic<bool> pressedSinceAsked_{false};
 };
 
 class FrmMaxWinOpen final : public QDialog {

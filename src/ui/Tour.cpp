@@ -18,6 +18,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/SmallWindows.h"
+#include "core/Registry.h"
 #include "ui/Theme.h"
 
 namespace plenum::ui {
@@ -133,6 +134,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     connectStep(window, ConnectDialog::kAllDevices, QStringLiteral("connect-all-dialog"), true);
     for (int tick = 0; tick < 6; ++tick) {
         window.pollMeters();
+        window.settle();
         Settle();
     }
     camera_.shoot(window, QStringLiteral("main-window-online-meters"));
@@ -170,6 +172,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     const int fill = SlotOfHost(ctx_, "127.0.0.3");
     prompter_.expect(QStringLiteral("disconnect-question"));
     if (fill > 0) window.disconnectDevice(fill);
+    window.settle();
     camera_.shoot(window, QStringLiteral("main-window-after-disconnect"));
 
     // The firmware window: Update without a file, then a LAN load into the loudspeaker just
@@ -178,6 +181,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
 
     // The reconnection window as the transaction shows it while a link is down.
     comm::RetryInfoWindow& retry = window.retryWindow();
+    if (mainLeft > 0) window.retryWindow().setDevice(Q(DisplayName(ctx_, mainLeft)));
     retry.setLabel(FillText(texts::kReconnectionRetry.pick(ctx_.LanguageFlag), {"3"}));
     retry.show();
     camera_.shootOver(window, window.retryWindow(), QStringLiteral("reconnection-retry"));
@@ -204,6 +208,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     // Remove refused while an edit window is open is covered by the tests; here: the question.
     prompter_.expect(QStringLiteral("remove-question"), false);
     if (!listed.empty()) window.removeDevice(listed.back());
+    window.settle();
 
     // Chinese.
     prompter_.expect(QStringLiteral("language-question"));
@@ -222,6 +227,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     if (fill > 0) {
         prompter_.expect(QStringLiteral("remove-question-chinese"), false);
         window.removeDevice(fill);
+        window.settle();
     }
     retry.setLabel(FillText(texts::kReconnectionRetry.pick(ctx_.LanguageFlag), {"7"}));
     window.retryWindow().retranslate(ctx_.LanguageFlag);
@@ -237,11 +243,13 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     if (main > 0) {
         prompter_.expect(QStringLiteral("disconnect-question-chinese"), false);
         window.disconnectDevice(main);
+        window.settle();
     }
 
     // Exit: the question, then command 15 to every on-line loudspeaker and the session saved.
     prompter_.expect(QStringLiteral("exit-question-chinese"));
     window.close();
+    window.settle();
     int byes = 0;
     for (std::size_t i = 0; i < simulator.size(); ++i)
         for (const std::uint8_t code : simulator.device(i).receivedCodes()) byes += code == 15 ? 1 : 0;
@@ -285,6 +293,8 @@ void Tour::connectStep(MainWindow& window, int slot, const QString& picture, boo
         window.connectAllDevices();
     else
         window.connectDevice(slot);
+    // The dialog opens after the link check and the connection runs on the communication thread.
+    window.settle();
 }
 
 void Tour::firmwareStep(MainWindow& window, int slot, bool load) {

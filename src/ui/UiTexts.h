@@ -71,6 +71,7 @@ inline constexpr Bilingual kNothingFound{"No new device answered in this range."
 
 // Connection dialog.
 inline constexpr Bilingual kConnectAllCount{"{0} device(s) off-line", "{0} 个设备离线"};
+inline constexpr Bilingual kConnectingDevice{"Connecting {0} ({1} of {2})", "正在连接 {0}（{1}/{2}）"};
 inline constexpr Bilingual kReadHint{"The program takes the loudspeaker's settings; the sound does not change.",
                                      "程序读取扬声器的设置，声音保持不变。"};
 inline constexpr Bilingual kLoadHint{"The loudspeaker takes the program's settings for it.", "扬声器将使用程序中的设置。"};
@@ -81,7 +82,9 @@ inline constexpr Bilingual kUpdate{"Update", "升级"};
 
 // Small windows.
 inline constexpr Bilingual kRetryTitle{"Connection", "连接"};
-inline constexpr Bilingual kRetryHint{"Hold Alt to stop retrying", "按住 Alt 键停止重试"};
+inline constexpr Bilingual kRetryHint{"Hold Alt or give up to stop retrying", "按住 Alt 键或放弃以停止重试"};
+inline constexpr Bilingual kRetryGiveUp{"Give up", "放弃"};
+inline constexpr Bilingual kRetryAttempt{"No reply, trying again ({0} of 11)", "无应答，正在重试（{0}/11）"};
 inline constexpr Bilingual kMaxWinTitle{"Edit windows", "编辑窗口"};
 inline constexpr Bilingual kMaxWinText{"No more than 5 edit windows can be open at once.\nClose one of them to open another.",
                                        "最多只能同时打开 5 个编辑窗口。\n请关闭其中一个后再打开。"};

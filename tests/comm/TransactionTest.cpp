@@ -292,6 +292,28 @@ TEST(Transaction, AltAbortEndsTheShownRetries) {
     EXPECT_FALSE(rig.record().isConnected());
 }
 
+// A device that takes the link back at once but stays silent never reaches the shown retries,
+// where the Alt key is asked: the give-up hook is asked at every attempt and ends it there.
+TEST(Transaction, GiveUpEndsTheRetriesOfASilentDevice) {
+    struct CountingGiveUp final : AbortProbe {
+        int asked = 0;
+        int giveUpAt = 3;
+        bool AltAbort() override { return ++asked == giveUpAt; }
+    } giveUp;
+    Rig rig;
+    CommHooks hooks = rig.ui.hooks();
+    hooks.giveUp = &giveUp;
+    rig.comm.setHooks(hooks);
+    rig.listOnNetwork();
+    for (int i = 0; i < 20; ++i) rig.device.replyScript.push_back({});  // silent, link fine
+    EXPECT_EQ(rig.comm.SendCommand(kSlot, 5), -1);
+    EXPECT_EQ(giveUp.asked, 3);
+    EXPECT_EQ(rig.network.connectAttempts, 2) << "given up before the third reconnect";
+    EXPECT_TRUE(rig.ui.labels.empty()) << "no failed reconnect, nothing shown";
+    EXPECT_FALSE(rig.record().isConnected());
+    EXPECT_EQ(rig.ui.offline, std::vector<int>{kSlot});
+}
+
 TEST(Transaction, RetryWindowStaysUntilTheNextTransaction) {
     Rig rig;
     rig.listOnNetwork();

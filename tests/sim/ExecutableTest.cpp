@@ -169,13 +169,38 @@ TEST(SimExecutableTest, FaultsFromStandardInputAndSigint) {
     EXPECT_TRUE(link.transact(test::ShortFrame(1, 24), 23, 200ms).empty());
     EXPECT_EQ(link.transact(test::ShortFrame(1, 24), 23).size(), 23u);
 
-    sim.write("fault 3 garbled\nfault 0 sometimes\nlate 0 -5\njump\n");
+    sim.write("latency 0 150\n");
+    EXPECT_EQ(sim.readLine(), "ok");
+    EXPECT_TRUE(link.transact(test::ShortFrame(1, 24), 23, 60ms).empty()) << "not before the latency";
+    EXPECT_EQ(link.receive(23, 2000ms).size(), 23u);
+
+    sim.write("fault 3 garbled\nfault 0 sometimes\nlate 0 -5\nlatency 0 x\njump\n");
     EXPECT_EQ(sim.readLine(), "error: no device 3");
     EXPECT_EQ(sim.readLine(), "error: not a fault: sometimes");
+    EXPECT_EQ(sim.readLine(), "error: not a delay in milliseconds");
     EXPECT_EQ(sim.readLine(), "error: not a delay in milliseconds");
     EXPECT_EQ(sim.readLine(), "error: unknown command jump");
 
     sim.signal(SIGINT);
+    EXPECT_EQ(sim.waitExit(), 0);
+}
+
+// --latency-ms reaches the fleet's devices that do not bring their own "latencyMs".
+TEST(SimExecutableTest, LatencyFromTheCommandLineAndTheFleet) {
+    plenum::test::TempDir dir;
+    const std::string fleetPath = (dir / "fleet.json").string();
+    std::ofstream(fleetPath) << R"({"devices": [
+        {"listen": "127.0.0.2"}, {"listen": "127.0.0.3", "latencyMs": 0} ]})";
+    SimProcess sim({"--fleet", fleetPath, "--latency-ms", "150"});
+    const auto first = sim.readLine(), second = sim.readLine();
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(sim.readLine(), "ready 2");
+    test::WireEnd slow = test::Connect("127.0.0.2", PortOf(*first));
+    test::WireEnd fast = test::Connect("127.0.0.3", PortOf(*second));
+    EXPECT_TRUE(slow.transact(test::ShortFrame(1, 24), 23, 60ms).empty()) << "not before the latency";
+    EXPECT_EQ(slow.receive(23, 2000ms).size(), 23u);
+    EXPECT_EQ(fast.transact(test::ShortFrame(1, 24), 23, 100ms).size(), 23u) << "its own latency of 0";
+    sim.signal(SIGTERM);
     EXPECT_EQ(sim.waitExit(), 0);
 }
 
@@ -277,6 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{"Listen", {"--listen", "localhost:1"}, "not an IPv4 address"},
                       BadArguments{"Fault", {"--fault", "often"}, "not a fault"},
                       BadArguments{"Model", {"--model", "99"}, "--model"},
+                      BadArguments{"Latency", {"--latency-ms", "-1"}, "--latency-ms"},
                       BadArguments{
                           "FleetMissing", {"--fleet", "/nonexistent/fleet.json"}, "/nonexistent/fleet.json"},
                       BadArguments{"FleetAndDevice", {"--fleet", "/x.json", "--model", "1"}, "excludes"}),
@@ -288,7 +314,8 @@ TEST(SimExecutableTest, HelpDocumentsTheFleetFormatAndFaults) {
     std::string text;
     while (auto line = sim.readLine(500ms)) text += *line + "\n";
     for (const char* part : {"--listen", "--fleet", "--pty", "--log", "\"devicePort\"", "\"listen\"",
-                             "bad-identify", "fault INDEX NAME", "SIGTERM"}) {
+                             "bad-identify", "fault INDEX NAME", "SIGTERM", "--latency-ms", "\"latencyMs\"",
+                             "latency INDEX"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part;
     }
 }

@@ -12,7 +12,8 @@ TEST(FleetFileTest, ReadsEveryKey) {
         "devices": [
           { "listen": "127.0.0.2", "model": 8, "variant": 3, "firmware": "0.3.9", "uid": "0aff009c4107",
             "name": "LEFT", "busId": 4, "hwFamily": 6, "linkMode": 1, "meterSeed": 77,
-            "pty": "/tmp/x/ttySIM0", "log": "/tmp/x/left.log", "fault": "late", "faultCount": 3, "lateMs": 50 },
+            "pty": "/tmp/x/ttySIM0", "log": "/tmp/x/left.log", "fault": "late", "faultCount": 3, "lateMs": 50,
+            "latencyMs": 5 },
           { "listen": "127.0.0.3:5000", "model": 1 } ] })",
                                          fleet);
     ASSERT_EQ(error, "");
@@ -35,11 +36,13 @@ TEST(FleetFileTest, ReadsEveryKey) {
     EXPECT_EQ(left.fault, Fault::Late);
     EXPECT_EQ(left.faultCount, 3);
     EXPECT_EQ(left.lateMs, 50);
+    EXPECT_EQ(left.latencyMs, 5);
     const FleetDevice& sub = fleet.devices[1];
     EXPECT_EQ(sub.config.port, 5000);
     EXPECT_EQ(sub.config.modelCode, 1);
     EXPECT_EQ(sub.config.name, DeviceConfig{}.name) << "defaults where a key is left out";
     EXPECT_EQ(sub.fault, Fault::None);
+    EXPECT_FALSE(sub.latencyMs);
 }
 
 struct BadFleet {
@@ -89,6 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "more than 16"},
         BadFleet{"BadFault", R"({"devices": [{"listen": "127.0.0.2", "fault": "sometimes"}]})",
                  "not a fault"},
+        BadFleet{"NegativeLatency", R"({"devices": [{"listen": "127.0.0.2", "latencyMs": -5}]})",
+                 "\"latencyMs\" must lie in 0..600000"},
         BadFleet{"SecondDeviceBad", R"({"devices": [{"listen": "127.0.0.2"}, {"listen": "x"}]})", "device 1"},
         BadFleet{"BadDevicePort", R"({"devicePort": -1, "devices": [{"listen": "127.0.0.2"}]})",
                  "devicePort"}),

@@ -280,6 +280,30 @@ TEST(SimulatorFaultTest, LateReplyHoldsBackTheNextOne) {
     EXPECT_GE(elapsed, 150ms);
 }
 
+// A slow network delays every reply, not just one, and leaves the faults to themselves: a late
+// reply waits for both delays.
+TEST(SimulatorFaultTest, LatencyDelaysEveryReplyOnTopOfTheLateFault) {
+    Simulator simulator;
+    SimulatedDevice& device = simulator.add(Config("127.0.0.2"));
+    simulator.start();
+    WireEnd link = ConnectTo(device);
+    device.setLatency(80ms);
+    for (int round = 0; round < 3; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(link.transact(test::ShortFrame(kBus, 24), 23, 2000ms).size(), 23u);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, 80ms) << "round " << round;
+    }
+    device.setLateDelay(100ms);
+    device.setFault(Fault::Late, 1);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.transact(test::ShortFrame(kBus, 5), 5, 2000ms).size(), 5u);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 180ms);
+    device.setLatency(0ms);
+    start = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.transact(test::ShortFrame(kBus, 5), 5, 2000ms).size(), 5u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 80ms) << "back to a fast link";
+}
+
 TEST(SimulatorFaultTest, CloseConnectionHangsUpWithoutCarryingOut) {
     Simulator simulator;
     SimulatedDevice& device = simulator.add(Config("127.0.0.2"));

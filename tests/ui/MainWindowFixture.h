@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
@@ -114,6 +115,15 @@ protected:
 
     AppPaths paths() const { return AppPaths(dir.path()); }
 
+    // A click, then the work it posted to the communication thread done (the event loop runs
+    // meanwhile, so questions are answered and completions arrive).
+    void clickAndSettle(QWidget* widget, Qt::MouseButton button) {
+        QTest::mouseClick(widget, button);
+        if (window) {
+            ASSERT_TRUE(window->settle(20000));
+        }
+    }
+
     void open(bool withSimulator = false) {
         std::uint16_t port = comm::kDefaultDevicePort;
         if (withSimulator) {
@@ -172,7 +182,7 @@ protected:
             if (!add.tryAdd()) dialog.reject();
             return dialog.result();
         });
-        QTest::mouseClick(window->toolArea().addButton(), Qt::LeftButton);
+        clickAndSettle(window->toolArea().addButton(), Qt::LeftButton);
         useDefaultDialogs();
     }
 
@@ -198,7 +208,7 @@ protected:
         for (const char* host : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
             const int slot = slotOf(host);
             ASSERT_GT(slot, 0);
-            QTest::mouseClick(window->tile(slot)->connectButton(), Qt::LeftButton);
+            clickAndSettle(window->tile(slot)->connectButton(), Qt::LeftButton);
             ASSERT_TRUE(ctx.device(slot).isConnected()) << host << ": " << prompter.lastText();
         }
     }

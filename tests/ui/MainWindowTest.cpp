@@ -23,7 +23,7 @@ TEST_F(MainWindowTest, ListFilledBySearchAndByHandRefusesThe25th) {
     EXPECT_EQ(prompter.messageCount(), 0u);
 
     const int runsBefore = modalRuns;
-    QTest::mouseClick(window->toolArea().addButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().addButton(), Qt::LeftButton);
     EXPECT_EQ(modalRuns, runsBefore) << "no dialog for the 25th";
     ASSERT_EQ(prompter.messageCount(), 1u);
     EXPECT_EQ(prompter.entries().back().title, "Add Device");
@@ -75,13 +75,13 @@ TEST_F(MainWindowTest, RemoveIsRefusedForAGroupMemberAndAnOpenEditWindow) {
     addByHand(6);
     ctx.groups[0].InUse = kTrue16;
     ctx.groups[0].Member[1] = kTrue16;
-    QTest::mouseClick(window->tile(1)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(1)->removeButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.lastText(), "Can't remove device, it is present in the Group");
     EXPECT_EQ(prompter.entries().back().title, "Remove Device");
 
     window->openEditWindow(2);
     ASSERT_NE(ctx.device(2).EditOpen, 0);
-    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(2)->removeButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.lastText(), "Can't remove device, Edit window is open");
     EXPECT_EQ(listedCount(), 2);
 
@@ -89,11 +89,11 @@ TEST_F(MainWindowTest, RemoveIsRefusedForAGroupMemberAndAnOpenEditWindow) {
     QApplication::processEvents();
     ASSERT_EQ(ctx.device(2).EditOpen, 0);
     prompter.answer(false);
-    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(2)->removeButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.lastText(), "Are you sure?");
     EXPECT_EQ(listedCount(), 2);
     prompter.answer(true);
-    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(2)->removeButton(), Qt::LeftButton);
     EXPECT_EQ(listedCount(), 1);
     EXPECT_EQ(window->tile(2), nullptr);
 }
@@ -107,14 +107,14 @@ TEST_F(MainWindowTest, DisconnectAsksThenSendsCommand15AndShowsTheTileOffline) {
     sim::SimulatedDevice& device = simulator.device(0);
 
     prompter.answer(false);
-    QTest::mouseClick(tile->connectButton(), Qt::LeftButton);
+    clickAndSettle(tile->connectButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.entries().back().title, "Disconnect");
     EXPECT_EQ(prompter.lastText(), "Disconnect Device: MAIN LEFT\r\nare you sure?");
     EXPECT_TRUE(ctx.device(slot).isConnected());
     EXPECT_EQ(count15(device), 0);
 
     prompter.answer(true);
-    QTest::mouseClick(tile->connectButton(), Qt::LeftButton);
+    clickAndSettle(tile->connectButton(), Qt::LeftButton);
     EXPECT_FALSE(ctx.device(slot).isConnected());
     EXPECT_FALSE(network.TcpIsConnected(slot));
     EXPECT_TRUE(Eventually([&] { return count15(device) == 1; }));
@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, ConnectingANetworkDeviceNeedsALan) {
     network.localAddress = "127.0.0.1";
     const int connectsBefore = network.connects;
     const int runsBefore = modalRuns;
-    QTest::mouseClick(window->tile(1)->connectButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(1)->connectButton(), Qt::LeftButton);
     EXPECT_EQ(modalRuns, runsBefore) << "no connection dialog";
     ASSERT_EQ(prompter.messageCount(), 1u);
     EXPECT_EQ(prompter.entries().back().title, "Connect");
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, ConnectToAnAbsentDeviceSaysNotFound) {
     open();
     listFound(1);
     ctx.device(1).Address = "127.0.0.9";  // nothing listens there
-    QTest::mouseClick(window->tile(1)->connectButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(1)->connectButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.entries().back().title, "Can't Connect");
     EXPECT_EQ(prompter.lastText(), "Device not found");
     EXPECT_FALSE(ctx.device(1).isConnected());
@@ -156,20 +156,20 @@ TEST_F(MainWindowTest, LanguageSwitchAsksSavesAndRedrawsTheCaptions) {
     QLabel* label = window->toolArea().languageLabel();
     EXPECT_EQ(label->text(), "EN");
     prompter.answer(false);
-    QTest::mouseClick(label, Qt::LeftButton);
+    clickAndSettle(label, Qt::LeftButton);
     EXPECT_EQ(prompter.entries().back().title, "语言切换");
     EXPECT_EQ(label->text(), "EN");
     EXPECT_EQ(ctx.LanguageFlag, 0);
 
     prompter.answer(true);
-    QTest::mouseClick(label, Qt::LeftButton);
+    clickAndSettle(label, Qt::LeftButton);
     EXPECT_EQ(label->text(), "CN");
     EXPECT_EQ(LoadLanguage(paths()), 1);
     EXPECT_EQ(window->tile(1)->statusText(), QString::fromUtf8("●  离线"));
     EXPECT_EQ(window->tile(1)->connectButton()->text(), QString::fromUtf8("连接"));
 
     prompter.answer(true);
-    QTest::mouseClick(label, Qt::LeftButton);
+    clickAndSettle(label, Qt::LeftButton);
     EXPECT_EQ(prompter.entries().back().title, "Switch Language");
     EXPECT_EQ(label->text(), "EN");
     EXPECT_EQ(LoadLanguage(paths()), 0);
@@ -180,6 +180,7 @@ TEST_F(MainWindowTest, ExitWithNoKeepsTheWindowAndEveryLink) {
     connectAll();
     prompter.answer(false);
     window->close();
+    window->settle();
     EXPECT_EQ(prompter.entries().back().title, "Exit");
     EXPECT_EQ(prompter.lastText(), "               Are you sure ? ");
     EXPECT_TRUE(window->isVisible());
@@ -194,6 +195,7 @@ TEST_F(MainWindowTest, ExitWithYesSaysGoodbyeToEachOnlineDeviceAndSavesTheSessio
     connectAll();
     prompter.answer(true);
     window->close();
+    window->settle();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(window->exitSequenceRan());
     for (std::size_t i = 0; i < kDemoListedAtStart; ++i)
@@ -229,14 +231,14 @@ TEST_F(MainWindowTest, SessionIsRestoredAtStartWithEveryDeviceOffline) {
 TEST_F(MainWindowTest, SixthEditWindowIsRefused) {
     open();
     listFound(6);
-    for (int slot = 1; slot <= 5; ++slot) QTest::mouseClick(window->tile(slot)->editButton(), Qt::LeftButton);
+    for (int slot = 1; slot <= 5; ++slot) clickAndSettle(window->tile(slot)->editButton(), Qt::LeftButton);
     EXPECT_EQ(CountEditWindows(ctx), 5);
     QString shown;
     window->setModalRunner([&](QDialog& dialog) {
         shown = dialog.objectName();
         return 0;
     });
-    QTest::mouseClick(window->tile(6)->editButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(6)->editButton(), Qt::LeftButton);
     EXPECT_EQ(shown, "FrmMaxWinOpen");
     EXPECT_EQ(ctx.device(6).EditOpen, 0);
     EXPECT_EQ(CountEditWindows(ctx), 5);
@@ -244,7 +246,7 @@ TEST_F(MainWindowTest, SixthEditWindowIsRefused) {
     window->editWindow(3)->close();
     QApplication::processEvents();
     EXPECT_EQ(ctx.device(3).EditWindow, kNoTile);
-    QTest::mouseClick(window->tile(6)->editButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(6)->editButton(), Qt::LeftButton);
     EXPECT_NE(ctx.device(6).EditOpen, 0);
     EXPECT_EQ(ctx.device(6).EditWindow, 6);
 }
@@ -255,9 +257,13 @@ TEST_F(MainWindowTest, LostLinkShowsTheRetryWindowThenTakesTheTileOffline) {
     const int slot = slotOf("127.0.0.3");
     window->openEditWindow(slot);
     simulator.device(1).setFault(sim::Fault::RefuseConnection);
-    ASSERT_TRUE(Eventually([&] {
-        return window->comm().SendCommand(slot, std::uint8_t{0x30}) == -1 || !ctx.device(slot).isConnected();
-    }));
+    // Commands posted as a window would until one finds the link gone.
+    std::atomic<int> result{0};
+    for (int attempt = 0; attempt < 20 && result == 0 && ctx.device(slot).isConnected(); ++attempt) {
+        window->commThread().post([&] { result = window->comm().SendCommand(slot, std::uint8_t{0x30}); });
+        ASSERT_TRUE(window->settle(30000));
+    }
+    EXPECT_EQ(result.load(), -1);
     EXPECT_EQ(window->retryWindow().labelText(), "Reconnection retry 10 of 10");
     EXPECT_FALSE(window->retryWindow().isVisible());
     EXPECT_FALSE(window->tile(slot)->showsOnline());
@@ -279,7 +285,7 @@ TEST_F(MainWindowTest, DroppedTileLandsOnAFreeCellOnly) {
 TEST_F(MainWindowTest, NinthGroupIsRefused) {
     open();
     for (GroupRecord& group : ctx.groups) group.InUse = kTrue16;
-    QTest::mouseClick(window->toolArea().groupButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().groupButton(), Qt::LeftButton);
     EXPECT_EQ(prompter.entries().back().title, "Add Group");
     EXPECT_EQ(prompter.lastText(), "Can't add new group, max Group number reached");
 }
@@ -295,16 +301,16 @@ TEST_F(MainWindowTest, ProjectSavedAndLoadedThroughTheProjectFolder) {
         filterSeen = filter;
         return file;
     });
-    QTest::mouseClick(window->toolArea().saveButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().saveButton(), Qt::LeftButton);
     EXPECT_EQ(folderSeen.toStdString(), paths().projectDir().string());
     EXPECT_EQ(filterSeen, "file project (*.prj)");
     ASSERT_TRUE(std::filesystem::exists(paths().projectDir() / "venue.prj"));
 
     prompter.answer(true);
-    QTest::mouseClick(window->tile(1)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(1)->removeButton(), Qt::LeftButton);
     ASSERT_EQ(listedCount(), 1);
     window->setFilePicker([&](bool, const QString&, const QString&) { return file + ".prj"; });
-    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().loadButton(), Qt::LeftButton);
     EXPECT_EQ(listedCount(), 2);
     EXPECT_EQ(window->tileArea().tileCount(), 2);
 }
@@ -317,18 +323,18 @@ TEST_F(MainWindowTest, LoadingAProjectClosesTheEditWindows) {
     listFound(6);
     const QString file = QString::fromStdString((paths().projectDir() / "venue.prj").string());
     window->setFilePicker([&](bool, const QString&, const QString&) { return file; });
-    QTest::mouseClick(window->toolArea().saveButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().saveButton(), Qt::LeftButton);
     for (int slot = 1; slot <= 5; ++slot) window->openEditWindow(slot);
     ASSERT_EQ(CountEditWindows(ctx), 5);
 
     // A file that does not load changes nothing, the windows included.
     window->setFilePicker([&](bool, const QString&, const QString&) { return file + ".missing"; });
-    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().loadButton(), Qt::LeftButton);
     EXPECT_NE(window->editWindow(1), nullptr);
     EXPECT_EQ(CountEditWindows(ctx), 5);
 
     window->setFilePicker([&](bool, const QString&, const QString&) { return file; });
-    QTest::mouseClick(window->toolArea().loadButton(), Qt::LeftButton);
+    clickAndSettle(window->toolArea().loadButton(), Qt::LeftButton);
     QApplication::processEvents();
     for (int slot = 1; slot <= 5; ++slot) EXPECT_EQ(window->editWindow(slot), nullptr) << slot;
     EXPECT_EQ(CountEditWindows(ctx), 0);
@@ -339,7 +345,7 @@ TEST_F(MainWindowTest, LoadingAProjectClosesTheEditWindows) {
     window->editWindow(2)->close();
     QApplication::processEvents();
     prompter.answer(true);
-    QTest::mouseClick(window->tile(2)->removeButton(), Qt::LeftButton);
+    clickAndSettle(window->tile(2)->removeButton(), Qt::LeftButton);
     EXPECT_EQ(window->tile(2), nullptr);
     EXPECT_EQ(CountEditWindows(ctx), 4);
 }

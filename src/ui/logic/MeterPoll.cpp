@@ -4,11 +4,12 @@ namespace plenum::ui {
 
 MeterPoll::MeterPoll(comm::DeviceComm& comm) : comm_(comm) { lastProgram_.fill(-1); }
 
-MeterPoll::Round MeterPoll::pollAll(AutoUpdateHooks& hooks) {
+MeterPoll::Round MeterPoll::pollAll(AutoUpdateHooks& hooks, const std::function<void()>& betweenRequests) {
     Round round;
     AppContext& ctx = comm_.context();
-    if (ctx.flags.CommBusy || ctx.flags.TxSuspended) return round;
     for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        if (betweenRequests) betweenRequests();
+        if (ctx.flags.CommBusy || ctx.flags.TxSuspended) return round;
         if (!ctx.device(slot).isPresent() || !ctx.device(slot).isConnected()) continue;
         const auto index = static_cast<std::size_t>(slot);
         ctx.flags.AlertHold = kTrue16;

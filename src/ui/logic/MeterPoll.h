@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,7 +32,10 @@ public:
     // Polls slots 1..24. Does nothing while CommBusy or TxSuspended is set. A missing meter reply
     // is not worth the communication alert (the next round asks again), so AlertHold is held
     // around each request. `hooks` receive the refresh of a device read back after a panel event.
-    Round pollAll(AutoUpdateHooks& hooks);
+    // `betweenRequests`, when given, is called before each device's request: on the
+    // communication thread it lets waiting edits go out first (CommWorker::runPendingUserWork);
+    // the round stops when they set CommBusy or TxSuspended.
+    Round pollAll(AutoUpdateHooks& hooks, const std::function<void()>& betweenRequests = {});
 
     const MeterTable& table() const { return table_; }
     // The transaction result of the device's last meter request (0 before the first).

@@ -1,0 +1,132 @@
+// The desktop application's event loop while the meter poll runs on a slow network: 24 simulated
+// loudspeakers on loopback, each reply 5 ms late (a wireless LAN), all on-line, the poll timer
+// running for 10 s. A 1 ms timer on the user-interface thread measures the gaps of its event loop;
+// the last line gives their 99th percentile and maximum and the poll rounds completed.
+//
+// Run the optimised build offscreen: QT_QPA_PLATFORM=offscreen build/release/bench/ui_bench_poll
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "comm/AsioNetwork.h"
+#include "comm/AsioSerial.h"
+#include "core/Config.h"
+#include "core/Registry.h"
+#include "sim/Simulator.h"
+#include "ui/ConnectDialog.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+using namespace plenum;
+
+constexpr int kDevices = 24;
+constexpr int kLatencyMs = 5;
+constexpr int kRunMs = 10000;
+
+double Percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1));
+    return values[index];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::filesystem::path data =
+        std::filesystem::temp_directory_path() / ("plenum-bench-poll-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(data);
+
+    sim::Simulator simulator;
+    for (int i = 0; i < kDevices; ++i) {
+        sim::DeviceConfig config;
+        config.host = "127.0.1." + std::to_string(i + 2);
+        config.modelCode = i % 6 == 5 ? 1 : 0;
+        char uid[13];
+        std::snprintf(uid, sizeof uid, "0BEEF000%04X", i + 1);
+        config.uniqueId = uid;
+        config.name = "BENCH " + std::to_string(i + 1);
+        config.busId = static_cast<std::uint8_t>(i + 1);
+        config.meterSeed = static_cast<std::uint32_t>(i + 1);
+        simulator.add(config);
+    }
+    simulator.start();
+
+    AppContext ctx;
+    ctx.dataDir = data;
+    const AppPaths paths(data);
+    EnsureWorkFolders(paths);
+    ScriptedPrompter prompter;
+    comm::AsioNetworkTransport network(comm::kMainNetworkSlots);
+    comm::AsioSerialTransport serial;
+    comm::SteadySleeper sleeper;
+    ui::MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, {simulator.commonPort(), "/nonexistent/tty%d"}};
+    deps.startNetworkServices = false;
+    {
+        ui::MainWindow window(deps);
+        window.setModalRunner([](QDialog& dialog) {
+            if (auto* connect = dynamic_cast<ui::ConnectDialog*>(&dialog)) connect->connectNow();
+            return dialog.result();
+        });
+        window.load();
+        for (int i = 0; i < kDevices; ++i) {
+            DeviceRecord& found = ctx.foundTable[static_cast<std::size_t>(i)];
+            const sim::DeviceConfig& config = simulator.device(static_cast<std::size_t>(i)).config();
+            found.Present = kTrue16;
+            found.Address = config.host;
+            found.LinkMode = kLinkLan;
+            found.UniqueId = config.uniqueId;
+            found.ModelCode = config.modelCode;
+            found.DeviceName = config.name;
+        }
+        window.mergeFoundDevices();
+        window.show();
+        window.connectAllDevices();
+        window.settle();
+        int online = 0;
+        for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) online += ctx.device(slot).isConnected() ? 1 : 0;
+        for (int i = 0; i < kDevices; ++i)
+            simulator.device(static_cast<std::size_t>(i)).setLatency(std::chrono::milliseconds(kLatencyMs));
+
+        std::vector<double> gaps;
+        QElapsedTimer clock;
+        qint64 last = -1;
+        int rounds = 0;
+        bool wasRunning = false;
+        QTimer probe;
+        probe.setInterval(1);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            if (last >= 0) gaps.push_back(static_cast<double>(now - last) / 1e6);
+            last = now;
+            if (wasRunning && !window.meterPollRunning()) ++rounds;
+            wasRunning = window.meterPollRunning();
+        });
+        clock.start();
+        probe.start();
+        QTimer::singleShot(kRunMs, &app, &QApplication::quit);
+        app.exec();
+        probe.stop();
+        window.vuMeterTimer()->stop();
+        window.settle();
+        std::printf("poll: %d of %d devices on-line, %d meter rounds in %d s\n", online, kDevices, rounds, kRunMs / 1000);
+        std::printf("poll: UI stall p99 %.1f ms, max %.1f ms with %d devices at %d ms\n", Percentile(gaps, 0.99),
+                    gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()), kDevices, kLatencyMs);
+        ctx.flags.CommBusy = kTrue16;  // the window's destruction needs no exit question
+    }
+    simulator.stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(data, ignored);
+    return 0;
+}
