@@ -350,7 +350,7 @@ TEST_F(EditRig, DoubleClickOnTheInputGainFaderSetsZeroDb) {
 
 TEST_F(EditRig, NothingIsSentWhileTheWindowFillsItsControlsOrSendingIsSuspended) {
     EditSatController window(ctx, 1, *sink, prompter);
-    for (Bool16 CommFlags::*flag : {&CommFlags::GuiUpdating, &CommFlags::TxSuspended}) {
+    for (SharedFlag16 CommFlags::*flag : {&CommFlags::GuiUpdating, &CommFlags::TxSuspended}) {
         clearLogs();
         ctx.flags.*flag = kTrue16;
         EXPECT_FALSE(window.enterText(Control::InGain, "-3"));
