@@ -4,17 +4,22 @@
 
 namespace plenum {
 
-std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, const ParamAddress& address) {
-    AppContext& ctx = comm.context();
+ParamCommand PrepareParam(const AppContext& ctx, int slot, ParamFamily family, const ParamAddress& address) {
     const DeviceKind kind = KindOf(ctx.device(slot));
     const auto index = static_cast<std::size_t>(slot);
-    const ParamCommand command =
-        kind == DeviceKind::Sub
-            ? BuildParamCommand(family, kind, address, ctx.subImage[index], ctx.subStatus[index])
-            : BuildParamCommand(family, kind, address, ctx.satImage[index], ctx.satStatus[index]);
+    return kind == DeviceKind::Sub
+               ? BuildParamCommand(family, kind, address, ctx.subImage[index], ctx.subStatus[index])
+               : BuildParamCommand(family, kind, address, ctx.satImage[index], ctx.satStatus[index]);
+}
+
+std::int16_t SendPrepared(comm::DeviceComm& comm, int slot, const ParamCommand& command) {
     if (command.nineByte) std::copy(command.block.begin(), command.block.end(), comm.TxBlockBuffer.begin());
     comm.LastTxResult = comm.SendCommand(slot, command.code, command.params);
     return comm.LastTxResult;
+}
+
+std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, const ParamAddress& address) {
+    return SendPrepared(comm, slot, PrepareParam(comm.context(), slot, family, address));
 }
 
 std::vector<int> LinkTargets(const AppContext& ctx, int source) {
@@ -33,9 +38,9 @@ std::vector<int> LinkTargets(const AppContext& ctx, int source) {
     return targets;
 }
 
-void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, const ParamAddress& address,
-                       EditWindowRefresher* windows) {
-    AppContext& ctx = comm.context();
+std::vector<LinkedSend> PrepareLinked(AppContext& ctx, int source, ParamFamily family, const ParamAddress& address,
+                                      EditWindowRefresher* windows) {
+    std::vector<LinkedSend> sends;
     const DeviceKind kind = KindOf(ctx.device(source));
     const CarriedBytes carried = BytesCarried(family, kind, address);
     const auto from = static_cast<std::size_t>(source);
@@ -57,8 +62,15 @@ void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, c
             windows->refreshFromImage(target);
             ctx.flags.GuiUpdating = kFalse16;
         }
-        SendParam(comm, target, family, address);
+        sends.push_back({target, PrepareParam(ctx, target, family, address)});
     }
+    return sends;
+}
+
+void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, const ParamAddress& address,
+                       EditWindowRefresher* windows) {
+    for (const LinkedSend& send : PrepareLinked(comm.context(), source, family, address, windows))
+        SendPrepared(comm, send.slot, send.command);
 }
 
 }  // namespace plenum

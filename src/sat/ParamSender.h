@@ -18,6 +18,11 @@ public:
     virtual void refreshFromImage(int slot) = 0;
 };
 
+// The family's command as the slot's image and status record give it now.
+ParamCommand PrepareParam(const AppContext& ctx, int slot, ParamFamily family, const ParamAddress& address = {});
+// Runs the transaction of a prepared command (LastTxResult keeps the result).
+std::int16_t SendPrepared(comm::DeviceComm& comm, int slot, const ParamCommand& command);
+
 // The single-device send: builds the family's command from the slot's image and status record
 // and runs the transaction. Returns its result (0 / -1).
 std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, const ParamAddress& address = {});
@@ -27,9 +32,18 @@ std::int16_t SendParam(comm::DeviceComm& comm, int slot, ParamFamily family, con
 // source) that has the same bit set. A device sharing two bits appears twice.
 std::vector<int> LinkTargets(const AppContext& ctx, int source);
 
-// The link send: copies the family's bytes from the source to each target (of a byte shared by
-// ways or sections, only the bits of the instance sent) and sends them there, refreshing a
-// target's open edit window first.
+// One device the link fan-out reaches and the command it receives.
+struct LinkedSend {
+    int slot = 0;
+    ParamCommand command;
+};
+// The image side of the link send, on the thread that owns the images: copies the family's bytes
+// from the source to each target (of a byte shared by ways or sections, only the bits of the
+// instance sent), refreshes a target's open edit window, and returns the commands to send.
+std::vector<LinkedSend> PrepareLinked(AppContext& ctx, int source, ParamFamily family, const ParamAddress& address = {},
+                                      EditWindowRefresher* windows = nullptr);
+
+// The link send: PrepareLinked, then each command sent.
 void SendParamToLinked(comm::DeviceComm& comm, int source, ParamFamily family, const ParamAddress& address = {},
                        EditWindowRefresher* windows = nullptr);
 
