@@ -21,6 +21,7 @@
 #include "ui/AddDeviceDialog.h"
 #include "ui/ConnectDialog.h"
 #include "ui/DeviceTile.h"
+#include "ui/EditWindow.h"
 #include "ui/FirmwareWindow.h"
 #include "ui/SearchWindow.h"
 #include "ui/SmallWindows.h"
@@ -47,6 +48,8 @@ MainWindow::MainWindow(MainWindowDeps deps)
                                                deps.timeouts);
     settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(*comm_);
     meterPoll_ = std::make_unique<MeterPoll>(*comm_);
+    directSink_ = std::make_unique<device::DirectEditSink>(*comm_, static_cast<EditWindowRefresher*>(this));
+    editSink_ = directSink_.get();
     connector_ = std::make_unique<comm::DeviceConnector>(*comm_, *settingsTransfer_, prompter_,
                                                         static_cast<comm::ConnectionHooks*>(this));
     // The loader opens its own connection on the main network object's spare slot.
@@ -143,7 +146,7 @@ void MainWindow::setFirstPaintHook(std::function<void()> hook) { tileArea_->setF
 
 DeviceTile* MainWindow::tile(int slot) const { return tileArea_->tile(slot); }
 
-EditWindowStandIn* MainWindow::editWindow(int slot) const {
+EditWindow* MainWindow::editWindow(int slot) const {
     const auto it = editWindows_.find(slot);
     return it == editWindows_.end() ? nullptr : it->second.data();
 }
@@ -338,15 +341,21 @@ void MainWindow::openEditWindow(int slot) {
             return;
         }
         case EditWindowResult::AlreadyOpen:
-            if (EditWindowStandIn* window = editWindow(slot)) {
+            if (EditWindow* window = editWindow(slot)) {
                 window->raise();
                 window->activateWindow();
             }
             return;
         case EditWindowResult::Opened: break;
     }
-    auto* window = new EditWindowStandIn(Q(DisplayName(ctx_, slot)), Q(TileModelText(ctx_, slot)),
-                                         ctx_.device(slot).isSub(), ctx_.ScreenScale, ctx_.LanguageFlag, this);
+    EditWindowDeps deps{ctx_, slot, *editSink_, prompter_, &meterPoll_->table(),
+                        [this](bool save, const QString& folder, const QString& filter) {
+                            return pickFile_(save, folder, filter);
+                        }};
+    EditWindow* window = ctx_.device(slot).isSub() ? static_cast<EditWindow*>(new FrmEditSub(deps, this))
+                                                   : static_cast<EditWindow*>(new FrmEditSat(deps, this));
+    // Form_Activate: the window's device becomes the current device.
+    connect(window, &EditWindow::activated, this, [this](int active) { currentDevice_ = active; });
     editWindows_[slot] = window;
     // A slot has one edit window at a time (EditOpen), and closeEditWindows disconnects the windows
     // it deletes, so the closing window is the slot's registered one.
@@ -376,8 +385,23 @@ void MainWindow::onVuMeterTick() {
 
 void MainWindow::pollMeters() {
     const MeterPoll::Round round = meterPoll_->pollAll(*this);
-    for (int slot : round.refreshed)
+    for (int slot : round.refreshed) {
         if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meterPoll_->table(), slot));
+        if (EditWindow* window = editWindow(slot)) window->refreshMeters();
+    }
+}
+
+void MainWindow::refreshWindow(int slot) {
+    refreshTile(slot);
+    if (EditWindow* window = editWindow(slot)) window->reloadFromDevice();
+}
+
+void MainWindow::reloadEditWindow(int slot) {
+    if (EditWindow* window = editWindow(slot)) window->reloadFromDevice();
+}
+
+void MainWindow::refreshFromImage(int slot) {
+    if (EditWindow* window = editWindow(slot)) window->refreshFromImage();
 }
 
 void MainWindow::onCheckEqGroupTick() {

@@ -17,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
+#include "ui/EditWindow.h"
 #include "ui/SmallWindows.h"
 #include "ui/Theme.h"
 
@@ -198,7 +199,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     });
     if (listed.size() > 5) window.openEditWindow(listed[5]);
     for (const int slot : listed)
-        if (EditWindowStandIn* edit = window.editWindow(slot)) edit->close();
+        if (EditWindow* edit = window.editWindow(slot)) edit->close();
     Settle();
 
     // Remove refused while an edit window is open is covered by the tests; here: the question.

@@ -1,0 +1,188 @@
+// The edit windows driven through their real widgets on Qt's offscreen platform, against the
+// demo's simulated loudspeakers: what a fader drag, a double-click, a page change, an undo and a
+// refused entry do on the wire and in the device's memory.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabBar>
+
+#include "MainWindowFixture.h"
+#include "core/ImageLayout.h"
+#include "support/SimRig.h"
+#include "ui/EditControls.h"
+#include "ui/EditPanel.h"
+#include "ui/EditWindow.h"
+#include "ui/ResponseGraph.h"
+
+namespace plenum::ui {
+namespace {
+
+using device::Control;
+
+class EditWindowTest : public test_support::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        open(true);
+        connectAll();
+        sat = slotOf("127.0.0.2");
+        sub = slotOf("127.0.0.4");
+        window->vuMeterTimer()->stop();
+    }
+
+    sim::SimulatedDevice& device(const char* host) {
+        for (std::size_t i = 0; i < simulator.size(); ++i)
+            if (simulator.device(i).config().host == host) return simulator.device(i);
+        throw std::runtime_error("no simulated device at this address");
+    }
+
+    EditWindow& openEdit(int slot) {
+        window->openEditWindow(slot);
+        EditWindow* edit = window->editWindow(slot);
+        if (edit == nullptr) throw std::runtime_error("no edit window");
+        return *edit;
+    }
+
+    // Requests other than meter polls since the log was cleared.
+    static int editFrames(const sim::SimulatedDevice& device) {
+        int n = 0;
+        for (const std::uint8_t code : device.receivedCodes()) n += code == 24 ? 0 : 1;
+        return n;
+    }
+
+    static void enter(QLineEdit& box, const QString& text) {
+        box.setText(text);
+        QTest::keyClick(&box, Qt::Key_Return);
+    }
+
+    static void mouse(QWidget& widget, QEvent::Type type, int y) {
+        const QPointF at(widget.width() / 2.0, y);
+        QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    }
+
+    int sat = 0;
+    int sub = 0;
+};
+
+TEST_F(EditWindowTest, OpensTheWindowOfTheDevicesKind) {
+    EXPECT_NE(dynamic_cast<FrmEditSat*>(&openEdit(sat)), nullptr);
+    EXPECT_NE(dynamic_cast<FrmEditSub*>(&openEdit(sub)), nullptr);
+    EXPECT_EQ(openEdit(sub).pages().count(), 2);
+    EXPECT_EQ(openEdit(sat).pages().count(), 5);
+    EXPECT_NE(openEdit(sat).findChild<QLineEdit*>(QStringLiteral("TxtEqFreq")), nullptr);
+    EXPECT_NE(openEdit(sat).findChild<QWidget*>(QStringLiteral("UCComboHpLp(1)")), nullptr);
+    EXPECT_NE(openEdit(sub).findChild<QWidget*>(QStringLiteral("ComboHpLp(0)")), nullptr);
+}
+
+TEST_F(EditWindowTest, AFaderDragSendsOneCommandPerMovement) {
+    EditWindow& edit = openEdit(sat);
+    EditFader* fader = edit.findChild<EditFader*>(QStringLiteral("Slider1"));
+    ASSERT_NE(fader, nullptr);
+    sim::SimulatedDevice& main = device("127.0.0.2");
+    main.clearLog();
+    const int top = fader->yOfTrack(device::kFaderTrackTop);
+    const int bottom = fader->yOfTrack(device::kFaderTrackBottom);
+    mouse(*fader, QEvent::MouseButtonPress, top + 10);
+    const std::vector<int> moves{top + 10, top + 30, top + 50, (top + bottom) / 2};
+    for (const int y : moves) mouse(*fader, QEvent::MouseMove, y);
+    mouse(*fader, QEvent::MouseButtonRelease, (top + bottom) / 2);
+    EXPECT_EQ(editFrames(main), static_cast<int>(moves.size()));
+    // Moves after the release send nothing.
+    mouse(*fader, QEvent::MouseMove, top);
+    EXPECT_EQ(editFrames(main), static_cast<int>(moves.size()));
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    // The whole drag is one undo step.
+    edit.undoAction().trigger();
+    EXPECT_FALSE(edit.controller().canUndo());
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, ADoubleClickOnThePeqGainFaderSendsGainCode30) {
+    EditWindow& edit = openEdit(sat);
+    enter(*edit.panel().textBox(Control::EqGain), QStringLiteral("6"));
+    const auto gainByte = [&] { return device("127.0.0.2").readMemory(384 + sat::kInPeqGain, 1).at(0) & 0x3F; };
+    ASSERT_EQ(gainByte(), 42) << prompter.lastText();
+    EditFader* fader = edit.findChild<EditFader*>(QStringLiteral("Slider2"));
+    ASSERT_NE(fader, nullptr);
+    QTest::mouseDClick(fader, Qt::LeftButton, Qt::NoModifier, QPoint(fader->width() / 2, fader->height() / 2));
+    EXPECT_EQ(gainByte(), 30);
+    EXPECT_EQ(edit.panel().textBox(Control::EqGain)->text().toDouble(), 0.0);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, PageThreeShowsBandsTenToForty) {
+    EditWindow& edit = openEdit(sat);
+    edit.pages().setCurrentIndex(3);
+    QComboBox& bands = edit.bandSelector();
+    ASSERT_EQ(bands.count(), 31);
+    for (int i = 0; i < bands.count(); ++i) EXPECT_EQ(bands.itemData(i).toInt(), 10 + i);
+    ASSERT_EQ(edit.graph().handles().size(), 31u);
+    EXPECT_EQ(edit.graph().handles().front().band, 10);
+    EXPECT_EQ(edit.graph().handles().back().band, 40);
+    edit.pages().setCurrentIndex(4);
+    EXPECT_EQ(edit.bandSelector().itemData(0).toInt(), 41);
+}
+
+TEST_F(EditWindowTest, CtrlZRestoresTheDevicesMemory) {
+    EditWindow& edit = openEdit(sat);
+    sim::SimulatedDevice& main = device("127.0.0.2");
+    const auto before = main.readMemory(384, 576);
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("2500"));
+    ASSERT_NE(main.readMemory(384, 576), before) << prompter.lastText();
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    edit.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(main.readMemory(384, 576), before);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_NE(main.readMemory(384, 576), before);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, ATypedRefusalShowsTheWindowsTextAndSendsNothing) {
+    struct Row {
+        bool subwoofer;
+        Control control;
+        const char* typed;
+        const char* english;
+        const char* chinese;
+    };
+    for (const Row& row : {Row{false, Control::EqFreq, "19", "Wrong value", "  不正确的频率值"},
+                           Row{false, Control::EqQ, "q", "Wrong value", "  不正确的 Q 值"},
+                           Row{true, Control::EqGain, "-16", "  Incorrect value", "  不正确的值"}}) {
+        for (int language = 0; language < 2; ++language) {
+            ctx.LanguageFlag = static_cast<std::int16_t>(language);
+            EditWindow& edit = openEdit(row.subwoofer ? sub : sat);
+            sim::SimulatedDevice& target = device(row.subwoofer ? "127.0.0.4" : "127.0.0.2");
+            target.clearLog();
+            QLineEdit* box = edit.panel().textBox(row.control);
+            const QString shown = box->text();
+            enter(*box, QString::fromUtf8(row.typed));
+            EXPECT_EQ(prompter.lastText(), language == 0 ? row.english : row.chinese) << row.typed;
+            EXPECT_EQ(box->text(), shown);
+            EXPECT_EQ(editFrames(target), 0);
+            edit.close();
+        }
+    }
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, MetersFollowTheMeterTableAndTheWindowFollowsAReadBack) {
+    EditWindow& edit = openEdit(sub);
+    window->pollMeters();
+    EXPECT_EQ(edit.meters().groups().size(), 2u);
+    // The connection flow's read-back refreshes the open window and clears its history.
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("80"));
+    EXPECT_TRUE(edit.controller().canUndo());
+    edit.reloadFromDevice();
+    EXPECT_FALSE(edit.controller().canUndo());
+    edit.setPhaseView(true);
+    EXPECT_TRUE(edit.graph().view().showPhase);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+}  // namespace
+}  // namespace plenum::ui
