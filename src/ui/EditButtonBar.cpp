@@ -18,8 +18,7 @@ QString EditWindow::qtFilter(const std::string& filter) const {
 void EditWindow::loadProgram() {
     const QString file = pickFile_(false, Q(controller_->programFolder().string()), qtFilter(controller_->programFilter()));
     if (file.isEmpty()) return;
-    controller_->loadProgram(file.toStdString());
-    reloadFromDevice();
+    if (controller_->loadProgram(file.toStdString())) reloadFromDevice();
 }
 
 void EditWindow::saveProgram() {

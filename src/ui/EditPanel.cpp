@@ -1,6 +1,7 @@
 #include "ui/EditPanel.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +21,10 @@ using device::Control;
 EditPanel::EditPanel(device::EditController& controller, double screenScale, int languageFlag, QWidget* parent)
     : QWidget(parent), controller_(controller), scale_(screenScale), language_(languageFlag) {
     setObjectName(QStringLiteral("EditPanel"));
+    // A lit toggle reads at a glance: accent when on, red for a muted channel.
+    setStyleSheet(QStringLiteral("QPushButton:checked { background: %1; color: %2; border-color: %1; }"
+                                 "QPushButton#ImgMuteG:checked { background: %3; color: %4; border-color: %3; }")
+                      .arg(colours::kAccent.name(), colours::kWindow.name(), colours::kDanger.name(), colours::kText.name()));
     auto* strip = new QHBoxLayout(this);
     strip->setContentsMargins(0, 0, 0, 0);
     strip->setSpacing(Px(scale_, 6));
@@ -109,8 +114,7 @@ QBoxLayout* EditPanel::addFader(QBoxLayout* row, Control control, const char* en
     connect(b.fader, &EditFader::moved, this, [this, control](int y) { controller_.faderMove(control, y); });
     connect(b.fader, &EditFader::released, this, [this, control] { controller_.faderRelease(control); });
     connect(b.fader, &EditFader::doubleClicked, this, [this, control] { controller_.doubleClick(control); });
-    QLineEdit* text = b.text;
-    connect(text, &QLineEdit::returnPressed, this, [this, control, text] { controller_.enterText(control, text->text().toStdString()); });
+    watchKeys(b.text, control);
     row->addWidget(b.box);
     bindings_.push_back(b);
     return column;
@@ -144,8 +148,7 @@ QWidget* EditPanel::addText(QGridLayout* grid, int row, Control control, const c
     b.caption = new QLabel(pick(en, zh), this);
     grid->addWidget(b.caption, row, 0);
     grid->addWidget(b.box, row, 1);
-    QLineEdit* text = b.text;
-    connect(text, &QLineEdit::returnPressed, this, [this, control, text] { controller_.enterText(control, text->text().toStdString()); });
+    watchKeys(b.text, control);
     bindings_.push_back(b);
     return b.box;
 }
@@ -201,6 +204,36 @@ QPushButton* EditPanel::addSwitch(QGridLayout* grid, int row, Control control, c
     return b.button;
 }
 
+void EditPanel::watchKeys(QLineEdit* box, Control control) {
+    box->setProperty("control", static_cast<int>(control));
+    box->installEventFilter(this);
+    connect(box, &QLineEdit::returnPressed, this,
+            [this, control, box] { controller_.enterText(control, box->text().toStdString()); });
+}
+
+bool EditPanel::eventFilter(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box == nullptr || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const bool enter = press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter;
+    const QString typed = press->text();
+    if (!enter && (typed.size() != 1 || typed[0].unicode() < 32 || typed[0].unicode() > 126)) return false;
+    const auto control = static_cast<Control>(box->property("control").toInt());
+    TextBoxModel model{box->text().toStdString(), static_cast<std::size_t>(box->cursorPosition())};
+    int key = enter ? kKeyEnter : typed[0].unicode();
+    controller_.filterKey(control, model, key);
+    if (enter) {
+        box->setText(Q(model.text));  // a cleaned ratio or "-00" entry
+        return false;
+    }
+    if (key == 0) return true;  // swallowed
+    if (key != typed[0].unicode()) {
+        box->insert(QString(QChar(key)));  // the locale's decimal separator
+        return true;
+    }
+    return false;
+}
+
 EditFader* EditPanel::fader(Control control) const {
     for (const Binding& b : bindings_)
         if (b.control == control && b.fader != nullptr) return b.fader;
@@ -231,7 +264,10 @@ void EditPanel::refresh(Binding& b) {
             break;
         case Kind::Text: b.text->setText(Q(s.text)); break;
         case Kind::Toggle: b.button->setChecked(s.checked); break;
-        case Kind::Switch: b.button->setText(Q(s.text)); break;
+        case Kind::Switch:
+            // The noise generator's two types have no names of their own.
+            b.button->setText(s.text.empty() ? pick("TYPE %1", "类型 %1").arg(s.position + 1) : Q(s.text));
+            break;
         case Kind::List: {
             const QSignalBlocker blocker(b.list);
             b.list->setCurrentIndex(s.position);

@@ -32,6 +32,10 @@ public:
     EditFader* fader(device::Control control) const;
     QLineEdit* textBox(device::Control control) const;
 
+protected:
+    // The text boxes' key filter: each typed key goes through the control's numeric rules first.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum class Kind { Fader, Text, Toggle, List, Switch };
     struct Binding {
@@ -54,6 +58,7 @@ private:
     QString name(device::Control control) const;
     QString pick(const char* en, const char* zh) const;
     void refresh(Binding& binding);
+    void watchKeys(QLineEdit* box, device::Control control);
 
     device::EditController& controller_;
     double scale_;

@@ -170,6 +170,19 @@ TEST_F(EditWindowTest, ATypedRefusalShowsTheWindowsTextAndSendsNothing) {
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
+TEST_F(EditWindowTest, TextBoxesTakeOnlyWhatTheirControlAccepts) {
+    EditWindow& edit = openEdit(sat);
+    QLineEdit* freq = edit.panel().textBox(Control::EqFreq);
+    freq->clear();
+    freq->setFocus();
+    QTest::keyClicks(freq, QStringLiteral("1a2.5"));
+    EXPECT_EQ(freq->text(), QStringLiteral("125"));
+    QLineEdit* q = edit.panel().textBox(Control::EqQ);
+    q->clear();
+    QTest::keyClicks(q, QStringLiteral("2.5.1"));
+    EXPECT_EQ(q->text(), QStringLiteral("2.51"));
+}
+
 TEST_F(EditWindowTest, MetersFollowTheMeterTableAndTheWindowFollowsAReadBack) {
     EditWindow& edit = openEdit(sub);
     window->pollMeters();
