@@ -59,8 +59,17 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     caption_->setFont(UiFont(scale, 11, true));
     pages_ = new QTabBar(this);
     pages_->setObjectName(QStringLiteral("TabPages"));
+    pages_->setStyleSheet(QStringLiteral("QTabBar::tab:selected { background: %1; border-bottom: 3px solid %2; }")
+                              .arg(colours::kRaisedHover.name(), colours::kAccent.name()));
     for (int page = 0; page < controller_->pageCount(); ++page)
         pages_->addTab(Pick(controller_->pageInfo(page).label, ctx_.LanguageFlag));
+    // The two output pages share their label: the way's curve colour tells them apart.
+    for (int page = 0; page < controller_->pageCount(); ++page) {
+        const int channel = controller_->pageInfo(page).channel;
+        if (channel == 0 || sub) continue;
+        const Rgb colour = channel == 1 ? kLowStyle.colour : kHighStyle.colour;
+        pages_->setTabTextColor(page, QColor(colour.r, colour.g, colour.b));
+    }
     bands_ = new QComboBox(this);
     bands_->setObjectName(QStringLiteral("ComboBand"));
     bands_->setMinimumWidth(Px(scale, 90));
@@ -270,9 +279,10 @@ void EditWindow::updateHandles() {
 }
 
 void EditWindow::updateCaption() {
-    const QString caption = Q(controller_->caption());
+    // Device name and program label.
+    const QString caption = Q(controller_->caption()).trimmed();
     setWindowTitle(caption);
-    caption_->setText(caption + QStringLiteral("   —   ") + Q(controller_->programLabel()).trimmed());
+    caption_->setText(caption);
 }
 
 void EditWindow::refreshControls() {

@@ -184,6 +184,8 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     camera_.shootOver(window, window.retryWindow(), QStringLiteral("reconnection-retry"));
     retry.hide();
 
+    editStep(window, true);
+
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
     for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
@@ -210,6 +212,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     prompter_.expect(QStringLiteral("language-question"));
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
+    editStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);
         add.selectModel(10, 2);
