@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "sat/ImageResponse.h"
 #include "ui/Controls.h"
@@ -113,14 +114,20 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
         controller_->selectBand(bands_->itemData(index).toInt());
         updateHandles();
     });
+    // A press on a handle selects its band; the first movement starts the controller's drag
+    // (one undo step until the release), so a plain click changes nothing.
     connect(graph_, &ResponseGraph::bandPicked, this, [this](int band) {
-        controller_->graphPress(band);
+        controller_->selectBand(band);
         fillBands();
         updateHandles();
     });
-    connect(graph_, &ResponseGraph::bandDragged, this,
-            [this](int, double hz, double db) { controller_->graphMove(hz, db); });
-    connect(graph_, &ResponseGraph::bandDragFinished, this, [this](int) { controller_->graphRelease(); });
+    connect(graph_, &ResponseGraph::bandDragged, this, [this](int band, double hz, double db) {
+        if (!graphDragging_) graphDragging_ = controller_->graphPress(band);
+        if (graphDragging_) controller_->graphMove(hz, db);
+    });
+    connect(graph_, &ResponseGraph::bandDragFinished, this, [this](int) {
+        if (std::exchange(graphDragging_, false)) controller_->graphRelease();
+    });
     connect(graph_, &ResponseGraph::cursorMoved, this,
             [this](double, double, const QString& readout) { cursor_->setText(readout); });
     connect(graph_, &ResponseGraph::cursorLeft, this, [this] { cursor_->clear(); });

@@ -110,6 +110,7 @@ private:
     QLabel* cursor_;
     QAction* undo_;
     QAction* redo_;
+    bool graphDragging_ = false;
 };
 
 class FrmEditSat final : public EditWindow {

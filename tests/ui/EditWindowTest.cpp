@@ -170,6 +170,63 @@ TEST_F(EditWindowTest, ATypedRefusalShowsTheWindowsTextAndSendsNothing) {
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
+TEST_F(EditWindowTest, DraggingABandOnTheGraphSendsEachMovementAsOneUndoStep) {
+    EditWindow& edit = openEdit(sat);
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("1000"));
+    ResponseGraph& graph = edit.graph();
+    const auto at = graph.handlePosition(edit.controller().selectedBand());
+    ASSERT_TRUE(at.has_value());
+    sim::SimulatedDevice& main = device("127.0.0.2");
+    main.clearLog();
+    const auto beforeDrag = main.readMemory(384, 576);
+    const auto send = [&](QEvent::Type type, double x, double y, Qt::MouseButtons buttons) {
+        const QPointF point(x, y);
+        QMouseEvent event(type, point, graph.mapToGlobal(point), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          buttons, Qt::NoModifier);
+        QApplication::sendEvent(&graph, &event);
+    };
+    send(QEvent::MouseButtonPress, at->x, at->y, Qt::LeftButton);
+    send(QEvent::MouseMove, at->x + 40, at->y - 30, Qt::LeftButton);
+    send(QEvent::MouseMove, at->x + 80, at->y - 40, Qt::LeftButton);
+    // While the button is held the readout names the band's new frequency, as its text box does.
+    const std::string readout = edit.controller().graphReadout();
+    ASSERT_EQ(readout.rfind("Freq=", 0), 0u) << readout;
+    EXPECT_EQ(edit.panel().textBox(Control::EqFreq)->text().toStdString() + "Hz", readout.substr(5, readout.find(';') - 5));
+    send(QEvent::MouseButtonRelease, at->x + 80, at->y - 40, Qt::NoButton);
+    EXPECT_EQ(editFrames(main), 2);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    ASSERT_NE(main.readMemory(384, 576), beforeDrag);
+    edit.undoAction().trigger();
+    EXPECT_EQ(main.readMemory(384, 576), beforeDrag);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, ProgramFilesGoThroughTheMainWindowsFilePicker) {
+    EditWindow& edit = openEdit(sat);
+    const QString file = QString::fromStdString((dir.path() / "stage.sat").string());
+    QString filter;
+    window->setFilePicker([&](bool, const QString&, const QString& offered) {
+        filter = offered;
+        return file;
+    });
+    edit.saveProgram();
+    EXPECT_TRUE(std::filesystem::exists(file.toStdString())) << prompter.lastText();
+    EXPECT_TRUE(filter.contains(QStringLiteral("*.Sat"), Qt::CaseInsensitive)) << filter.toStdString();
+    EXPECT_FALSE(filter.contains(QLatin1Char('|')));
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("3150"));
+    edit.loadProgram();
+    EXPECT_NE(edit.panel().textBox(Control::EqFreq)->text(), QStringLiteral("3150"));
+    EXPECT_FALSE(edit.controller().canUndo());
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+TEST_F(EditWindowTest, ActivatingAWindowMakesItsDeviceCurrent) {
+    EditWindow& edit = openEdit(sub);
+    edit.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+    EXPECT_EQ(window->currentDevice(), sub);
+}
+
 TEST_F(EditWindowTest, TextBoxesTakeOnlyWhatTheirControlAccepts) {
     EditWindow& edit = openEdit(sat);
     QLineEdit* freq = edit.panel().textBox(Control::EqFreq);
@@ -186,7 +243,9 @@ TEST_F(EditWindowTest, TextBoxesTakeOnlyWhatTheirControlAccepts) {
 TEST_F(EditWindowTest, MetersFollowTheMeterTableAndTheWindowFollowsAReadBack) {
     EditWindow& edit = openEdit(sub);
     window->pollMeters();
-    EXPECT_EQ(edit.meters().groups().size(), 2u);
+    ASSERT_EQ(edit.meters().groups().size(), 2u);
+    for (const int row : {7, 10, 11})
+        EXPECT_EQ(edit.meters().barTop(row), MeterBarTop(static_cast<float>(LevelDb(window->meters().at(row, sub)))));
     // The connection flow's read-back refreshes the open window and clears its history.
     enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("80"));
     EXPECT_TRUE(edit.controller().canUndo());
