@@ -98,6 +98,25 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     layout->addLayout(middle, 3);
     layout->addWidget(panel_, 2);
 
+    buildActions();
+    connect(pages_, &QTabBar::currentChanged, this, &EditWindow::showPage);
+    connect(bands_, &QComboBox::activated, this, [this](int index) {
+        controller_->selectBand(bands_->itemData(index).toInt());
+        updateHandles();
+    });
+    connectGraph();
+
+    // Return in a text box confirms that box only: no button of the window is a default button.
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+    controller_->setObserver(this);
+    resize(Px(scale, 1120), Px(scale, 760));
+    LoadResponse(response_, ctx_, slot());
+    showPage(0);
+}
+
+EditWindow::~EditWindow() { controller_->setObserver(nullptr); }
+
+void EditWindow::buildActions() {
     undo_ = new QAction(pick("Undo", "撤销"), this);
     undo_->setObjectName(QStringLiteral("ActionUndo"));
     undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -109,11 +128,9 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     connect(undo_, &QAction::triggered, this, [this] { controller_->undo(); });
     connect(redo_, &QAction::triggered, this, [this] { controller_->redo(); });
 
-    connect(pages_, &QTabBar::currentChanged, this, &EditWindow::showPage);
-    connect(bands_, &QComboBox::activated, this, [this](int index) {
-        controller_->selectBand(bands_->itemData(index).toInt());
-        updateHandles();
-    });
+}
+
+void EditWindow::connectGraph() {
     // A press on a handle selects its band; the first movement starts the controller's drag
     // (one undo step until the release), so a plain click changes nothing.
     connect(graph_, &ResponseGraph::bandPicked, this, [this](int band) {
@@ -136,15 +153,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
         zoom_->setCurrentIndex(view.zoomLevel);
     });
 
-    // Return in a text box confirms that box only: no button of the window is a default button.
-    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
-    controller_->setObserver(this);
-    resize(Px(scale, 1120), Px(scale, 760));
-    LoadResponse(response_, ctx_, slot());
-    showPage(0);
 }
-
-EditWindow::~EditWindow() { controller_->setObserver(nullptr); }
 
 FrmEditSat::FrmEditSat(EditWindowDeps deps, QWidget* parent)
     : EditWindow(deps, std::make_unique<device::EditSatController>(deps.ctx, deps.slot, deps.sink, deps.prompter),

@@ -84,6 +84,8 @@ private:
     void redrawGraphs(unsigned graphs) override;
     QWidget* buildButtonBar();
     QWidget* buildGraphBar();
+    void buildActions();
+    void connectGraph();
     UCButton* barButton(const QString& name, const QString& caption, Glyph glyph, void (EditWindow::*action)());
     void showPage(int page);
     void fillBands();
