@@ -220,6 +220,24 @@ TEST_F(EditWindowTest, ProgramFilesGoThroughTheMainWindowsFilePicker) {
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
+TEST_F(EditWindowTest, AnOpenWindowShowsWhatItsDeviceHoldsAfterItConnects) {
+    EditWindow& edit = openEdit(sat);
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("1000"));
+    ASSERT_TRUE(edit.controller().canUndo());
+    window->disconnectDevice(sat);
+    ASSERT_FALSE(ctx.device(sat).isConnected());
+    // Meanwhile somebody sets band 1 to 3125 Hz on the loudspeaker itself.
+    const std::uint8_t hz[] = {0x0C, 0x35};
+    device("127.0.0.2").writeMemory(384 + sat::kInPeqFreqHigh, std::span(hz, 1));
+    device("127.0.0.2").writeMemory(384 + sat::kInPeqFreqLow, std::span(hz + 1, 1));
+    window->connectDevice(sat);
+    ASSERT_TRUE(ctx.device(sat).isConnected()) << prompter.lastText();
+    ASSERT_EQ(window->editWindow(sat), &edit);
+    EXPECT_EQ(edit.panel().textBox(Control::EqFreq)->text(), QStringLiteral("3125"));
+    EXPECT_FALSE(edit.controller().canUndo());
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
 TEST_F(EditWindowTest, ActivatingAWindowMakesItsDeviceCurrent) {
     EditWindow& edit = openEdit(sub);
     edit.activateWindow();
