@@ -323,13 +323,15 @@ void EditWindow::refreshMeters() { meters_->refresh(); }
 
 void EditWindow::reloadFromDevice() {
     controller_->imageReadBack();
-    LoadResponse(response_, ctx_, slot());
-    showPage(controller_->page());
+    refreshFromImage();
 }
 
 void EditWindow::refreshFromImage() {
+    // Page and band stay as the user left them.
     LoadResponse(response_, ctx_, slot());
-    showPage(controller_->page());
+    loadCurves();
+    updateHandles();
+    refreshControls();
 }
 
 void EditWindow::changeEvent(QEvent* event) {
