@@ -304,6 +304,8 @@ void EditWindow::updateCaption() {
 void EditWindow::refreshControls() {
     updateCaption();
     panel_->refresh();
+    // The selected band may have changed without a redraw (a band chosen elsewhere).
+    if (graph_->selectedBand() != controller_->selectedBand()) updateHandles();
     {
         const QSignalBlocker blocker(bands_);
         const int index = bands_->findData(controller_->selectedBand());

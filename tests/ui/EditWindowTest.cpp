@@ -123,6 +123,10 @@ TEST_F(EditWindowTest, PageThreeShowsBandsTenToForty) {
     EXPECT_EQ(edit.graph().handles().back().band, 40);
     edit.pages().setCurrentIndex(4);
     EXPECT_EQ(edit.bandSelector().itemData(0).toInt(), 41);
+    // A band selected through the controller is the one the graph marks.
+    edit.controller().selectBand(43);
+    EXPECT_EQ(edit.graph().selectedBand(), 43);
+    EXPECT_EQ(edit.bandSelector().currentData().toInt(), 43);
 }
 
 TEST_F(EditWindowTest, CtrlZRestoresTheDevicesMemory) {
