@@ -22,6 +22,7 @@
 #include "ui/AddDeviceDialog.h"
 #include "ui/ConnectDialog.h"
 #include "ui/DeviceTile.h"
+#include "ui/EditWindow.h"
 #include "ui/FirmwareWindow.h"
 #include "ui/SearchWindow.h"
 #include "ui/SmallWindows.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(MainWindowDeps deps)
                                                deps.timeouts);
     settingsTransfer_ = std::make_unique<DeviceSettingsTransfer>(comm());
     meterPoll_ = std::make_unique<MeterPoll>(comm());
+    // Edits go to the communication thread; the link fan-out refreshes linked windows on this one.
+    postingSink_ = std::make_unique<PostingEditSink>(ctx_, *commThread_, static_cast<EditWindowRefresher*>(this));
+    editSink_ = postingSink_.get();
     // The connector runs on the communication thread: its questions go through the forwarding prompter.
     connector_ = std::make_unique<comm::DeviceConnector>(comm(), *settingsTransfer_, commThread_->prompter(),
                                                         static_cast<comm::ConnectionHooks*>(this));
@@ -154,7 +158,7 @@ void MainWindow::setFirstPaintHook(std::function<void()> hook) { tileArea_->setF
 
 DeviceTile* MainWindow::tile(int slot) const { return tileArea_->tile(slot); }
 
-EditWindowStandIn* MainWindow::editWindow(int slot) const {
+EditWindow* MainWindow::editWindow(int slot) const {
     const auto it = editWindows_.find(slot);
     return it == editWindows_.end() ? nullptr : it->second.data();
 }
@@ -332,15 +336,21 @@ void MainWindow::openEditWindow(int slot) {
             return;
         }
         case EditWindowResult::AlreadyOpen:
-            if (EditWindowStandIn* window = editWindow(slot)) {
+            if (EditWindow* window = editWindow(slot)) {
                 window->raise();
                 window->activateWindow();
             }
             return;
         case EditWindowResult::Opened: break;
     }
-    auto* window = new EditWindowStandIn(Q(DisplayName(ctx_, slot)), Q(TileModelText(ctx_, slot)),
-                                         ctx_.device(slot).isSub(), ctx_.ScreenScale, ctx_.LanguageFlag, this);
+    EditWindowDeps deps{ctx_, slot, *editSink_, prompter_, &meterPoll_->table(),
+                        [this](bool save, const QString& folder, const QString& filter) {
+                            return pickFile_(save, folder, filter);
+                        }};
+    EditWindow* window = ctx_.device(slot).isSub() ? static_cast<EditWindow*>(new FrmEditSub(deps, this))
+                                                   : static_cast<EditWindow*>(new FrmEditSat(deps, this));
+    // Form_Activate: the window's device becomes the current device.
+    connect(window, &EditWindow::activated, this, [this](int active) { currentDevice_ = active; });
     editWindows_[slot] = window;
     // A slot has one edit window at a time (EditOpen), and closeEditWindows disconnects the windows
     // it deletes, so the closing window is the slot's registered one.
@@ -366,6 +376,32 @@ void MainWindow::onVuMeterTick() {
     if (listener_) listener_->poll();
     if (bridge_) bridge_->poll();
     pollMeters();
+}
+
+// Called by the read-back after a panel event and by the connection routine, on the
+// communication thread: the windows are redrawn on this one.
+void MainWindow::refreshWindow(int slot) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, slot] {
+            refreshTile(slot);
+            if (EditWindow* window = editWindow(slot)) window->reloadFromDevice();
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::reloadEditWindow(int slot) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, slot] {
+            if (EditWindow* window = editWindow(slot)) window->reloadFromDevice();
+        },
+        Qt::QueuedConnection);
+}
+
+// The link fan-out wrote into a linked device's image; it runs on this thread (PostingEditSink).
+void MainWindow::refreshFromImage(int slot) {
+    if (EditWindow* window = editWindow(slot)) window->refreshFromImage();
 }
 
 void MainWindow::onCheckEqGroupTick() {

@@ -20,6 +20,8 @@
 #include "core/AppContext.h"
 #include "core/Config.h"
 #include "core/Prompter.h"
+#include "device/EditSink.h"
+#include "ui/PostingEditSink.h"
 #include "dsp/Meters.h"
 #include "sat/DeviceMemory.h"
 #include "ui/CommThread.h"
@@ -35,7 +37,7 @@ namespace plenum::ui {
 
 class AltKeyProbe;
 class DeviceTile;
-class EditWindowStandIn;
+class EditWindow;
 class FrmshowInfo;
 class TileArea;
 class ToolArea;
@@ -59,7 +61,8 @@ struct MainWindowDeps {
 class MainWindow final : public QMainWindow,
                          private comm::TileStatusSink,
                          private comm::ConnectionHooks,
-                         private AutoUpdateHooks {
+                         private AutoUpdateHooks,
+                         private EditWindowRefresher {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowDeps deps);
@@ -75,6 +78,8 @@ public:
     // Picks a project file (save = true for the save dialog); an empty result cancels.
     using FilePicker = std::function<QString(bool save, const QString& folder, const QString& filter)>;
     void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
+    // Where the edit windows' sends go; by default straight over the window's DeviceComm.
+    void setEditSink(device::EditSink* sink) { editSink_ = sink != nullptr ? sink : postingSink_.get(); }
 
     // The actions behind the buttons.
     void addDevice();
@@ -119,7 +124,9 @@ public:
     ToolArea& toolArea() { return *toolArea_; }
     FrmshowInfo& retryWindow() { return *retryWindow_; }
     DeviceTile* tile(int slot) const;
-    EditWindowStandIn* editWindow(int slot) const;
+    EditWindow* editWindow(int slot) const;
+    // The device of the edit window that was activated last (0: none yet).
+    int currentDevice() const { return currentDevice_; }
     QTimer* vuMeterTimer() const { return timerVuMeter_; }
     QTimer* checkEqGroupTimer() const { return timerCheckEqGrp_; }
     bool exitSequenceRan() const { return exitRan_; }
@@ -138,7 +145,11 @@ private:
     // Closes every edit window now and clears its device's EditOpen.
     void closeEditWindows();
     // A device read back after a panel event: what the window shows of it is redrawn.
-    void refreshWindow(int slot) override { tileOnline(slot, true); }
+    void refreshWindow(int slot) override;
+    // The connection flow read the device's image back while its edit window is open.
+    void reloadEditWindow(int slot) override;
+    // The link fan-out wrote into a linked device's image.
+    void refreshFromImage(int slot) override;
     // Sets CommBusy and waits for the communication thread: the window is about to write device
     // records itself or to run a modal dialog that talks to a device from this thread.
     void holdWire();
@@ -185,7 +196,10 @@ private:
     QProgressBar* connectProgress_;
     QTimer* timerVuMeter_;
     QTimer* timerCheckEqGrp_;
-    std::map<int, QPointer<EditWindowStandIn>> editWindows_;
+    std::map<int, QPointer<EditWindow>> editWindows_;
+    std::unique_ptr<PostingEditSink> postingSink_;
+    device::EditSink* editSink_ = nullptr;
+    int currentDevice_ = 0;
     ModalRunner runModal_;
     FilePicker pickFile_;
     bool exitRan_ = false;

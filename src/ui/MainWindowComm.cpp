@@ -11,6 +11,7 @@
 #include "ui/ConnectDialog.h"
 #include "ui/DeviceTile.h"
 #include "ui/MainWindow.h"
+#include "ui/EditWindow.h"
 #include "ui/SmallWindows.h"
 #include "ui/Theme.h"
 #include "ui/TileArea.h"
@@ -145,8 +146,10 @@ void MainWindow::pollMeters() {
 void MainWindow::onMeterRound(const MeterPoll::Round& round) {
     // The next round is posted only after this one: the meter table is this thread's to read now.
     pollRunning_ = false;
-    for (int slot : round.refreshed)
+    for (int slot : round.refreshed) {
         if (DeviceTile* tile = tileArea_->tile(slot)) tile->setLevels(PeakLevels(meterPoll_->table(), slot));
+        if (EditWindow* window = editWindow(slot)) window->refreshMeters();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -119,35 +119,4 @@ FrmMaxWinOpen::FrmMaxWinOpen(double screenScale, int languageFlag, QWidget* pare
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-// ---- EditWindowStandIn -----------------------------------------------------------------------
-
-EditWindowStandIn::EditWindowStandIn(const QString& deviceName, const QString& modelText, bool subwoofer,
-                                     double screenScale, int languageFlag, QWidget* parent)
-    : QDialog(parent) {
-    setObjectName(subwoofer ? QStringLiteral("FrmEditSub") : QStringLiteral("FrmEditSat"));
-    setWindowTitle(deviceName + QStringLiteral("  —  ") + modelText);
-    setAttribute(Qt::WA_DeleteOnClose);
-    auto* name = new QLabel(deviceName, this);
-    name->setFont(UiFont(screenScale, 14, true));
-    auto* model = new QLabel(modelText, this);
-    model->setStyleSheet(QStringLiteral("color: %1;").arg((subwoofer ? colours::kSub : colours::kSat).name()));
-    auto* text = new QLabel(Pick(captions::kEditLater, languageFlag), this);
-    text->setWordWrap(true);
-    text->setStyleSheet(QStringLiteral("color: %1;").arg(colours::kTextDim.name()));
-    auto* close = new QPushButton(Pick(captions::kClose, languageFlag), this);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Px(screenScale, 22), Px(screenScale, 18), Px(screenScale, 22), Px(screenScale, 16));
-    layout->addWidget(name);
-    layout->addWidget(model);
-    layout->addSpacing(Px(screenScale, 12));
-    layout->addWidget(text);
-    layout->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
-    resize(Px(screenScale, 420), Px(screenScale, 200));
-}
-
 }  // namespace plenum::ui

@@ -1,5 +1,5 @@
 // The small windows around the device tiles: the reconnection window of the command transaction
-// (FrmshowInfo), the edit-window limit notice (FrmMaxWinOpen), the edit window stand-in, and the
+// (FrmshowInfo), the edit-window limit notice (FrmMaxWinOpen) and the
 // Alt-key probe that lets the user stop the reconnect retries.
 #pragma once
 
@@ -64,15 +64,6 @@ class FrmMaxWinOpen final : public QDialog {
     Q_OBJECT
 public:
     FrmMaxWinOpen(double screenScale, int languageFlag, QWidget* parent = nullptr);
-};
-
-// Stands in for a device's edit window until the editors land; it keeps the registry's edit-window
-// bookkeeping honest (EditOpen set while it is open, cleared when it closes).
-class EditWindowStandIn final : public QDialog {
-    Q_OBJECT
-public:
-    EditWindowStandIn(const QString& deviceName, const QString& modelText, bool subwoofer, double screenScale,
-                      int languageFlag, QWidget* parent = nullptr);
 };
 
 }  // namespace plenum::ui

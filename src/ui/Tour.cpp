@@ -17,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
+#include "ui/EditWindow.h"
 #include "ui/SmallWindows.h"
 #include "core/Registry.h"
 #include "ui/Theme.h"
@@ -187,6 +188,8 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     camera_.shootOver(window, window.retryWindow(), QStringLiteral("reconnection-retry"));
     retry.hide();
 
+    editStep(window, true);
+
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
     for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
@@ -202,7 +205,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     });
     if (listed.size() > 5) window.openEditWindow(listed[5]);
     for (const int slot : listed)
-        if (EditWindowStandIn* edit = window.editWindow(slot)) edit->close();
+        if (EditWindow* edit = window.editWindow(slot)) edit->close();
     Settle();
 
     // Remove refused while an edit window is open is covered by the tests; here: the question.
@@ -214,6 +217,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     prompter_.expect(QStringLiteral("language-question"));
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
+    editStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);
         add.selectModel(10, 2);

@@ -76,6 +76,8 @@ private:
     void connectStep(MainWindow& window, int slot, const QString& picture, bool connect);
     // The firmware window; with `load`, Update without a file, then a LAN load of a demo image.
     void firmwareStep(MainWindow& window, int slot, bool load);
+    // Both edit windows: a moved PEQ band, a crossover, the meters after a few polls, the phase view.
+    void editStep(MainWindow& window, bool english);
 
     AppContext& ctx_;
     TourCamera camera_;

@@ -89,8 +89,6 @@ inline constexpr Bilingual kMaxWinTitle{"Edit windows", "编辑窗口"};
 inline constexpr Bilingual kMaxWinText{"No more than 5 edit windows can be open at once.\nClose one of them to open another.",
                                        "最多只能同时打开 5 个编辑窗口。\n请关闭其中一个后再打开。"};
 inline constexpr Bilingual kOk{"OK", "确定"};
-inline constexpr Bilingual kEditLater{"The processing editor of this loudspeaker comes with a later version.",
-                                      "此扬声器的处理编辑器将在后续版本中提供。"};
 inline constexpr Bilingual kClose{"Close", "关闭"};
 
 }  // namespace plenum::ui::captions

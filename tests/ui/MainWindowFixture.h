@@ -26,6 +26,7 @@
 #include "ui/Controls.h"
 #include "ui/DeviceTile.h"
 #include "ui/MainWindow.h"
+#include "ui/EditWindow.h"
 #include "ui/SmallWindows.h"
 #include "ui/TileArea.h"
 #include "ui/ToolArea.h"

@@ -338,7 +338,7 @@ TEST_F(MainWindowTest, LoadingAProjectClosesTheEditWindows) {
     QApplication::processEvents();
     for (int slot = 1; slot <= 5; ++slot) EXPECT_EQ(window->editWindow(slot), nullptr) << slot;
     EXPECT_EQ(CountEditWindows(ctx), 0);
-    EXPECT_EQ(window->findChildren<EditWindowStandIn*>().size(), 0u);
+    EXPECT_EQ(window->findChildren<EditWindow*>().size(), 0u);
 
     for (int slot = 1; slot <= 6; ++slot) window->openEditWindow(slot);
     EXPECT_EQ(CountEditWindows(ctx), 5);
