@@ -852,11 +852,7 @@ bool EditController::recallFactory() {
     if (!targets.empty() && Ask(prompter_, ctx_.LanguageFlag, texts::kRecallFactoryLinked)) {
         for (const int target : targets) {
             recall(target);
-            if (ctx_.device(target).EditOpen != 0 && windows_ != nullptr) {
-                ctx_.flags.GuiUpdating = kTrue16;
-                windows_->refreshFromImage(target);
-                ctx_.flags.GuiUpdating = kFalse16;
-            }
+            RefreshOpenWindow(ctx_, windows_, target);
         }
     }
     wholeProgramChanged();
@@ -914,11 +910,7 @@ bool EditController::loadProgram(const std::filesystem::path& path) {
     if (!targets.empty() && Ask(prompter_, ctx_.LanguageFlag, texts::kLoadProgramLinked)) {
         for (const int target : targets) {
             install(target);
-            if (ctx_.device(target).EditOpen != 0 && windows_ != nullptr) {
-                ctx_.flags.GuiUpdating = kTrue16;
-                windows_->refreshFromImage(target);
-                ctx_.flags.GuiUpdating = kFalse16;
-            }
+            RefreshOpenWindow(ctx_, windows_, target);
         }
     }
     wholeProgramChanged();

@@ -4,6 +4,13 @@
 
 namespace plenum {
 
+void RefreshOpenWindow(AppContext& ctx, EditWindowRefresher* windows, int slot) {
+    if (ctx.device(slot).EditOpen == 0 || windows == nullptr) return;
+    ctx.flags.GuiUpdating = kTrue16;
+    windows->refreshFromImage(slot);
+    ctx.flags.GuiUpdating = kFalse16;
+}
+
 ParamCommand PrepareParam(const AppContext& ctx, int slot, ParamFamily family, const ParamAddress& address) {
     const DeviceKind kind = KindOf(ctx.device(slot));
     const auto index = static_cast<std::size_t>(slot);
@@ -57,11 +64,7 @@ std::vector<LinkedSend> PrepareLinked(AppContext& ctx, int source, ParamFamily f
         }
         for (const int offset : carried.status)
             ctx.statusOf(target)[static_cast<std::size_t>(offset)] = ctx.statusOf(source)[static_cast<std::size_t>(offset)];
-        if (ctx.device(target).EditOpen != 0 && windows != nullptr) {
-            ctx.flags.GuiUpdating = kTrue16;
-            windows->refreshFromImage(target);
-            ctx.flags.GuiUpdating = kFalse16;
-        }
+        RefreshOpenWindow(ctx, windows, target);
         sends.push_back({target, PrepareParam(ctx, target, family, address)});
     }
     return sends;

@@ -18,6 +18,10 @@ public:
     virtual void refreshFromImage(int slot) = 0;
 };
 
+// Refreshes the slot's edit window, when open, from its image with GuiUpdating raised, so that
+// the window's control events send nothing.
+void RefreshOpenWindow(AppContext& ctx, EditWindowRefresher* windows, int slot);
+
 // The family's command as the slot's image and status record give it now.
 ParamCommand PrepareParam(const AppContext& ctx, int slot, ParamFamily family, const ParamAddress& address = {});
 // Runs the transaction of a prepared command (LastTxResult keeps the result).
