@@ -865,11 +865,10 @@ std::vector<std::string> EditController::programExtensions() const {
 
 std::string EditController::programFilter() const {
     const Bilingual& first = kind_ == DeviceKind::Sub ? texts::kSubProgramFilter : texts::kSatProgramFilter;
-    std::string filter = std::string(first.pick(ctx_.LanguageFlag)) + "|*" + programExtensions().front();
-    for (std::size_t i = 1; i < programExtensions().size(); ++i) {
-        const std::string& extension = programExtensions()[i];
-        filter += "|file program (*" + extension + ")|*" + extension;
-    }
+    const std::vector<std::string> extensions = programExtensions();
+    std::string filter = std::string(first.pick(ctx_.LanguageFlag)) + "|*" + extensions.front();
+    for (std::size_t i = 1; i < extensions.size(); ++i)
+        filter += "|file program (*" + extensions[i] + ")|*" + extensions[i];
     return filter;
 }
 
