@@ -22,6 +22,11 @@ constexpr int kCodeIndex = 3;  // F0 78 id code p1..p8 F7
 
 class EditRig : public test::SimRig {
 protected:
+    // The edit window of the rig's subwoofer (slot 3) or main satellite (slot 1).
+    std::unique_ptr<EditController> windowFor(bool subwoofer) {
+        if (subwoofer) return std::make_unique<EditSubController>(ctx, 3, *sink, prompter);
+        return std::make_unique<EditSatController>(ctx, 1, *sink, prompter);
+    }
     sim::SimulatedDevice* sat = nullptr;
     sim::SimulatedDevice* linked = nullptr;
     sim::SimulatedDevice* sub = nullptr;
@@ -144,11 +149,7 @@ class EditFlow : public EditRig, public ::testing::WithParamInterface<EditRow> {
 TEST_P(EditFlow, ValueReachesImageWireAndDeviceAndTheLinkedDevice) {
     const EditRow& row = GetParam();
     const int slot = row.sub ? 3 : 1;
-    std::unique_ptr<EditController> controller;
-    if (row.sub)
-        controller = std::make_unique<EditSubController>(ctx, slot, *sink, prompter);
-    else
-        controller = std::make_unique<EditSatController>(ctx, slot, *sink, prompter);
+    const std::unique_ptr<EditController> controller = windowFor(row.sub);
     controller->selectPage(row.page);
     clearLogs();
 
@@ -194,14 +195,9 @@ class Refusals : public EditRig, public ::testing::WithParamInterface<RefusalRow
 
 TEST_P(Refusals, ShowTheWindowsTextAndChangeNothing) {
     const RefusalRow& row = GetParam();
-    const int slot = row.sub ? 3 : 1;
     for (const int language : {0, 1}) {
         ctx.LanguageFlag = static_cast<std::int16_t>(language);
-        std::unique_ptr<EditController> controller;
-        if (row.sub)
-            controller = std::make_unique<EditSubController>(ctx, slot, *sink, prompter);
-        else
-            controller = std::make_unique<EditSatController>(ctx, slot, *sink, prompter);
+        const std::unique_ptr<EditController> controller = windowFor(row.sub);
         controller->selectPage(row.page);
         const auto satBefore = ctx.satImage;
         const auto subBefore = ctx.subImage;
@@ -523,11 +519,7 @@ class BadProgramFiles : public EditRig, public ::testing::WithParamInterface<Bad
 TEST_P(BadProgramFiles, AreRefusedAndChangeNothing) {
     const BadFile& row = GetParam();
     const int slot = row.sub ? 3 : 1;
-    std::unique_ptr<EditController> window;
-    if (row.sub)
-        window = std::make_unique<EditSubController>(ctx, slot, *sink, prompter);
-    else
-        window = std::make_unique<EditSatController>(ctx, slot, *sink, prompter);
+    const std::unique_ptr<EditController> window = windowFor(row.sub);
     const auto path = dir.path() / row.file;
     if (!row.content.empty()) std::ofstream(path, std::ios::binary) << row.content;
     const auto satBefore = ctx.satImage;
