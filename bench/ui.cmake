@@ -9,3 +9,8 @@ endif()
 if(TARGET plenum_ui)
   plenum_bench(ui_bench_poll SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_bench_poll.cpp DEPS plenum_ui plenum_sim)
 endif()
+
+# One fader movement end to end, and a 10 s drag against 24 slow simulated loudspeakers.
+if(TARGET plenum_ui)
+  plenum_bench(ui_bench_edit SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_bench_edit.cpp DEPS plenum_ui plenum_sim)
+endif()

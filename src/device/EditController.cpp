@@ -487,10 +487,10 @@ void EditController::refresh() {
     ctx_.flags.GuiUpdating = previous;
 }
 
-void EditController::redraw(unsigned graphs) {
+void EditController::redraw(unsigned graphs, std::span<const EditTarget> changed) {
     if (graphs == kGraphNone) return;
     pendingGraphs_ |= graphs;
-    if (observer_ != nullptr) observer_->redrawGraphs(graphs);
+    if (observer_ != nullptr) observer_->redrawGraphs(graphs, changed);
 }
 
 unsigned EditController::graphsOf(const EditTarget& target) const {
@@ -519,7 +519,7 @@ void EditController::runSends(const std::vector<EditTarget>& targets) {
         sink_.sendToLinked(slot_, target.family, target.address);
         graphs |= graphsOf(target);
     }
-    redraw(graphs);
+    redraw(graphs, targets);
 }
 
 bool EditController::apply(const Edit& edit, std::optional<Refusal> parseRefusal) {
@@ -836,7 +836,7 @@ void EditController::loadFactoryImage(int slot) {
 void EditController::wholeProgramChanged() {
     history_.clear();
     refresh();
-    redraw(kGraphAll);
+    redraw(kGraphAll, {});
 }
 
 bool EditController::recallFactory() {

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,7 +103,13 @@ public:
     virtual ~EditObserver() = default;
     // Called with GuiUpdating raised: re-read every control state.
     virtual void refreshControls() {}
-    virtual void redrawGraphs(unsigned graphs) { (void)graphs; }
+    // The graphs to redraw and the family instances whose bytes changed; an empty list means the
+    // whole image was replaced (a program loaded, a factory recall, a read-back), so a view
+    // recomputes everything instead of the touched sections.
+    virtual void redrawGraphs(unsigned graphs, std::span<const EditTarget> changed) {
+        (void)graphs;
+        (void)changed;
+    }
 };
 
 struct PageInfo {
@@ -209,7 +216,7 @@ private:
     void runSends(const std::vector<EditTarget>& targets);
     void restore(const EditStep& step, bool after);
     void refresh();
-    void redraw(unsigned graphs);
+    void redraw(unsigned graphs, std::span<const EditTarget> changed);
     unsigned graphsOf(const EditTarget& target) const;
     std::optional<double> parse(Control control, std::string_view text) const;
     bool applyValue(Control control, double value);

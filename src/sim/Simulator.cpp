@@ -873,6 +873,10 @@ SimulatedDevice& Simulator::device(std::size_t index) {
     return *impl_->devices.at(index);
 }
 
+double Simulator::secondsSinceStart() const {
+    return std::chrono::duration<double>(Clock::now() - impl_->startTime).count();
+}
+
 std::uint16_t Simulator::commonPort() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->commonPort;

@@ -133,6 +133,8 @@ class Simulator {  // runs its own I/O thread; the destructor stops it
     std::size_t size() const;
     SimulatedDevice& device(std::size_t index);
     std::uint16_t commonPort() const;
+    // The clock of the frame logs (LoggedFrame::secondsSinceStart), read now.
+    double secondsSinceStart() const;
     // Before the first device that asks for the common port is bound: use this port instead of an
     // ephemeral one (the command line's --device-port).
     void setCommonPort(std::uint16_t port);

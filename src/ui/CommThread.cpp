@@ -89,6 +89,8 @@ void CommThread::setHooks(comm::RetryInfoWindow* retryWindow, comm::TileStatusSi
     comm_->setHooks({retryForwarder_.get(), tileForwarder_.get(), this, retryReporter_.get(), giveUpProbe_.get()});
 }
 
+comm::TileStatusSink* CommThread::tileSink() { return tileForwarder_.get(); }
+
 bool CommThread::AltAbort() {
     // Asked at each shown retry: the Alt key ends the retries (the give-up button is asked first,
     // at the top of every attempt).

@@ -49,6 +49,8 @@ public:
     // The prompter a job hands to the rules it calls: it asks on the user-interface thread.
     Prompter& prompter() { return *forwarding_; }
     comm::CommWorker& worker() { return *worker_; }
+    // For jobs: the tiles' off-line switch, carried out on this object's thread.
+    comm::TileStatusSink* tileSink();
 
     // The user-interface side of the transaction. Each hook is called on this object's thread.
     // `retryWindow` also learns which device is retried (retryingDevice signal).

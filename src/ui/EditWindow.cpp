@@ -313,10 +313,18 @@ void EditWindow::refreshControls() {
     }
 }
 
-void EditWindow::redrawGraphs(unsigned graphs) {
+void EditWindow::redrawGraphs(unsigned graphs, std::span<const EditTarget> changed) {
     if (graphs == device::kGraphNone) return;
     controller_->takeRedraw();
-    LoadResponse(response_, ctx_, slot());
+    // An edit recomputes only the sections its families touch (one band while a fader or a
+    // handle is dragged); a replaced image is loaded whole.
+    const auto index = static_cast<std::size_t>(slot());
+    if (changed.empty())
+        LoadResponse(response_, ctx_, slot());
+    else if (controller_->kind() == DeviceKind::Sub)
+        RefreshResponse(response_, ctx_.subImage.at(index), changed);
+    else
+        RefreshResponse(response_, ctx_.satImage.at(index), changed);
     loadCurves();
     updateHandles();
 }

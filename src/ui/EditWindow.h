@@ -54,6 +54,8 @@ public:
     QAction& undoAction() { return *undo_; }
     QAction& redoAction() { return *redo_; }
     QLabel& captionLabel() { return *caption_; }
+    // The curves the graph draws from.
+    const DeviceResponse& response() const { return response_; }
 
     // The meter table has new levels for the window's device.
     void refreshMeters();
@@ -81,7 +83,7 @@ protected:
 
 private:
     void refreshControls() override;
-    void redrawGraphs(unsigned graphs) override;
+    void redrawGraphs(unsigned graphs, std::span<const EditTarget> changed) override;
     QWidget* buildButtonBar();
     QWidget* buildGraphBar();
     void buildActions();

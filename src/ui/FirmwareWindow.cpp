@@ -1,6 +1,7 @@
 #include "ui/FirmwareWindow.h"
 
-#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -8,6 +9,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "ui/CommThread.h"
 #include "ui/Controls.h"
 #include "ui/Theme.h"
 #include "ui/UiTexts.h"
@@ -15,7 +17,8 @@
 namespace plenum::ui {
 
 // Passes messages and questions on to the application's prompter and turns the loader's progress
-// into the window's status line and bar, repainted at once: the load blocks the event loop.
+// into the window's status line and bar. Called on the user-interface thread: the load's own
+// prompter forwards here from the communication thread.
 class FirmwareWindow::ProgressPrompter final : public Prompter {
   public:
     ProgressPrompter(Prompter& inner, FirmwareWindow& window) : inner_(inner), window_(window) {}
@@ -41,10 +44,12 @@ QString QtFileFilter(const std::string& filter) {
     return QStringLiteral("%1 (%2 %3)").arg(text.left(bar), pattern, pattern.toUpper());
 }
 
-FirmwareWindow::FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader,
-                               Prompter& prompter, int slot, comm::TileStatusSink* tiles, QWidget* parent)
-    : QDialog(parent), progressPrompter_(std::make_unique<ProgressPrompter>(prompter, *this)) {
-    controller_ = std::make_unique<comm::FwUpdateDemo>(ctx, comm, loader, *progressPrompter_, slot, tiles);
+FirmwareWindow::FirmwareWindow(AppContext& ctx, CommThread& thread, comm::FwLoader& loader, Prompter& prompter,
+                               int slot, QWidget* parent)
+    : QDialog(parent), thread_(thread), progressPrompter_(std::make_unique<ProgressPrompter>(prompter, *this)) {
+    forwarding_ = std::make_unique<comm::ForwardingPrompter>(
+        *progressPrompter_, [&thread](const std::function<void()>& function) { thread.runOnOwner(function); });
+    controller_ = std::make_unique<comm::FwUpdateDemo>(ctx, thread.comm(), loader, *forwarding_, slot, thread.tileSink());
     const double scale = ctx.ScreenScale;
     const int lang = ctx.LanguageFlag;
     const comm::FwUpdateDemo& fw = *controller_;
@@ -148,7 +153,17 @@ void FirmwareWindow::browse() {
 comm::FwUpdateDemo::Outcome FirmwareWindow::Update_Click() {
     update_->setEnabled(false);
     browse_->setEnabled(false);
-    const comm::FwUpdateDemo::Outcome outcome = controller_->Update_Click();
+    loading_ = true;
+    comm::FwUpdateDemo::Outcome outcome{};
+    QEventLoop loop;
+    thread_.post(
+        this, [this] { return controller_->Update_Click(); },
+        [&](comm::FwUpdateDemo::Outcome result) {
+            outcome = result;
+            loop.quit();
+        });
+    loop.exec();
+    loading_ = false;
     // A full bar says the load went through; after a failure it starts again from empty.
     bar_->setValue(outcome == comm::FwUpdateDemo::Outcome::Loaded ? 100 : 0);
     update_->setEnabled(true);
@@ -168,9 +183,17 @@ void FirmwareWindow::refresh() {
 void FirmwareWindow::onProgress(int value, int maximum) {
     bar_->setValue(maximum > 0 ? value * 100 / maximum : 0);
     status_->setText(Q(controller_->statusText()));
-    bar_->repaint();
-    status_->repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void FirmwareWindow::reject() {
+    if (!loading_) QDialog::reject();
+}
+
+void FirmwareWindow::closeEvent(QCloseEvent* event) {
+    if (loading_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 }  // namespace plenum::ui

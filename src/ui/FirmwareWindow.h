@@ -1,13 +1,15 @@
 // The firmware window (FwUpdateDemo): the device's address, firmware version, name and unique ID,
 // the chosen ".sfu" file, the status line with the loader's progress, and Update. The rules are
-// comm::FwUpdateDemo's; this view forwards the file dialog and the button, and repaints the status
-// line and a progress bar while the (blocking) load reports its progress.
+// comm::FwUpdateDemo's; this view forwards the file dialog and the button, and shows the status
+// line and a progress bar while the load runs on the communication thread. The window cannot be
+// closed while a load runs: a loader left half-way leaves the device waiting for its image.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 
+#include "comm/CommWorker.h"
 #include "comm/FirmwareUpdate.h"
 #include "core/Prompter.h"
 
@@ -16,13 +18,15 @@ class QProgressBar;
 
 namespace plenum::ui {
 
+class CommThread;
 class UCButton;
 
 class FirmwareWindow final : public QDialog {
     Q_OBJECT
   public:
-    FirmwareWindow(AppContext& ctx, comm::DeviceComm& comm, comm::FwLoader& loader, Prompter& prompter,
-                   int slot, comm::TileStatusSink* tiles, QWidget* parent = nullptr);
+    // The wire must be held (no other job runs) while the window is open.
+    FirmwareWindow(AppContext& ctx, CommThread& thread, comm::FwLoader& loader, Prompter& prompter, int slot,
+                   QWidget* parent = nullptr);
     ~FirmwareWindow() override;
 
     // Picks the firmware file; tests and the tour replace the file dialog.
@@ -37,15 +41,27 @@ class FirmwareWindow final : public QDialog {
     UCButton* browseButton() const { return browse_; }
 
     void browse();
+    // Runs the load on the communication thread; this thread's event loop keeps running (the
+    // window repaints, questions are asked) until it ends.
     comm::FwUpdateDemo::Outcome Update_Click();
+    bool loading() const { return loading_; }
+
+  public slots:
+    void reject() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     class ProgressPrompter;
     void refresh();
     void onProgress(int value, int maximum);
 
+    CommThread& thread_;
     std::unique_ptr<ProgressPrompter> progressPrompter_;
+    std::unique_ptr<comm::ForwardingPrompter> forwarding_;
     std::unique_ptr<comm::FwUpdateDemo> controller_;
+    bool loading_ = false;
     QLabel* address_;
     QLabel* version_;
     QLabel* name_;

@@ -262,11 +262,11 @@ void MainWindow::searchDevices() {
 
 void MainWindow::openFirmwareWindow(int slot) {
     if (!ctx_.device(slot).isPresent()) return;
-    // The loader talks to the device from this thread: the communication thread is idle and the
-    // meter poll keeps away while the window is open.
+    // The load runs on the communication thread; no other job and no meter poll runs while the
+    // window is open.
     holdWire();
     {
-        FirmwareWindow window(ctx_, comm(), *fwLoader_, prompter_, slot, static_cast<comm::TileStatusSink*>(this), this);
+        FirmwareWindow window(ctx_, *commThread_, *fwLoader_, prompter_, slot, this);
         runModal_(window);
     }
     releaseWire();

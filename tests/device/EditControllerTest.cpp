@@ -594,7 +594,7 @@ class Recorder : public EditObserver {
 public:
     explicit Recorder(AppContext& ctx) : ctx_(ctx) {}
     void refreshControls() override { refreshedUnderGuiUpdating.push_back(ctx_.flags.GuiUpdating != 0); }
-    void redrawGraphs(unsigned graphs) override { redrawn |= graphs; }
+    void redrawGraphs(unsigned graphs, std::span<const EditTarget>) override { redrawn |= graphs; }
     std::vector<bool> refreshedUnderGuiUpdating;
     unsigned redrawn = 0;
 

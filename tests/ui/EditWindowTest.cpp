@@ -4,10 +4,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 
 #include "MainWindowFixture.h"
 #include "core/ImageLayout.h"
+#include "device/EditTexts.h"
+#include "sat/ImageResponse.h"
 #include "support/SimRig.h"
 #include "ui/EditControls.h"
 #include "ui/EditPanel.h"
@@ -308,6 +311,93 @@ TEST_F(EditWindowTest, MetersFollowTheMeterTableAndTheWindowFollowsAReadBack) {
     EXPECT_FALSE(edit.controller().canUndo());
     edit.setPhaseView(true);
     EXPECT_TRUE(edit.graph().view().showPhase);
+    EXPECT_TRUE(mirrored());
+}
+
+TEST_F(EditWindowTest, TheLhLinkBoxAsksBeforeCopyingTheLowMakeUpToHigh) {
+    EditWindow& edit = openEdit(sat);
+    for (int page = 0; page < edit.controller().pageCount(); ++page)
+        if (edit.controller().pageInfo(page).channel == 1) edit.pages().setCurrentIndex(page);  // the LOW way
+    ASSERT_EQ(edit.controller().way(), 0);
+    enter(*edit.panel().textBox(Control::MakeUp), QStringLiteral("4"));
+    settle();
+    auto* link = edit.findChild<QPushButton*>(QStringLiteral("CheckLHLink"));
+    ASSERT_NE(link, nullptr);
+    const std::size_t index = static_cast<std::size_t>(sat);
+    const std::uint8_t high = ctx.satImage[index][sat::kMakeUp + 1];
+    ASSERT_NE(ctx.satImage[index][sat::kMakeUp], high);
+
+    device("127.0.0.2").clearLog();
+    prompter.answer(false);
+    QTest::mouseClick(link, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(prompter.lastText(), std::string(texts::kLhLink.text.en));
+    EXPECT_FALSE(link->isChecked()) << "a declined link leaves the box clear";
+    EXPECT_EQ(editFrames(device("127.0.0.2")), 0);
+    EXPECT_EQ(ctx.satImage[index][sat::kMakeUp + 1], high);
+
+    prompter.answer(true);
+    QTest::mouseClick(link, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(link->isChecked());
+    EXPECT_EQ(ctx.satImage[index][sat::kMakeUp + 1], ctx.satImage[index][sat::kMakeUp]);
+    EXPECT_GE(editFrames(device("127.0.0.2")), 1);
+    EXPECT_TRUE(mirrored());
+}
+
+TEST_F(EditWindowTest, RecallFactoryAsksFirstAndTheWindowShowsTheFactoryProgram) {
+    EditWindow& edit = openEdit(sub);
+    enter(*edit.panel().textBox(Control::EqFreq), QStringLiteral("80"));
+    settle();
+    sim::SimulatedDevice& subwoofer = device("127.0.0.4");
+    subwoofer.clearLog();
+    prompter.answer(false);
+    edit.recallFactory();
+    settle();
+    EXPECT_EQ(editFrames(subwoofer), 0) << "declined: nothing is sent";
+    EXPECT_EQ(edit.panel().textBox(Control::EqFreq)->text(), QStringLiteral("80"));
+
+    prompter.answer(true);
+    edit.recallFactory();
+    settle();
+    QApplication::processEvents();
+    const auto codes = subwoofer.receivedCodes();
+    EXPECT_NE(std::find(codes.begin(), codes.end(), std::uint8_t{28}), codes.end());
+    EXPECT_NE(edit.panel().textBox(Control::EqFreq)->text(), QStringLiteral("80"));
+    EXPECT_FALSE(edit.controller().canUndo());
+    EXPECT_TRUE(mirrored());
+}
+
+// The window recomputes only what an edit touches; after a run of edits of every drawn family its
+// curves equal those of the whole image loaded afresh.
+TEST_F(EditWindowTest, TheGraphAfterEditsEqualsTheWholeImagesResponse) {
+    EditWindow& edit = openEdit(sat);
+    auto& controller = edit.controller();
+    for (const int page : {0, 1, 2, 3, 4}) {
+        edit.pages().setCurrentIndex(page);
+        ASSERT_TRUE(controller.enterText(Control::EqFreq, "1250"));
+        ASSERT_TRUE(controller.enterText(Control::EqGain, "-4.5"));
+        ASSERT_TRUE(controller.step(Control::EqQ, 3));
+        controller.toggle(Control::EqBypass);
+        controller.toggle(Control::Phase);
+        ASSERT_TRUE(controller.step(Control::InGain, -5));
+        if (controller.way() >= 0) {
+            ASSERT_TRUE(controller.enterText(Control::XoverLpFreq, "2000"));
+            ASSERT_TRUE(controller.choose(Control::XoverHpSlope, 3));
+        }
+    }
+    ASSERT_TRUE(controller.undo());
+    settle();
+    DeviceResponse fresh(edit.response().grid(), SatGraphLayout());
+    LoadResponse(fresh, ctx.satImage[static_cast<std::size_t>(sat)]);
+    for (int channel = 0; channel < fresh.channelCount(); ++channel) {
+        const auto want = fresh.summedMagnitudeDb(channel);
+        const auto got = edit.response().summedMagnitudeDb(channel);
+        ASSERT_EQ(want.size(), got.size());
+        for (std::size_t k = 0; k < want.size(); k += 97)
+            ASSERT_NEAR(got[k], want[k], 1e-6) << "channel " << channel << " point " << k;
+        EXPECT_EQ(edit.response().polarityInverted(channel), fresh.polarityInverted(channel));
+    }
     EXPECT_TRUE(mirrored());
 }
 
