@@ -118,6 +118,8 @@ TEST_F(GroupVenue, EveryGroupCommandReachesEveryMember) {
         clearLogs();
         step.edit();
         ASSERT_TRUE(settled()) << step.name;
+        // The simulator logs a frame once it has answered it.
+        test::Eventually([&] { return codes(0) == step.satCodes && codes(1) == step.satCodes && codes(2) == step.subCodes; });
         EXPECT_EQ(codes(0), step.satCodes) << step.name;
         EXPECT_EQ(codes(1), step.satCodes) << step.name;
         EXPECT_EQ(codes(2), step.subCodes) << step.name;
@@ -140,6 +142,7 @@ TEST_F(GroupVenue, ADriftedMemberIsFoundAndResynchronisedOrLeftWhenDeclined) {
     EXPECT_EQ(prompter.lastText(), "Device(s) on the Group PAnot synchronized.\r\n\r\nDo you want synchronize?");
     ASSERT_TRUE(settled());
     EXPECT_EQ(devices[1]->readMemory(229, 1), WireBytes{120});
+    test::Eventually([&] { return codes(1).size() == 9u && codes(2).size() == 3u; });
     EXPECT_EQ(codes(1), (std::vector<int>{3, 1, 2, 6, 5, 5, 5, 5, 5}));
     EXPECT_EQ(codes(2), (std::vector<int>{3, 1, 2}));  // no equaliser on the Sub
 
@@ -171,6 +174,7 @@ TEST_F(GroupVenue, ADriftedMemberIsAskedOnConnectAndOnlyDifferingItemsAreWritten
     EXPECT_EQ(prompter.questionCount(), 1u);
     EXPECT_EQ(prompter.entries().back().text, "Do you want to synchronize the device with the Group?");
     ASSERT_TRUE(settled());
+    test::Eventually([&] { return !requests(*devices[2]).empty() && requests(*devices[2]).back()[3] == 1; });
     const auto frames = requests(*devices[2]);
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames.back(), (WireBytes{0xF0, 0x78, 1, 1, 4, 0, 120, 0, 0, 0, 0, 0, 0xF7}));
@@ -201,6 +205,7 @@ TEST_F(GroupVenue, TheDriftViewNamesExactlyTheChangedParametersAndSyncsOnlyThem)
     const auto left = device::ReadSnapshot(*comm, 1);
     const auto differing = device::CompareWithSnapshot(ctx, 1, *left);
     for (const LinkedSend& send : device::PrepareProjectToDevice(ctx, 1, {differing[1]})) SendPrepared(*comm, send.slot, send.command);
+    test::Eventually([&] { return requests(*devices[0]).size() == 6u; });
     const auto frames = requests(*devices[0]);
     ASSERT_EQ(frames.size(), 6u);  // five 192-byte reads, one band
     EXPECT_EQ(frames[5][3], 5);
