@@ -75,7 +75,7 @@ std::vector<GroupEditor::MemberRow> GroupEditor::memberRows() const {
     return rows;
 }
 
-void GroupEditor::emit(const std::vector<LinkedSend>& sends, const std::vector<int>& slots) {
+void GroupEditor::dispatch(const std::vector<LinkedSend>& sends, const std::vector<int>& slots) {
     for (const int slot : slots) RefreshOpenWindow(ctx_, windows_, slot);
     sink_.send(sends);
 }
@@ -87,7 +87,7 @@ void GroupEditor::setMute(bool muted) {
     std::vector<LinkedSend> sends;
     const auto members = GroupMembers(record());
     for (const int slot : members) sends.push_back(WriteMute(ctx_, g_, slot));
-    emit(sends, members);
+    dispatch(sends, members);
 }
 
 void GroupEditor::setGainCode(int code) {
@@ -95,7 +95,7 @@ void GroupEditor::setGainCode(int code) {
     std::vector<LinkedSend> sends;
     const auto members = GroupMembers(record());
     for (const int slot : members) sends.push_back(WriteGain(ctx_, g_, slot));
-    emit(sends, members);
+    dispatch(sends, members);
 }
 
 bool GroupEditor::setGainText(std::string_view text) {
@@ -129,7 +129,7 @@ void GroupEditor::setDelay(bool sub, double valueInUnit) {
     }
     std::vector<LinkedSend> sends;
     for (const int slot : targets) sends.push_back(WriteDelay(ctx_, g_, slot));
-    emit(sends, targets);
+    dispatch(sends, targets);
 }
 
 bool GroupEditor::setDelayText(bool sub, std::string_view text) {
@@ -154,7 +154,7 @@ void GroupEditor::stepDelay(bool sub, int steps, bool coarse) {
     if (sub && !hasSub()) return;
     std::vector<LinkedSend> sends;
     for (const int slot : targets) sends.push_back(WriteDelay(ctx_, g_, slot));
-    emit(sends, targets);
+    dispatch(sends, targets);
 }
 
 void GroupEditor::writeBands(int g, const std::vector<int>& bands) {
@@ -163,7 +163,7 @@ void GroupEditor::writeBands(int g, const std::vector<int>& bands) {
     std::vector<LinkedSend> sends;
     for (const int band : bands)
         for (const int slot : members) sends.push_back(WriteBand(ctx_, g, slot, band));
-    emit(sends, members);
+    dispatch(sends, members);
 }
 
 bool GroupEditor::setBand(int band, const BandChange& change) {
@@ -222,7 +222,7 @@ void GroupEditor::setEqBypass(bool bypassed) {
     const auto members = EqMembers(record());
     std::vector<LinkedSend> sends;
     for (const int slot : members) sends.push_back(WriteEqBypass(ctx_, g_, slot));
-    emit(sends, members);
+    dispatch(sends, members);
 }
 
 bool GroupEditor::eqFlat() {
@@ -271,7 +271,7 @@ bool GroupEditor::setEqOnSub(bool on) {
     const int sub = record().SubDev;
     std::vector<LinkedSend> sends{WriteEqBypass(ctx_, g_, sub)};
     for (int band = 0; band < kGroupBands; ++band) sends.push_back(WriteBand(ctx_, g_, sub, band));
-    emit(sends, {sub});
+    dispatch(sends, {sub});
     return true;
 }
 

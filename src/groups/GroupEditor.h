@@ -94,7 +94,7 @@ public:
 
 private:
     GroupRecord& rec() { return ctx_.groups[static_cast<std::size_t>(g_)]; }
-    void emit(const std::vector<LinkedSend>& sends, const std::vector<int>& slots);
+    void dispatch(const std::vector<LinkedSend>& sends, const std::vector<int>& slots);
     void writeBands(int g, const std::vector<int>& bands);
     void refuse(const MessageText& message);
 

@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"AmpBoost", kSat, Short(33, {1}), {S(266, 1)}},
         DecodeCase{"PanelLock", kSat, Short(0x12, {1}), {S(219, 1)}},
         DecodeCase{"GroupGain", kSat, Short(1, {4, 0, 120}), {S(229, 120)}},
-        DecodeCase{"GroupDelay", kSat, Short(2, {2, 0, 0, 70, 47}), {S(230, 0), S(231, 70), S(232, 47)}},
+        DecodeCase{"GroupDelay", kSat, Short(2, {2, 0, 1, 70, 47}), {S(230, 1), S(231, 70), S(232, 47)}},
         DecodeCase{"GroupEqBypass", kSat, Short(6, {2, 0, 1}), {S(233, 1)}},
         DecodeCase{"GroupPeqBand4",
                    kSat,
