@@ -2,6 +2,8 @@
 // communication thread, in order, and afterwards every member mirrors its device.
 #include "ui/PostingGroupSink.h"
 
+#include <QApplication>
+
 #include "MainWindowFixture.h"
 #include "groups/GroupEditor.h"
 #include "support/SimRig.h"
@@ -50,6 +52,50 @@ TEST_F(PostingGroupSinkTest, GroupEditsReachEveryMemberInOrder) {
     ASSERT_TRUE(test::Eventually([&] { return codes(2).size() == 9u && codes(1).size() == 10u; }));
     EXPECT_EQ(codes(0), (std::vector<int>{3, 1, 2, 6, 5, 5, 5, 5, 5, 1}));
     EXPECT_EQ(codes(2), (std::vector<int>{3, 1, 1, 6, 5, 5, 5, 5, 5}));
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+}  // namespace
+}  // namespace plenum::ui
+
+#include "ui/DriftWindow.h"
+
+#include <QTableWidget>
+
+namespace plenum::ui {
+namespace {
+
+// The drift window over the same rig: a change made behind the application's back is listed by
+// its parameter name; "keep project" sends it back, "take device" takes another into the project.
+TEST_F(PostingGroupSinkTest, DriftWindowListsAndResolvesDifferences) {
+    devices[0]->writeMemory(384 + 20, std::vector<std::uint8_t>{100});
+    devices[1]->writeMemory(384 + 22, std::vector<std::uint8_t>{1});
+    DriftWindow window(ctx, *thread, {1, 2, 3});
+    window.compare();
+    ASSERT_TRUE(thread->settle(5000));
+    ASSERT_TRUE(test::Eventually([&] {
+        QApplication::processEvents();
+        return window.rows().size() == 2u;
+    }));
+    EXPECT_EQ(window.table()->item(0, 1)->text(), "input.gain");
+    EXPECT_EQ(window.table()->item(0, 3)->text(), "64");
+    EXPECT_EQ(window.table()->item(1, 1)->text(), "input.polarity");
+    devices[0]->clearLog();
+    window.keepProject(0);
+    ASSERT_TRUE(thread->settle(5000));
+    ASSERT_TRUE(test::Eventually([&] {
+        QApplication::processEvents();
+        return window.rows().size() == 1u;
+    }));
+    window.takeDevice(0);
+    ASSERT_TRUE(thread->settle(5000));
+    ASSERT_TRUE(test::Eventually([&] {
+        QApplication::processEvents();
+        return window.rows().empty();
+    }));
+    EXPECT_EQ(ctx.satImage[2][22], 1);
+    ASSERT_TRUE(test::Eventually([&] { return requests(*devices[0]).size() == 1u; }));
+    EXPECT_EQ(requests(*devices[0])[0][3], 1);
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
