@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/Commands.h"
+#include "cli/ParamValues.h"
 #include "comm/DeviceComm.h"
 #include "core/ImageLayout.h"
 #include "core/ValueCodecs.h"
@@ -566,6 +567,17 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
             std::printf("%d=%s%s", code, std::string(PeqTypeLabel(static_cast<PeqType>(code))).c_str(),
                         code + 1 < kPeqTypeCount ? ", " : "\n");
     });
+}
+
+}  // namespace plenum::cli
+
+namespace plenum::cli {
+
+nlohmann::json ParamValue(const AppContext& ctx, int slot, const std::string& name) {
+    std::vector<int> numbers;
+    const ParamSpec* spec = FindParam(name, numbers);
+    if (spec == nullptr) return nullptr;
+    return spec->get(ImageView(ctx, slot), numbers);
 }
 
 }  // namespace plenum::cli

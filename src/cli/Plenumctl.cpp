@@ -29,6 +29,8 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddSettingsCommands(app, action);
     AddDeviceCommands(app, action);
     AddWireCommands(app, action);
+    AddGroupCommands(app, action);
+    AddDriftCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {

@@ -13,6 +13,7 @@
 #include "comm/FirmwareUpdate.h"
 #include "core/Registry.h"
 #include "dsp/Meters.h"
+#include "groups/GroupModel.h"
 #include "sat/DeviceMemory.h"
 
 namespace plenum::cli {
@@ -60,13 +61,25 @@ int Search(CliSession& session, const std::string& fromText, int lastOctet) {
     return kExitOk;
 }
 
-struct WireUi : comm::ConnectionHooks {};
+// The connection's last step: a group member whose group block differs is offered its group's
+// values, and only the differing items are written.
+struct WireUi : comm::ConnectionHooks {
+    explicit WireUi(comm::DeviceComm& comm) : comm_(comm) {}
+    bool differsFromGroup(int group, int slot) override { return DeviceDiffersFromGroup(comm_.context(), group, slot); }
+    void synchronizeWithGroup(int group, int slot) override {
+        DirectGroupSink sink(comm_);
+        SyncDeviceWithGroup(comm_.context(), group, slot, sink);
+    }
+
+private:
+    comm::DeviceComm& comm_;
+};
 
 int Connect(CliSession& session, const std::string& target, bool load) {
     AppContext& ctx = session.ctx();
     comm::DeviceComm& comm = session.comm();
     DeviceSettingsTransfer transfer(comm);
-    WireUi ui;
+    WireUi ui(comm);
     comm::DeviceConnector connector(comm, transfer, session.prompter(), &ui);
     const auto direction = load ? comm::TransferDirection::LoadToDevice : comm::TransferDirection::ReadFromDevice;
     std::vector<int> online;

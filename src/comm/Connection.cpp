@@ -143,6 +143,7 @@ ConnectError DeviceConnector::SendConnectDevice(int slot, TransferDirection dire
 
     for (std::size_t g = 0; g < ctx.groups.size(); ++g) {
         if (!ctx.groups[g].isInUse() || !ctx.groups[g].hasMember(slot)) continue;
+        if (hooks_ != nullptr && !hooks_->differsFromGroup(static_cast<int>(g), slot)) continue;
         if (Ask(prompter_, ctx.LanguageFlag, texts::kSyncWithGroup) && hooks_ != nullptr)
             hooks_->synchronizeWithGroup(static_cast<int>(g), slot);
     }

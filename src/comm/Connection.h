@@ -55,6 +55,9 @@ public:
     virtual ~ConnectionHooks() = default;
     virtual void tileOnline(int slot, bool online) { (void)slot, (void)online; }
     virtual void reloadEditWindow(int slot) { (void)slot; }
+    // Whether the device's group block differs from its group's values: only then is the user
+    // asked. Without a group layer behind the hooks every membership is offered.
+    virtual bool differsFromGroup(int group, int slot) { return (void)group, (void)slot, true; }
     // Brings a group member to its group's settings (only differing items).
     virtual void synchronizeWithGroup(int group, int slot) { (void)group, (void)slot; }
 };

@@ -24,7 +24,7 @@ constexpr Src kCaller{Src::K::Caller};
 constexpr Src S(int offset, int wayStride = 0, int bandStride = 0) { return {Src::K::Image, offset, wayStride, bandStride}; }
 constexpr Src BitOfWay(int offset) { return {Src::K::ImageBitWay, offset}; }
 constexpr Src BitOfSection(int offset) { return {Src::K::ImageBitSection, offset}; }
-constexpr Src A(int offset) { return {Src::K::Status, offset}; }
+constexpr Src A(int offset, int bandStride = 0) { return {Src::K::Status, offset, 0, bandStride}; }
 
 struct Form {
     std::array<Src, 9> bytes{};
@@ -129,6 +129,18 @@ const std::array<Row, kParamFamilyCount> kTable{{
      Short({A(266), Z, Z, Z, Z, Z, Z, Z}), Short({A(266), Z, Z, Z, Z, Z, Z, Z})},
     {{ParamFamily::StoreState, "store.state", 27, true, true}, Short({}), Short({})},
     {{ParamFamily::RecallFactory, "recall.factory", 28, true, true}, Short({}), Short({})},
+    // Group block commands: selector 4 (gain) or 2 (delay, equaliser) names the group block, whose
+    // bytes lie in the status record at 229 (gain), 230..232 (delay), 233 (bypass) and 234..258
+    // (five bands, field-major: field f of band b at 234 + 5 f + b).
+    {{ParamFamily::GroupGain, "group.gain", 1, true, true},
+     Short({C(4), Z, A(229), Z, Z, Z, Z, Z}), Short({C(4), Z, A(229), Z, Z, Z, Z, Z})},
+    {{ParamFamily::GroupDelay, "group.delay", 2, true, true},
+     Short({C(2), Z, A(230), A(231), A(232), Z, Z, Z}), Short({C(2), Z, A(230), A(231), A(232), Z, Z, Z})},
+    {{ParamFamily::GroupEqBypass, "group.eqbypass", 6, true, true},
+     Short({C(2), Z, A(233), Z, Z, Z, Z, Z}), Short({C(2), Z, A(233), Z, Z, Z, Z, Z})},
+    {{ParamFamily::GroupPeqBand, "group.peq", 5, true, true},
+     Short({C(2), Z, kBand, A(234, 1), A(239, 1), A(244, 1), A(249, 1), A(254, 1)}, {1, kGroupBands, 1}),
+     Short({C(2), Z, kBand, A(234, 1), A(239, 1), A(244, 1), A(249, 1), A(254, 1)}, {1, kGroupBands, 1})},
 }};
 
 const Row& RowOf(ParamFamily family) {
@@ -178,7 +190,7 @@ ParamCommand BuildParamCommand(ParamFamily family, DeviceKind kind, const ParamA
             case Src::K::Image: return image[static_cast<std::size_t>(ImageOffset(src, a))];
             case Src::K::ImageBitWay: return (image[static_cast<std::size_t>(src.base)] >> a.way) & 1;
             case Src::K::ImageBitSection: return (image[static_cast<std::size_t>(src.base)] >> a.section) & 1;
-            case Src::K::Status: return status[static_cast<std::size_t>(src.base)];
+            case Src::K::Status: return status[static_cast<std::size_t>(ImageOffset(src, a))];
         }
         return 0;
     };
@@ -204,7 +216,7 @@ CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddres
             case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
             case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
             case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
-            case Src::K::Status: carried.status.push_back(src.base); break;
+            case Src::K::Status: carried.status.push_back(ImageOffset(src, a)); break;
             default: break;
         }
     }

@@ -55,8 +55,15 @@ enum class ParamFamily : std::uint8_t {
     AmpBoost,
     StoreState,
     RecallFactory,
+    // The group block of the status record (gain, delay, five-band equaliser and its bypass): the
+    // values every member of a device group must hold. The group mute is the input mute.
+    GroupGain,
+    GroupDelay,
+    GroupEqBypass,
+    GroupPeqBand,
 };
-inline constexpr int kParamFamilyCount = static_cast<int>(ParamFamily::RecallFactory) + 1;
+inline constexpr int kParamFamilyCount = static_cast<int>(ParamFamily::GroupPeqBand) + 1;
+inline constexpr int kGroupBands = 5;
 
 // Which instance of a family is meant: an output way (0 LOW, 1 HIGH), a band, an input EQ section,
 // and the value the caller supplies for families that carry one (channel, enable flag, filter

@@ -43,6 +43,9 @@ Placement LiveFlag(std::uint8_t from, std::uint16_t offset) {
 Placement Status(std::uint8_t from, std::uint16_t offset) {
     return {from, Area::Status, offset, 0, 0, false};
 }
+Placement StatusBand(std::uint8_t from, std::uint16_t offset) {
+    return {from, Area::Status, offset, 0, 1, false};
+}
 Placement StatusFlag(std::uint8_t from, std::uint16_t offset) {
     return {from, Area::Status, offset, 0, 0, true};
 }
@@ -236,6 +239,21 @@ const std::vector<Decoding>& StatusDecodings() {
          {Status(P(1), kStatusSpeakerLoad), Status(P(2), kStatusSpeakerLoad + 1)}},
         {C::SetAmpBoost, {}, kOne, kOne, {Status(P(1), kStatusAmpBoost)}},
         {C::SetPanelLock, {}, kOne, kOne, {Status(P(1), kStatusPanelLocked)}},
+        // The group block: selector 4 for its gain, 2 for its delay and equaliser.
+        {C::SetGain, {Is(P(1), 4)}, kOne, kOne, {Status(P(3), kStatusGroupGain)}},
+        {C::SetDelay,
+         {Is(P(1), 2)},
+         kOne,
+         kOne,
+         {Status(P(3), kStatusGroupDelay), Status(P(4), kStatusGroupDelay + 1), Status(P(5), kStatusGroupDelay + 2)}},
+        {C::SetEqBypass, {Is(P(1), 2)}, kOne, kOne, {Status(P(3), kStatusGroupEqBypass)}},
+        {C::SetPeqBand,
+         {Is(P(1), 2)},
+         kOne,
+         Unit(P(3), kGroupBandCount),
+         {StatusBand(P(4), kStatusGroupPeq), StatusBand(P(5), kStatusGroupPeq + kGroupBandCount),
+          StatusBand(P(6), kStatusGroupPeq + 2 * kGroupBandCount), StatusBand(P(7), kStatusGroupPeq + 3 * kGroupBandCount),
+          StatusBand(P(8), kStatusGroupPeq + 4 * kGroupBandCount)}},
     };
     return table;
 }

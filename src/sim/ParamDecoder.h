@@ -67,6 +67,13 @@ inline constexpr std::uint32_t kStatusAutoStandby = 227;     // enable, time
 inline constexpr std::uint32_t kStatusSystemMode = 261;      // 0 = 2-WAY, above 0 = BRIDGE
 inline constexpr std::uint32_t kStatusSpeakerLoad = 262;     // way LOW, way HIGH
 inline constexpr std::uint32_t kStatusAmpBoost = 266;
+// The group block: gain, delay (ms high, ms low, 1/48 ms steps), equaliser bypass and five
+// equaliser bands field-major (field f of band b at 234 + 5 f + b).
+inline constexpr std::uint32_t kStatusGroupGain = 229;
+inline constexpr std::uint32_t kStatusGroupDelay = 230;
+inline constexpr std::uint32_t kStatusGroupEqBypass = 233;
+inline constexpr std::uint32_t kStatusGroupPeq = 234;
+inline constexpr std::uint8_t kGroupBandCount = 5;
 // Where this device keeps the FIR enable flags (bit w = FIR of way w on). The host never reads
 // them back as such; the byte is one the status record leaves unassigned, chosen near its end so
 // that the settings blocks, which grow from the front, stay clear of it.

@@ -99,6 +99,13 @@ const Golden kRows[] = {
     {"SatAmpBoost", ParamFamily::AmpBoost, DeviceKind::Sat, {}, 33, {P(266), 0, 0, 0, 0, 0, 0, 0}},
     {"SatStoreState", ParamFamily::StoreState, DeviceKind::Sat, {}, 27, {0, 0, 0, 0, 0, 0, 0, 0}},
     {"SatRecallFactory", ParamFamily::RecallFactory, DeviceKind::Sat, {}, 28, {0, 0, 0, 0, 0, 0, 0, 0}},
+    {"SatGroupGain", ParamFamily::GroupGain, DeviceKind::Sat, {}, 1, {4, 0, P(229), 0, 0, 0, 0, 0}},
+    {"SatGroupDelay", ParamFamily::GroupDelay, DeviceKind::Sat, {}, 2, {2, 0, P(230), P(231), P(232), 0, 0, 0}},
+    {"SatGroupEqBypass", ParamFamily::GroupEqBypass, DeviceKind::Sat, {}, 6, {2, 0, P(233), 0, 0, 0, 0, 0}},
+    {"SatGroupBand3", ParamFamily::GroupPeqBand, DeviceKind::Sat, {0, 3, 0, 0}, 5,
+     {2, 0, 3, P(237), P(242), P(247), P(252), P(257)}},
+    {"SubGroupBand0", ParamFamily::GroupPeqBand, DeviceKind::Sub, {0, 0, 0, 0}, 5,
+     {2, 0, 0, P(234), P(239), P(244), P(249), P(254)}},
 
     {"SubOutputBand7IsBand12", ParamFamily::OutputPeqBand, DeviceKind::Sub, {0, 7, 0, 0}, 5,
      {1, 0, 7, P(84), P(92), P(100), P(108), P(116)}},

@@ -157,6 +157,15 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"SpeakerLoad", kSat, Short(32, {1, 1}), {S(262, 1), S(263, 1)}},
         DecodeCase{"AmpBoost", kSat, Short(33, {1}), {S(266, 1)}},
         DecodeCase{"PanelLock", kSat, Short(0x12, {1}), {S(219, 1)}},
+        DecodeCase{"GroupGain", kSat, Short(1, {4, 0, 120}), {S(229, 120)}},
+        DecodeCase{"GroupDelay", kSat, Short(2, {2, 0, 1, 70, 47}), {S(230, 1), S(231, 70), S(232, 47)}},
+        DecodeCase{"GroupEqBypass", kSat, Short(6, {2, 0, 1}), {S(233, 1)}},
+        DecodeCase{"GroupPeqBand4",
+                   kSat,
+                   Short(5, {2, 0, 4, 1, 3, 0xE8, 23, 0x9E}),
+                   {S(238, 1), S(243, 3), S(248, 0xE8), S(253, 23), S(258, 0x9E)}},
+        DecodeCase{"GroupPeqBand5IsNoBand", kSat, Short(5, {2, 0, 5, 1, 3, 0xE8, 23, 30}), {}},
+        DecodeCase{"GroupGainOnSub", kSub, Short(1, {4, 0, 99}), {S(229, 99)}},
         // Acknowledged, nothing to keep.
         DecodeCase{"ApplyFirWay", kSat, Short(17, {1, 1}), {}}, DecodeCase{"StoreState", kSat, Short(27), {}},
         // Selectors and indices the device does not have.
@@ -430,6 +439,7 @@ std::set<std::uint32_t> WritableBy(std::uint8_t model) {
                                        kStatusSpeakerLoad, kStatusSpeakerLoad + 1};
     for (std::uint32_t i = 0; i < 3; ++i) allowed.insert(kStatusNoiseGenerator + i);
     for (std::uint32_t i = 0; i < 4; ++i) allowed.insert(kStatusAutoSleep + i);
+    for (std::uint32_t i = kStatusGroupGain; i < kStatusGroupPeq + 5u * kGroupBandCount; ++i) allowed.insert(i);
     const std::size_t length = model == kSub ? kSubProgramLength : kSatProgramLength;
     for (std::uint32_t i = 0; i < length; ++i) allowed.insert(kLiveProgramAddress + i);
     return allowed;

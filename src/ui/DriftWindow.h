@@ -1,0 +1,54 @@
+// The drift window: does every loudspeaker still play what the project says? "Compare" reads the
+// chosen devices into snapshots on the communication thread and lists each parameter (by its
+// plenumctl name) whose bytes differ, with the project's and the device's bytes; per row "keep
+// project" sends the project's value, "take device" takes the device's into the project. Opened
+// from a tile (one slot) or from a group window (its members).
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "device/Drift.h"
+#include "ui/CommThread.h"
+
+class QTableWidget;
+
+namespace plenum::ui {
+
+class DriftWindow final : public QWidget {
+    Q_OBJECT
+public:
+    DriftWindow(AppContext& ctx, CommThread& thread, std::vector<int> targets, EditWindowRefresher* windows = nullptr,
+                QWidget* parent = nullptr);
+
+    // Posts the comparison; the table fills when it is done.
+    void compare();
+    // A row's resolution, posted to the communication thread; the row goes when it is done.
+    void keepProject(int row);
+    void takeDevice(int row);
+
+    struct Row {
+        int slot;
+        const device::NamedParam* param;
+        device::DeviceSnapshot snapshot;
+    };
+    const std::vector<Row>& rows() const { return rows_; }
+    QTableWidget* table() const { return table_; }
+
+signals:
+    void compared();
+    void resolved(int slot, const QString& param);
+
+private:
+    void fill();
+    void dropRow(int row);
+
+    AppContext& ctx_;
+    CommThread& thread_;
+    std::vector<int> slots_;
+    EditWindowRefresher* windows_;
+    std::vector<Row> rows_;
+    QTableWidget* table_;
+};
+
+}  // namespace plenum::ui

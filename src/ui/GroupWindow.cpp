@@ -1,0 +1,245 @@
+#include "ui/GroupWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "core/ValueCodecs.h"
+#include "dsp/GridEvaluation.h"
+#include "groups/GroupTexts.h"
+#include "ui/ResponseGraph.h"
+
+namespace plenum::ui {
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Pick(const AppContext& ctx, const Bilingual& text) { return Text(std::string(text.pick(ctx.LanguageFlag))); }
+
+QLineEdit* Box(const char* name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMaximumWidth(90);
+    return box;
+}
+
+}  // namespace
+
+GroupWindow::GroupWindow(AppContext& ctx, int group, GroupPresets& presets, Prompter& prompter, GroupSink& sink,
+                         EditWindowRefresher* windows, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), editor_(ctx, group, presets, prompter, sink, windows), presets_(presets) {
+    setObjectName("FrmEditVelmarGroup");
+    build();
+    refresh();
+}
+
+void GroupWindow::build() {
+    auto* layout = new QVBoxLayout(this);
+    auto* rows = new QVBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        members_.push_back(new QLabel(this));
+        members_.back()->setObjectName(QString("LabelMember%1").arg(i));
+        rows->addWidget(members_.back());
+    }
+    layout->addLayout(rows);
+
+    auto* levels = new QGridLayout;
+    mute_ = new QPushButton("MUTE", this);
+    mute_->setObjectName("LabelMute");
+    mute_->setCheckable(true);
+    gainSlider_ = new QSlider(Qt::Horizontal, this);
+    gainSlider_->setObjectName("SliderGain");
+    gainSlider_->setRange(0, kGainIndexMax);
+    gain_ = Box("TextGain", this);
+    unit_ = new QPushButton(this);
+    unit_->setObjectName("LabelDelayUnit");
+    unit_->setFlat(true);
+    satDelay_ = Box("TextDly", this);
+    subDelay_ = Box("TextDlySub", this);
+    levels->addWidget(mute_, 0, 0);
+    levels->addWidget(new QLabel("GAIN [dB]", this), 0, 1);
+    levels->addWidget(gainSlider_, 0, 2);
+    levels->addWidget(gain_, 0, 3);
+    levels->addWidget(unit_, 1, 0);
+    levels->addWidget(new QLabel("SAT", this), 1, 1);
+    levels->addWidget(satDelay_, 1, 2);
+    levels->addWidget(new QLabel("SUB", this), 1, 3);
+    levels->addWidget(subDelay_, 1, 4);
+    const std::array<std::pair<const char*, std::pair<int, bool>>, 4> steps{
+        {{"-1", {-1, true}}, {"-", {-1, false}}, {"+", {1, false}}, {"+1", {1, true}}}};
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        auto* button = new QPushButton(steps[i].first, this);
+        button->setObjectName(QString("UpDownDly%1").arg(i));
+        levels->addWidget(button, 2, static_cast<int>(i) + 1);
+        const auto [count, coarse] = steps[i].second;
+        connect(button, &QPushButton::clicked, this, [this, count, coarse] {
+            editor_.stepDelay(false, count, coarse);
+            refresh();
+        });
+    }
+    layout->addLayout(levels);
+
+    auto* eq = new QGridLayout;
+    bandBox_ = new QComboBox(this);
+    bandBox_->setObjectName("ComboBand");
+    for (int b = 0; b < kGroupBands; ++b) bandBox_->addItem(QString::number(b + 1));
+    type_ = new QComboBox(this);
+    type_->setObjectName("ComboType");
+    for (int t = 0; t < kPeqTypeCount; ++t) type_->addItem(Text(std::string(PeqTypeLabel(static_cast<PeqType>(t)))));
+    frequency_ = Box("TextFreq", this);
+    bandGain_ = Box("TextPeqGain", this);
+    q_ = Box("TextQ", this);
+    bandBypass_ = new QCheckBox("BYPASS", this);
+    bandBypass_->setObjectName("LabelBandByp");
+    eqBypass_ = new QCheckBox("EQ BYPASS", this);
+    eqBypass_->setObjectName("LabelEqByp");
+    eqOnSub_ = new QCheckBox(Pick(ctx_, texts::kEqOnSub), this);
+    eqOnSub_->setObjectName("CheckEqOnSub");
+    auto* flat = new QPushButton(Pick(ctx_, texts::kEqFlatButton), this);
+    flat->setObjectName("ButtonEqFlat");
+    preset_ = new QComboBox(this);
+    preset_->setObjectName("ComboPreset");
+    for (int p = 0; p < kGroupPresetCount; ++p) preset_->addItem(Text(std::string(GroupPresets::name(p))));
+    auto* save = new QPushButton("SAVE", this);
+    save->setObjectName("ButtonSavePreset");
+    presetCaption_ = new QLabel(this);
+    presetCaption_->setObjectName("LabelPreset");
+    eq->addWidget(bandBox_, 0, 0);
+    eq->addWidget(type_, 0, 1);
+    eq->addWidget(frequency_, 0, 2);
+    eq->addWidget(bandGain_, 0, 3);
+    eq->addWidget(q_, 0, 4);
+    eq->addWidget(bandBypass_, 0, 5);
+    eq->addWidget(eqBypass_, 1, 0);
+    eq->addWidget(flat, 1, 1);
+    eq->addWidget(preset_, 1, 2);
+    eq->addWidget(save, 1, 3);
+    eq->addWidget(presetCaption_, 1, 4);
+    eq->addWidget(eqOnSub_, 1, 5);
+    layout->addLayout(eq);
+
+    graph_ = new ResponseGraph(grid_, this);
+    graph_->setObjectName("PicGraph");
+    layout->addWidget(graph_, 1);
+    readout_ = new QLabel(this);
+    readout_->setObjectName("LabelReadout");
+    layout->addWidget(readout_);
+
+    // Every event goes to the editor, then the controls are filled again from the record.
+    auto after = [this](auto&& change) {
+        return [this, change](auto&&...) {
+            if (filling_) return;
+            change();
+            refresh();
+        };
+    };
+    connect(mute_, &QPushButton::toggled, this, after([this] { editor_.setMute(mute_->isChecked()); }));
+    connect(gainSlider_, &QSlider::valueChanged, this, after([this] { editor_.setGainCode(gainSlider_->value()); }));
+    connect(gain_, &QLineEdit::returnPressed, this, after([this] { editor_.setGainText(gain_->text().toStdString()); }));
+    connect(unit_, &QPushButton::clicked, this, after([this] { editor_.toggleDelayUnit(); }));
+    connect(satDelay_, &QLineEdit::returnPressed, this,
+            after([this] { editor_.setDelayText(false, satDelay_->text().toStdString()); }));
+    connect(subDelay_, &QLineEdit::returnPressed, this,
+            after([this] { editor_.setDelayText(true, subDelay_->text().toStdString()); }));
+    connect(bandBox_, &QComboBox::currentIndexChanged, this, after([this] { band_ = bandBox_->currentIndex(); }));
+    connect(type_, &QComboBox::currentIndexChanged, this,
+            after([this] { editor_.setBand(band_, {.type = type_->currentIndex()}); }));
+    connect(frequency_, &QLineEdit::returnPressed, this,
+            after([this] { editor_.setBandText(band_, "freq", frequency_->text().toStdString()); }));
+    connect(bandGain_, &QLineEdit::returnPressed, this,
+            after([this] { editor_.setBandText(band_, "gain", bandGain_->text().toStdString()); }));
+    connect(q_, &QLineEdit::returnPressed, this, after([this] { editor_.setBandText(band_, "q", q_->text().toStdString()); }));
+    connect(bandBypass_, &QCheckBox::toggled, this, after([this] { editor_.toggleBandBypass(band_); }));
+    connect(eqBypass_, &QCheckBox::toggled, this, after([this] { editor_.setEqBypass(eqBypass_->isChecked()); }));
+    connect(eqOnSub_, &QCheckBox::toggled, this, after([this] { editor_.setEqOnSub(eqOnSub_->isChecked()); }));
+    connect(flat, &QPushButton::clicked, this, after([this] { editor_.eqFlat(); }));
+    connect(preset_, &QComboBox::activated, this, after([this] { editor_.loadPreset(preset_->currentIndex()); }));
+    connect(save, &QPushButton::clicked, this, after([this] {
+                const int index = std::max(preset_->currentIndex(), kFirstUserPreset);
+                editor_.savePreset(index);
+            }));
+    connect(graph_, &ResponseGraph::bandPicked, this, [this](int band) { selectBand(band); });
+    connect(graph_, &ResponseGraph::bandDragged, this, [this](int band, double hz, double db) {
+        readout_->setText(Text(editor_.dragBand(band, hz, db)));
+        band_ = band;
+        refresh();
+    });
+}
+
+void GroupWindow::selectBand(int band) {
+    if (band < 0 || band >= kGroupBands) return;
+    band_ = band;
+    refresh();
+}
+
+QString GroupWindow::readout() const { return readout_->text(); }
+
+void GroupWindow::refresh() {
+    filling_ = true;
+    const GroupRecord& g = editor_.record();
+    setWindowTitle(Text(g.Name));
+    const auto rows = editor_.memberRows();
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        members_[i]->setVisible(i < rows.size());
+        if (i < rows.size())
+            members_[i]->setText(Text(rows[i].label + "  " + rows[i].deviceName + "  " + rows[i].state));
+    }
+    mute_->setChecked(g.Mute != 0);
+    gainSlider_->setValue(g.Gain);
+    gain_->setText(Text(GainText(g.Gain)));
+    unit_->setText(Text(editor_.delayCaption()));
+    satDelay_->setText(Text(editor_.delayText(false)));
+    subDelay_->setText(Text(editor_.delayText(true)));
+    subDelay_->setEnabled(editor_.hasSub());
+    eqOnSub_->setVisible(editor_.hasSub());
+    eqOnSub_->setChecked(g.EqOnSub != 0);
+    const std::vector<PeqBand> bands = editor_.graphBands();
+    const PeqBand& b = bands[static_cast<std::size_t>(band_)];
+    bandBox_->setCurrentIndex(band_);
+    type_->setCurrentIndex(b.typeCode);
+    frequency_->setText(QString::number(b.frequencyHz, 'f', 0));
+    bandGain_->setText(QString::number(b.gainDb, 'f', 1));
+    q_->setText(QString::number(b.q, 'f', 2));
+    bandBypass_->setChecked((g.Peq[static_cast<std::size_t>(20 + band_)] & 0x80) != 0);
+    eqBypass_->setChecked(g.EqBypass != 0);
+    presetCaption_->setText(Text(editor_.presetCaption()));
+    filling_ = false;
+    redrawGraph();
+}
+
+void GroupWindow::redrawGraph() {
+    GraphCurve curve;
+    curve.magnitudeDb.assign(FrequencyGrid::kPointCount, 0.0);
+    std::vector<double> magnitude(FrequencyGrid::kPointCount), phase(FrequencyGrid::kPointCount);
+    std::vector<BandHandle> handles;
+    const std::vector<PeqBand> bands = editor_.graphBands();
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        const PeqBand& b = bands[i];
+        handles.push_back(BandHandleOf(static_cast<int>(i), b.frequencyHz, b.gainDb, b.typeCode, b.isBypassed()));
+        if (b.isBypassed()) continue;
+        const auto design = DesignPeq(b);
+        if (!design) continue;
+        EvaluateSectionOnGrid(grid_, *design, MagnitudeRule::Evaluate, magnitude, phase);
+        for (std::size_t k = 0; k < magnitude.size(); ++k) curve.magnitudeDb[k] += magnitude[k];
+    }
+    curve.name = "EQ";
+    graph_->setCurves({curve});
+    graph_->setHandles(handles, band_);
+}
+
+void GroupWindow::closeEvent(QCloseEvent* event) {
+    if (!editor_.record().isInUse() || editor_.removeGroup()) {
+        emit removed(editor_.group());
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace plenum::ui

@@ -1,0 +1,108 @@
+// FrmEditVelmarGroup offscreen: controls forward to the group rules and show the record, the
+// graph's drag edits a band with its readout, closing asks before the group is removed.
+#include "ui/GroupWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/ResponseGraph.h"
+
+namespace plenum::ui {
+namespace {
+
+void EnsureApp() {
+    if (QApplication::instance() != nullptr) return;
+    static int argc = 1;
+    static char name[] = "ui_graph_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv);
+}
+
+struct CountingSink : GroupSink {
+    void send(const std::vector<LinkedSend>& sends) override { count += sends.size(); }
+    std::size_t count = 0;
+};
+
+class GroupWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        const std::uint8_t models[] = {8, 6, 1};
+        for (int slot = 1; slot <= 3; ++slot) {
+            DeviceRecord& r = ctx.device(slot);
+            r.Present = kTrue16;
+            r.ModelCode = models[slot - 1];
+            r.LinkMode = kLinkLan;
+            r.Address = "10.0.0." + std::to_string(slot);
+            r.DeviceName = "Cab " + std::to_string(slot);
+        }
+        ctx.device(1).Connected = kTrue16;
+        CreateGroup(ctx, 0, {"PA", true, 1, 2, 3}, sink);
+        sink.count = 0;
+    }
+    template <typename T>
+    T* find(GroupWindow& window, const char* name) {
+        auto* widget = window.findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    AppContext ctx;
+    ScriptedPrompter prompter;
+    CountingSink sink;
+    GroupPresets presets;
+};
+
+TEST_F(GroupWindowTest, ControlsForwardToTheGroupAndShowIt) {
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    EXPECT_EQ(find<QLabel>(window, "LabelMember0")->text(), "LEFT  Cab 1  ON-LINE");
+    EXPECT_EQ(find<QLabel>(window, "LabelMember2")->text(), "SUB  Cab 3  OFF-LINE");
+    auto* delay = find<QLineEdit>(window, "TextDly");
+    delay->setText("100");
+    emit delay->returnPressed();
+    EXPECT_EQ(ctx.groups[0].SatDelay, (std::array<std::uint8_t, 3>{0, 70, 47}));
+    EXPECT_EQ(delay->text(), "70.979");
+    find<QPushButton>(window, "LabelDelayUnit")->click();
+    EXPECT_EQ(find<QPushButton>(window, "LabelDelayUnit")->text(), "DELAY [m]");
+    delay->setText("abc");
+    emit delay->returnPressed();
+    EXPECT_EQ(prompter.lastText(), "Wrong value");
+    find<QPushButton>(window, "LabelMute")->click();
+    EXPECT_EQ(ctx.groups[0].Mute, 1);
+    find<QCheckBox>(window, "CheckEqOnSub")->click();
+    EXPECT_EQ(ctx.groups[0].EqOnSub, kTrue16);
+    EXPECT_EQ(sink.count, 2u + 3u + 6u);
+}
+
+TEST_F(GroupWindowTest, DraggingABandEditsItAndShowsTheReadout) {
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    window.resize(800, 600);
+    emit window.graph()->bandDragged(2, 500.0, 6.0);
+    EXPECT_EQ(window.readout(), "Freq=500Hz; Gain=6.0dB");
+    EXPECT_EQ(window.band(), 2);
+    EXPECT_EQ(ctx.groups[0].Peq[22], PeqGainCode(6.0));
+    ASSERT_EQ(window.graph()->handles().size(), 5u);
+    EXPECT_EQ(window.graph()->handles()[2].frequencyHz, 500.0);
+}
+
+TEST_F(GroupWindowTest, ClosingAsksAndRemovesOnlyOnYes) {
+    auto* window = new GroupWindow(ctx, 0, presets, prompter, sink);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    prompter.answer(false);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(ctx.groups[0].isInUse());
+    EXPECT_EQ(prompter.lastText(), "Remove Group: PA\r\nAre you sure ? ");
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(ctx.groups[0].isInUse());
+    EXPECT_EQ(sink.count, 0u);
+}
+
+}  // namespace
+}  // namespace plenum::ui
