@@ -17,6 +17,8 @@ void AddRegistryCommands(CLI::App& app, Action& action);  // list, add, remove
 void AddSettingsCommands(CLI::App& app, Action& action);  // lang, project save|load
 void AddDeviceCommands(CLI::App& app, Action& action);    // set, get, read, write, dump, help params
 void AddWireCommands(CLI::App& app, Action& action);      // search, connect, disconnect, meters, raw
+// program, backup, restore, lock, login, logout, settings
+void AddProgramCommands(CLI::App& app, Action& action);
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

@@ -29,6 +29,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddSettingsCommands(app, action);
     AddDeviceCommands(app, action);
     AddWireCommands(app, action);
+    AddProgramCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {
