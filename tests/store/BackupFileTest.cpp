@@ -119,6 +119,28 @@ TEST(BackupFile, CorruptBlockIsRefused) {
     EXPECT_EQ(DecodeBackup(bytes).error, BackupReadError::Damaged);
 }
 
+// The fuzz target's property on every single-byte change of a real file: whatever reads, writes
+// back to itself; whatever does not read says why.
+TEST(BackupFile, CorruptedFilesReadCleanlyOrNotAtAll) {
+    const Bytes bytes = EncodeBackup(SampleSat());
+    int read = 0;
+    for (std::size_t i = 0; i < bytes.size(); i += i < 1200 ? 13 : 1999) {
+        Bytes changed = bytes;
+        changed[i] ^= 0xA5;
+        const BackupReadResult result = DecodeBackup(changed);
+        if (!result.file) {
+            EXPECT_NE(result.error, BackupReadError::None) << i;
+            continue;
+        }
+        ++read;
+        const Bytes once = EncodeBackup(*result.file);
+        const BackupReadResult again = DecodeBackup(once);
+        ASSERT_TRUE(again.file) << i;
+        EXPECT_EQ(EncodeBackup(*again.file), once) << i;
+    }
+    EXPECT_GT(read, 0);
+}
+
 TEST(BackupFile, ModelTwoKeeps120Programs) {
     const BackupFile file = EmptyBackup(2);
     EXPECT_EQ(file.programs.size(), 120u);
