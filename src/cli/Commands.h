@@ -19,6 +19,8 @@ void AddDeviceCommands(CLI::App& app, Action& action);    // set, get, read, wri
 void AddWireCommands(CLI::App& app, Action& action);      // search, connect, disconnect, meters, raw
 void AddGroupCommands(CLI::App& app, Action& action);     // group add|list|set|sync|check|remove
 void AddDriftCommands(CLI::App& app, Action& action);     // diff, sync
+// program, backup, restore, lock, login, logout, settings
+void AddProgramCommands(CLI::App& app, Action& action);
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

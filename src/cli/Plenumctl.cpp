@@ -31,6 +31,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddWireCommands(app, action);
     AddGroupCommands(app, action);
     AddDriftCommands(app, action);
+    AddProgramCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {

@@ -9,6 +9,8 @@ namespace {
 
 bool IsLoopback(const std::string& address) { return address.rfind("127.", 0) == 0; }
 
+}  // namespace
+
 bool FeatureFlagFor(int modelCode, int version) {
     switch (modelCode) {
         case 10: case 11: return true;
@@ -17,8 +19,6 @@ bool FeatureFlagFor(int modelCode, int version) {
         default: return false;
     }
 }
-
-}  // namespace
 
 const Bilingual* ConnectErrorText(ConnectError error) {
     switch (error) {

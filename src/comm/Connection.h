@@ -33,6 +33,10 @@ const Bilingual* ConnectErrorText(ConnectError error);
 enum class TransferDirection { LoadToDevice, ReadFromDevice };
 
 inline constexpr int kMinimumFirmware = 34;
+// FwFeatureFlag of a device of this model with this firmware version (100 a + 10 b + c): set for
+// model codes 10 and 11, for model 6 from version 39 and for models 7..9 from version 38.
+bool FeatureFlagFor(int modelCode, int version);
+
 // Firmware version read: three bytes at status offset 1 (version digits).
 inline constexpr std::uint32_t kFirmwareAddress = 1;
 inline constexpr std::uint32_t kVariantAddress = 265;

@@ -28,6 +28,9 @@ struct AppContext {
     std::array<SatExtraRecord, kSlotCount> satExtra{};
     std::array<SubExtraRecord, kSlotCount> subExtra{};
     std::array<ExtFilterEntry, kSlotCount> extFilter{};
+    // ProgramSystem: per device and program slot, the system byte (image byte 519) the program
+    // was stored under, as the program list read back from the device says (satellites only).
+    std::array<std::array<std::uint8_t, kProgramSlots>, kSlotCount> ProgramSystem{};
 
     std::array<GroupRecord, kGroupCount> groups{};
     std::array<GroupState, kGroupCount> groupState{};

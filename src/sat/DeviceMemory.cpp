@@ -82,6 +82,10 @@ std::int16_t WriteImageToSlot(comm::DeviceComm& comm, int slot, int programSlot)
     return WriteBlock(comm, slot, address, ctx.satImage[index].bytes);
 }
 
+std::int16_t WriteImageToSlot(comm::DeviceComm& comm, int slot, int programSlot, std::span<const std::uint8_t> image) {
+    return WriteBlock(comm, slot, ProgramSlotAddress(programSlot), image);
+}
+
 void AutoUpdate(comm::DeviceComm& comm, int slot, const UpdateMarks& marks, int& lastProgram, AutoUpdateHooks& hooks) {
     if (marks.status) {
         ReadStatus(comm, slot);

@@ -38,6 +38,8 @@ std::int16_t ReadImage(comm::DeviceComm& comm, int slot);
 std::int16_t WriteStatus(comm::DeviceComm& comm, int slot);
 std::int16_t WriteImage(comm::DeviceComm& comm, int slot);
 std::int16_t WriteImageToSlot(comm::DeviceComm& comm, int slot, int programSlot);
+// Writes a program image that is not the slot's live one (a restored backup's) to program slot k.
+std::int16_t WriteImageToSlot(comm::DeviceComm& comm, int slot, int programSlot, std::span<const std::uint8_t> image);
 
 // What AutoUpdate refreshes for a slot; set by the meter poll and the program functions.
 struct UpdateMarks {

@@ -1,6 +1,7 @@
 #include "sim/DeviceModel.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "sim/ParamDecoder.h"
 
@@ -119,6 +120,42 @@ void DeviceModel::write(std::uint32_t address, std::span<const std::uint8_t> byt
     if (address >= memory_.size()) return;
     const std::size_t available = std::min(bytes.size(), memory_.size() - address);
     std::copy_n(bytes.begin(), available, memory_.begin() + address);
+}
+
+void DeviceModel::initialiseNetwork(const std::string& host) {
+    std::array<std::uint8_t, 4> address{};
+    std::istringstream in(host);
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        int octet = 0;
+        char dot = 0;
+        if (!(in >> octet) || (i < 3 && !(in >> dot))) return;
+        address[i] = static_cast<std::uint8_t>(octet);
+    }
+    auto put = [this](std::size_t offset, std::span<const std::uint8_t> bytes) {
+        std::copy(bytes.begin(), bytes.end(), memory_.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    const std::array<std::uint8_t, 4> mask{255, 255, 255, 0};
+    std::array<std::uint8_t, 4> gateway = address;
+    gateway[3] = 1;
+    // Wired: static, on the simulated address. Wireless: DHCP. The access point is on, named
+    // after the simulated address, with the factory key.
+    memory_[kStatusLanBlock] = 0;
+    put(kStatusLanBlock + 1, address);
+    put(kStatusLanBlock + 5, mask);
+    put(kStatusLanBlock + 9, gateway);
+    memory_[kStatusWlanBlock] = 1;
+    memory_[kStatusWlanBlock + kWirelessChannel] = 1;
+    const std::array<std::uint8_t, 4> apAddress{192, 168, 4, 1};
+    memory_[kStatusAccessPointBlock] = 1;
+    put(kStatusAccessPointBlock + 1, apAddress);
+    put(kStatusAccessPointBlock + 5, mask);
+    put(kStatusAccessPointBlock + 9, apAddress);
+    const std::string ssid = "SIM-" + host;
+    put(kStatusAccessPointBlock + kWirelessSsid,
+        std::span(reinterpret_cast<const std::uint8_t*>(ssid.data()), ssid.size()));
+    const std::string key = "12345678";
+    put(kStatusAccessPointBlock + kWirelessKey, std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size()));
+    memory_[kStatusAccessPointBlock + kWirelessChannel] = 6;
 }
 
 void DeviceModel::initialiseMemory(std::array<std::uint8_t, 3> firmware, const std::string& name,

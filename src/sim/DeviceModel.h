@@ -35,6 +35,19 @@ inline constexpr std::size_t kStatusName = 5;      // 16 characters, blank padde
 inline constexpr std::size_t kNameLength = 16;
 inline constexpr std::size_t kStatusVariant = 265;
 
+// Network settings, one block per section, each written whole by the host with a block write:
+// LAN at 27 (13 bytes), WLAN at 40 and the access point at 119 (79 bytes each). A block holds the
+// mode byte (LAN, WLAN: 0 static, 1 DHCP; access point: 0 off, 1 on), IP address, subnet mask
+// and gateway (four bytes each), then for the two wireless sections the SSID (32 bytes, zero
+// filled), the security byte, the key (32 bytes) and the channel. The device takes them at its
+// next start; the simulator only keeps them.
+inline constexpr std::size_t kStatusLanBlock = 27;
+inline constexpr std::size_t kStatusWlanBlock = 40;
+inline constexpr std::size_t kStatusAccessPointBlock = 119;
+inline constexpr std::size_t kWirelessSsid = 13;
+inline constexpr std::size_t kWirelessKey = 46;
+inline constexpr std::size_t kWirelessChannel = 78;
+
 // Command codes the device treats itself. The parameter and program commands are decoded by
 // sim/ParamDecoder.h; every other code is acknowledged.
 enum class DeviceCode : std::uint8_t {
@@ -128,6 +141,9 @@ class DeviceModel {
     // Somebody used the loudspeaker's own panel: `statusByte` (flags in bits 1 and 2, the panel
     // number in bits 3..6) goes out in the panel row of the next meter reply, once.
     void reportPanelEvent(std::uint8_t statusByte) { panelStatus_ = statusByte; }
+
+    // The device's network settings as a new device on `host` holds them (see the layout below).
+    void initialiseNetwork(const std::string& host);
 
     // Fills the memory a new device has: firmware digits, name, variant, program names.
     void initialiseMemory(std::array<std::uint8_t, 3> firmware, const std::string& name,

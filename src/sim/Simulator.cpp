@@ -759,6 +759,7 @@ SimulatedDevice& Simulator::add(DeviceConfig config) {
         std::make_unique<DeviceImpl>(config, identity, impl_->io, impl_->startTime,
                                      [simulator](std::function<void()> task) { simulator->runOnIo(task); });
     impl->model.initialiseMemory(config.firmware, config.name, config.variant);
+    impl->model.initialiseNetwork(config.host);
     if (!config.logPath.empty()) {
         impl->logFile.open(config.logPath, std::ios::out | std::ios::app);
         if (!impl->logFile) throw std::invalid_argument("cannot open the frame log " + config.logPath);
