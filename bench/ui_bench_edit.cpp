@@ -42,6 +42,7 @@
 #include "ui/EditControls.h"
 #include "ui/EditWindow.h"
 #include "ui/MainWindow.h"
+#include "UiBenchFleet.h"
 #include "ui/ResponseGraph.h"
 
 namespace {
@@ -109,18 +110,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(data);
 
     sim::Simulator simulator;
-    for (int i = 0; i < kDevices; ++i) {
-        sim::DeviceConfig config;
-        config.host = "127.0.1." + std::to_string(i + 2);
-        config.modelCode = i % 6 == 5 ? 1 : 0;
-        char uid[13];
-        std::snprintf(uid, sizeof uid, "0BEEF000%04X", i + 1);
-        config.uniqueId = uid;
-        config.name = "BENCH " + std::to_string(i + 1);
-        config.busId = static_cast<std::uint8_t>(i + 1);
-        config.meterSeed = static_cast<std::uint32_t>(i + 1);
-        simulator.add(config);
-    }
+    bench::AddFleet(simulator, kDevices);
     simulator.start();
 
     AppContext ctx;
@@ -136,25 +126,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     {
         ui::MainWindow window(deps);
-        window.setModalRunner([](QDialog& dialog) {
-            if (auto* connect = dynamic_cast<ui::ConnectDialog*>(&dialog)) connect->connectNow();
-            return dialog.result();
-        });
-        window.load();
-        for (int i = 0; i < kDevices; ++i) {
-            DeviceRecord& found = ctx.foundTable[static_cast<std::size_t>(i)];
-            const sim::DeviceConfig& config = simulator.device(static_cast<std::size_t>(i)).config();
-            found.Present = kTrue16;
-            found.Address = config.host;
-            found.LinkMode = kLinkLan;
-            found.UniqueId = config.uniqueId;
-            found.ModelCode = config.modelCode;
-            found.DeviceName = config.name;
-        }
-        window.mergeFoundDevices();
-        window.show();
-        window.connectAllDevices();
-        window.settle();
+        bench::ListAndConnectAll(window, ctx, simulator, kDevices);
         window.vuMeterTimer()->stop();
         window.settle();
 
