@@ -148,8 +148,10 @@ void GroupEditor::stepDelay(bool sub, int steps, bool coarse) {
     const int maxMs = sub ? 249 : kSatGroupDelayMaxMs;
     total = std::clamp(total, 0, maxMs * kStepsPerMs + kStepsPerMs - 1);
     GroupRecord& group = rec();
-    (sub ? group.SubDelay : group.SatDelay) = {0, static_cast<std::uint8_t>(total / kStepsPerMs),
-                                               static_cast<std::uint8_t>(total % kStepsPerMs)};
+    auto& delay = sub ? group.SubDelay : group.SatDelay;
+    delay[0] = 0;
+    delay[1] = static_cast<std::uint8_t>(total / kStepsPerMs);
+    delay[2] = static_cast<std::uint8_t>(total % kStepsPerMs);
     std::vector<int> targets = sub ? std::vector<int>{group.SubDev} : std::vector<int>{group.LeftDev, group.RightDev};
     if (sub && !hasSub()) return;
     std::vector<LinkedSend> sends;
