@@ -3,16 +3,53 @@
 #pragma once
 
 #include <QDialog>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "comm/AsioNetwork.h"
+#include "comm/AsioSerial.h"
 #include "core/AppContext.h"
+#include "core/Config.h"
+#include "core/Registry.h"
 #include "sim/Simulator.h"
 #include "ui/ConnectDialog.h"
 #include "ui/MainWindow.h"
 
 namespace plenum::bench {
+
+// Everything a benchmark's main window stands on: a scratch data folder (removed at the end), the
+// application context, real loopback transports aimed at the simulator and a scripted prompter. The
+// network services (announce listener, bridge) stay off.
+struct BenchDesk {
+    BenchDesk(const std::string& name, sim::Simulator& simulator)
+        : data(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))),
+          paths(data),
+          network(comm::kMainNetworkSlots),
+          deps{ctx, paths, prompter, network, serial, sleeper, {simulator.commonPort(), "/nonexistent/tty%d"}} {
+        std::filesystem::create_directories(data);
+        ctx.dataDir = data;
+        EnsureWorkFolders(paths);
+        deps.startNetworkServices = false;
+    }
+    ~BenchDesk() {
+        std::error_code ignored;
+        std::filesystem::remove_all(data, ignored);
+    }
+    BenchDesk(const BenchDesk&) = delete;
+    BenchDesk& operator=(const BenchDesk&) = delete;
+
+    std::filesystem::path data;
+    AppContext ctx;
+    AppPaths paths;
+    ScriptedPrompter prompter;
+    comm::AsioNetworkTransport network;
+    comm::AsioSerialTransport serial;
+    comm::SteadySleeper sleeper;
+    ui::MainWindowDeps deps;
+};
 
 inline void AddFleet(sim::Simulator& simulator, int devices) {
     for (int i = 0; i < devices; ++i) {

@@ -105,27 +105,15 @@ private:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::filesystem::path data =
-        std::filesystem::temp_directory_path() / ("plenum-bench-edit-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(data);
-
     sim::Simulator simulator;
     bench::AddFleet(simulator, kDevices);
     simulator.start();
 
-    AppContext ctx;
-    ctx.dataDir = data;
-    const AppPaths paths(data);
-    EnsureWorkFolders(paths);
-    ScriptedPrompter prompter;
-    comm::AsioNetworkTransport network(comm::kMainNetworkSlots);
-    comm::AsioSerialTransport serial;
-    comm::SteadySleeper sleeper;
-    ui::MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, {simulator.commonPort(), "/nonexistent/tty%d"}};
-    deps.startNetworkServices = false;
+    bench::BenchDesk desk("plenum-bench-edit", simulator);
+    AppContext& ctx = desk.ctx;
     int exitCode = 0;
     {
-        ui::MainWindow window(deps);
+        ui::MainWindow window(desk.deps);
         bench::ListAndConnectAll(window, ctx, simulator, kDevices);
         window.vuMeterTimer()->stop();
         window.settle();
@@ -258,7 +246,5 @@ int main(int argc, char** argv) {
         ctx.flags.CommBusy = kTrue16;  // the window's destruction needs no exit question
     }
     simulator.stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(data, ignored);
     return exitCode;
 }

@@ -45,26 +45,14 @@ double Percentile(std::vector<double> values, double share) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::filesystem::path data =
-        std::filesystem::temp_directory_path() / ("plenum-bench-poll-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(data);
-
     sim::Simulator simulator;
     bench::AddFleet(simulator, kDevices);
     simulator.start();
 
-    AppContext ctx;
-    ctx.dataDir = data;
-    const AppPaths paths(data);
-    EnsureWorkFolders(paths);
-    ScriptedPrompter prompter;
-    comm::AsioNetworkTransport network(comm::kMainNetworkSlots);
-    comm::AsioSerialTransport serial;
-    comm::SteadySleeper sleeper;
-    ui::MainWindowDeps deps{ctx, paths, prompter, network, serial, sleeper, {simulator.commonPort(), "/nonexistent/tty%d"}};
-    deps.startNetworkServices = false;
+    bench::BenchDesk desk("plenum-bench-poll", simulator);
+    AppContext& ctx = desk.ctx;
     {
-        ui::MainWindow window(deps);
+        ui::MainWindow window(desk.deps);
         bench::ListAndConnectAll(window, ctx, simulator, kDevices);
         int online = 0;
         for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) online += ctx.device(slot).isConnected() ? 1 : 0;
@@ -98,7 +86,5 @@ int main(int argc, char** argv) {
         ctx.flags.CommBusy = kTrue16;  // the window's destruction needs no exit question
     }
     simulator.stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(data, ignored);
     return 0;
 }
