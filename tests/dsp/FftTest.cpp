@@ -68,7 +68,8 @@ TEST(Fft, EachLengthIsPlannedOnce) {
 TEST(Fft, TransformsOnSeveralThreadsAgreeWithOneThread) {
     const auto x = RandomSignal(1024, 3);
     RealFft reference(1024);
-    const auto expected = std::vector<std::complex<double>>(reference.Forward(x).begin(), reference.Forward(x).end());
+    const auto spectrum = reference.Forward(x);
+    const std::vector<std::complex<double>> expected(spectrum.begin(), spectrum.end());
     std::vector<int> mismatches(4, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
