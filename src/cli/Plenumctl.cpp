@@ -33,6 +33,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddDriftCommands(app, action);
     AddProgramCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
+    AddFirCommands(app, out, err, options);  // the same for fir design and fir response
 
     try {
         app.parse(argc, argv);
