@@ -21,6 +21,7 @@ void AddGroupCommands(CLI::App& app, Action& action);     // group add|list|set|
 void AddDriftCommands(CLI::App& app, Action& action);     // diff, sync
 // program, backup, restore, lock, login, logout, settings
 void AddProgramCommands(CLI::App& app, Action& action);
+void AddFirCommands(CLI::App& app, Action& action);  // fir load|store, ir import
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

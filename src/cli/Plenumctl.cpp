@@ -32,6 +32,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddGroupCommands(app, action);
     AddDriftCommands(app, action);
     AddProgramCommands(app, action);
+    AddFirCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
 
     try {
