@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -55,8 +56,9 @@ FirLoadResult ReadMeasurementExport(std::span<const std::string_view> lines, int
     const auto marker = header.empty() ? std::nullopt : ParseDecimal(header.front(), decimalComma);
     if (!marker || *marker != kSafCountedHeader) return ReadCoefficients(body, tapLimit, decimalComma, {});
     const auto count = header.size() >= 2 ? ParseDecimal(header[1], decimalComma) : std::nullopt;
-    if (!count || *count < 0 || *count != static_cast<double>(static_cast<long>(*count))) return {};
+    if (!count || *count < 0) return {};
     if (*count > tapLimit) return {kFirTooManyTaps, {}};
+    if (*count != std::floor(*count)) return {};
     if (static_cast<double>(body.size()) != *count) return {};
     return ReadCoefficients(body, tapLimit, decimalComma, {});
 }

@@ -49,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"SafCounted", "counted.saf", 1024, false, kFirLoaded, 256},
                       FileCase{"SafCountedShort", "counted_short.saf", 1024, false, kFirUnreadable, 0},
                       FileCase{"SafCountedAboveLimit", "counted.saf", 200, false, kFirTooManyTaps, 0},
+                      FileCase{"SafCountedHuge", "counted_huge.saf", 1024, false, kFirTooManyTaps, 0},
+                      FileCase{"SafCountedFraction", "counted_fraction.saf", 1024, false, kFirUnreadable, 0},
                       FileCase{"SafDecimalComma", "decimal_comma.saf", 1024, true, kFirLoaded, 256},
                       FileCase{"SafDecimalCommaNotSet", "decimal_comma.saf", 1024, false, kFirUnreadable, 0}),
     [](const auto& info) { return std::string(info.param.name); });

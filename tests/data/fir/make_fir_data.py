@@ -42,6 +42,8 @@ write("semicolon_decimal_comma.CsV", ["%d;%s" % (i + 1, repr(c).replace(".", ","
 write("plain.saf", ["FIR export 48000 Hz"] + [repr(c) for c in lowpass(320)])
 write("counted.saf", ["513\t256\t48000"] + [repr(c) for c in taps256])
 write("counted_short.saf", ["513\t256\t48000"] + [repr(c) for c in taps256[:255]])
+write("counted_huge.saf", ["513 1e300"] + [repr(c) for c in taps256])
+write("counted_fraction.saf", ["513 255.5"] + [repr(c) for c in taps256])
 write("decimal_comma.saf", ["513 256"] + [repr(c).replace(".", ",") for c in taps256])
 write("words.csv", ["coefficient,word"] + ["%r,%d" % (c, word(c)) for c in
       [0.0, 1.0, -1.0, 0.5, -0.5, 2 ** -21, -(2 ** -21), 1.5 * 2 ** -21, 3.5, -3.5, 3.999999, -3.999999,
