@@ -1,7 +1,8 @@
 // Fuzzes the device's reading of the parameter and program commands: byte 0 picks the device kind
 // and the command code comes next, the rest is the payload (any length, also too short). A
 // parameter command may only write the live program and the status bytes it owns; program
-// commands may only write the live program, the program slots and the current program byte; and
+// commands may only write the live program, the program slots and the current program byte; a
+// FIR store's close (17) only the live program and the way's close record; and
 // every request is answered with exactly the reply length of its code.
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,15 @@ bool OwnedStatusByte(std::uint32_t address) {
            (address >= kStatusNoiseGenerator && address < kStatusNoiseGenerator + 3) ||
            (address >= kStatusAutoSleep && address < kStatusAutoSleep + 4) ||
            (address >= kStatusSpeakerLoad && address < kStatusSpeakerLoad + 2);
+}
+
+// Command 17 with P1 = 0 closes a FIR store: the satellite writes the way's close record.
+bool FirCloseRecord(std::uint32_t address) {
+    for (std::uint32_t way = 0; way < 2; ++way) {
+        const std::uint32_t record = kFirAreaAddress + kFirAreaStride * way + kFirCloseRecord;
+        if (address >= record && address < record + 3) return true;
+    }
+    return false;
 }
 
 bool InLiveProgram(std::uint32_t address, bool isSub) {
@@ -67,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (before[address] == after[address]) continue;
         if (InLiveProgram(address, isSub) || OwnedStatusByte(address)) continue;
         if (programCommand && (address == kStatusCurrentProgram || address >= kProgramSlotStride)) continue;
+        if (code == 17 && !isSub && FirCloseRecord(address)) continue;
         std::abort();
     }
     return 0;

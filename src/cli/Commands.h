@@ -21,9 +21,10 @@ void AddGroupCommands(CLI::App& app, Action& action);     // group add|list|set|
 void AddDriftCommands(CLI::App& app, Action& action);     // diff, sync
 // program, backup, restore, lock, login, logout, settings
 void AddProgramCommands(CLI::App& app, Action& action);
+void AddFirCommands(CLI::App& app, Action& action);  // fir load|store, ir import
 // fir design, fir response: computations that need no session; they print to `out` while the
 // arguments are parsed and report refusals on `err` (in the language of --lang).
-void AddFirCommands(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
+void AddFirDesignCommands(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

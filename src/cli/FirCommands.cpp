@@ -1,134 +1,137 @@
-// plenumctl fir design | response: the crossover FIR designer and the response of a coefficient
-// set, from the command line. Both are pure computations: they need no session and print while
-// the arguments are parsed.
-//   plenumctl fir design --window NAME --att DB --taps N --freq HZ --type lp|hp [--min-phase] [--min-latency]
-//     prints the coefficients, one per line, with 17 significant digits (they read back exactly);
-//   plenumctl fir response FILE
-//     prints "freq,mag_db,phase_deg,gd_ms" for the 8193 bins of the 16384-point transform at 48 kHz.
-#include <cmath>
+// plenumctl fir load / fir store / ir import: FIR coefficient files into a satellite's output way,
+// and a measured response conditioned as the IR import window shows it.
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <optional>
 #include <ostream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "cli/Commands.h"
-#include "fir/FirDesign.h"
-#include "fir/FirResponse.h"
+#include "device/FirStore.h"
+#include "device/ProgramMemory.h"
+#include "fir/FirFile.h"
+#include "fir/IrImport.h"
 
 namespace plenum::cli {
-
 namespace {
 
-struct DesignOptions {
-    std::string window;
-    std::optional<double> attenuationDb;
-    int taps = 0;
-    double frequencyHz = 0.0;
-    std::string type;
-    bool minimumPhase = false;
-    bool minimumLatency = false;
-};
+// The crossover-mode window's limit for a satellite way: the whole coefficient memory.
+constexpr int kCliTapLimit = fir::kMaxFirTaps;
 
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
-// Prints the refusal and leaves through CLI11 with a non-zero exit (nothing on the output).
-[[noreturn]] void Refuse(std::ostream& err, const std::string& message) {
-    err << message << '\n';
-    throw CLI::RuntimeError(kExitRefused);
-}
-
-// STAND-IN: reads plain text with one coefficient per line (blank lines skipped), at most 1024
-// taps. The full FIR file loader (TXT, CSV and SAF with their checks and messages) replaces it.
-std::optional<std::vector<double>> ReadCoefficientLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<double> taps;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos) continue;
-        std::istringstream field(line);
-        double value = 0.0;
-        std::string rest;
-        if (!(field >> value) || (field >> rest) || !std::isfinite(value)) return std::nullopt;
-        taps.push_back(value);
-        if (taps.size() > static_cast<std::size_t>(kFirMaxTaps)) return std::nullopt;
+bool RequireSatOnline(CliSession& session, int slot) {
+    const DeviceRecord& record = session.ctx().device(slot);
+    if (!record.isPresent()) {
+        session.err() << "plenumctl: slot " << slot << " holds no device\n";
+        return false;
     }
-    if (taps.empty()) return std::nullopt;
-    return taps;
+    if (record.isSub()) {
+        session.err() << "plenumctl: " << session.deviceLabel(slot) << " is a subwoofer; only satellites run a FIR\n";
+        return false;
+    }
+    if (!record.isConnected()) {
+        session.err() << "plenumctl: slot " << slot << " is off-line\n";
+        return false;
+    }
+    return true;
+}
+
+int Finish(CliSession& session, int slot, int way, device::FirStoreOutcome outcome, const device::FirStore& store) {
+    switch (outcome) {
+        case device::FirStoreOutcome::Done:
+            session.out() << store.label() << '\n';
+            return kExitOk;
+        case device::FirStoreOutcome::Failed:
+            return session.wireFailure(slot);
+        case device::FirStoreOutcome::Refused:
+            session.err() << "plenumctl: no FIR kept for way " << way << " of " << session.deviceLabel(slot) << '\n';
+            return kExitRefused;
+        case device::FirStoreOutcome::Cancelled:
+            break;
+    }
+    return kExitRefused;
+}
+
+int FirLoad(CliSession& session, int slot, int way, const std::string& file) {
+    if (!RequireSatOnline(session, slot)) return kExitRefused;
+    fir::FirCoefficientBuffer buffer(kCliTapLimit);
+    if (!buffer.load(file, session.prompter(), session.ctx().LanguageFlag, session.ctx().DecimalComma))
+        return kExitRefused;
+    device::FirStore store(session.comm(), session.prompter(), slot, way);
+    return Finish(session, slot, way, store.store(buffer.coefficients(), buffer.name()), store);
+}
+
+int FirStoreKept(CliSession& session, int slot, int way) {
+    if (!RequireSatOnline(session, slot)) return kExitRefused;
+    device::FirStore store(session.comm(), session.prompter(), slot, way);
+    return Finish(session, slot, way, store.storeKept(), store);
+}
+
+// "1/6" -> 6.
+std::optional<int> OctaveDivisor(const std::string& text) {
+    if (text.size() < 3 || text.rfind("1/", 0) != 0) return std::nullopt;
+    int divisor = 0;
+    for (char c : text.substr(2)) {
+        if (c < '0' || c > '9' || divisor > 1000) return std::nullopt;
+        divisor = divisor * 10 + (c - '0');
+    }
+    if (divisor < 1) return std::nullopt;
+    return divisor;
+}
+
+int IrImport(CliSession& session, const std::string& file, const std::string& smoothing) {
+    std::optional<int> divisor;
+    if (!smoothing.empty()) {
+        divisor = OctaveDivisor(smoothing);
+        if (!divisor) {
+            session.err() << "plenumctl: '" << smoothing << "' is no octave fraction (write 1/N)\n";
+            return kExitUsage;
+        }
+    }
+    const auto measurement =
+        fir::ImportIrFile(file, session.prompter(), session.ctx().LanguageFlag, session.ctx().DecimalComma);
+    if (!measurement) return kExitRefused;
+    const fir::IrNumerics numerics = fir::BasicIrNumerics();
+    if (divisor && !numerics.smooth)
+        session.err() << "plenumctl: smoothing is not available in this build; the curve is printed unsmoothed\n";
+    const fir::IrCurve curve = fir::ConditionIr(*measurement, numerics, divisor);
+    session.out() << "freq,mag_db,phase_deg\n";
+    char line[96];
+    for (std::size_t k = 0; k < curve.frequencyHz.size(); ++k) {
+        std::snprintf(line, sizeof line, "%.7g,%.4f,%.4f\n", curve.frequencyHz[k], curve.magnitudeDb[k],
+                      curve.phaseDeg[k]);
+        session.out() << line;
+    }
+    return kExitOk;
 }
 
 }  // namespace
 
-void AddFirCommands(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options) {
-    // Other fir subcommands (coefficient files) may have registered the group first.
-    CLI::App* fir = nullptr;
-    for (CLI::App* sub : app.get_subcommands([](CLI::App* a) { return a->get_name() == "fir"; })) fir = sub;
-    if (fir == nullptr) {
-        fir = app.add_subcommand("fir", "FIR crossover design, responses and coefficient files");
-        fir->require_subcommand(1);
-    }
-
-    auto design = std::make_shared<DesignOptions>();
-    auto* designCommand = fir->add_subcommand("design", "Design a crossover FIR and print its coefficients");
-    designCommand->add_option("--window", design->window, "Window: a label (Rect, Kaiser, Sinc, Hanning, Hamming, "
-                                                         "Blackman, Blackman-Harris, Blackman-Nuttal, Nuttal, "
-                                                         "Kaiser-Bessel, Sine) or its number 0..10")
-        ->required();
-    designCommand->add_option("--att", design->attenuationDb,
-                              "Stop-band attenuation in dB (Kaiser, Sinc, Sine: 21..120, default 21; "
-                              "the other windows have a fixed one)");
-    designCommand->add_option("--taps", design->taps, "Number of taps 3..1024")->required();
-    designCommand->add_option("--freq", design->frequencyHz, "Crossover frequency in Hz (250..20000)")->required();
-    designCommand->add_option("--type", design->type, "lp or hp")->required()->check(CLI::IsMember({"lp", "hp"}));
-    designCommand->add_flag("--min-phase", design->minimumPhase, "The minimum-phase (MIR) form");
-    designCommand->add_flag("--min-latency", design->minimumLatency, "Remove the latency (cut the leading taps)");
-    designCommand->callback([design, &out, &err, &options] {
-        const Bilingual& wrong = kWrongXoverParameters;
-        const auto window = FirWindowFromName(design->window);
-        if (!window) Refuse(err, "fir design: unknown window \"" + design->window + "\"");
-        const auto& info = Info(*window);
-        if (!info.adjustable && design->attenuationDb && *design->attenuationDb != info.attenuationDb)
-            Refuse(err, "fir design: the " + std::string(info.label) + " window has a fixed attenuation of " +
-                            Number(info.attenuationDb) + " dB");
-        FirDesignRequest request;
-        request.window = *window;
-        request.attenuationDb = design->attenuationDb.value_or(info.attenuationDb);
-        request.taps = design->taps;
-        request.frequencyHz = design->frequencyHz;
-        request.highPass = design->type == "hp";
-        request.minimumPhase = design->minimumPhase;
-        request.removeLatency = design->minimumLatency;
-        FirDesign result;
-        if (DesignFir(request, result) != FirDesignResult::Ok)
-            Refuse(err, std::string(wrong.pick(options.lang == "zh" ? 1 : 0)));
-        std::string text;
-        for (const double c : result.coefficients) text += Number(c) + '\n';
-        out << text;
+void AddFirCommands(CLI::App& app, Action& action) {
+    auto slot = std::make_shared<int>(0);
+    auto way = std::make_shared<int>(0);
+    auto file = std::make_shared<std::string>();
+    auto* fir = app.add_subcommand("fir", "FIR coefficient files and the FIR of a satellite's output way");
+    fir->require_subcommand(1);
+    auto* load = fir->add_subcommand("load", "Load a coefficient file (.txt, .csv, .saf) and store it into a way");
+    load->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(kFirstUserSlot, kLastUserSlot));
+    load->add_option("WAY", *way, "Output way: 0 LOW, 1 HIGH")->required()->check(CLI::Range(0, 1));
+    load->add_option("FILE", *file, "Coefficient file")->required();
+    load->callback([&action, slot, way, file] {
+        action = [slot, way, file](CliSession& session) { return FirLoad(session, *slot, *way, *file); };
+    });
+    auto* store = fir->add_subcommand("store", "Send the FIR kept for a way to the device again");
+    store->add_option("SLOT", *slot, "Slot 1-24")->required()->check(CLI::Range(kFirstUserSlot, kLastUserSlot));
+    store->add_option("WAY", *way, "Output way: 0 LOW, 1 HIGH")->required()->check(CLI::Range(0, 1));
+    store->callback([&action, slot, way] {
+        action = [slot, way](CliSession& session) { return FirStoreKept(session, *slot, *way); };
     });
 
-    auto file = std::make_shared<std::string>();
-    auto* responseCommand = fir->add_subcommand(
-        "response", "Print freq,mag_db,phase_deg,gd_ms of a coefficient file on the 16384-point grid");
-    responseCommand->add_option("FILE", *file, "Plain text, one coefficient per line")->required();
-    responseCommand->callback([file, &out, &err] {
-        const auto taps = ReadCoefficientLines(*file);
-        if (!taps) Refuse(err, "fir response: Wrong File");
-        FirResponse response;
-        if (response.Compute(*taps) != 0) Refuse(err, "fir response: Wrong File");
-        std::string text;
-        for (std::size_t k = 0; k < response.frequencies().size(); ++k)
-            text += Number(response.frequencies()[k]) + ',' + Number(response.magnitudeDb()[k]) + ',' +
-                    Number(response.phaseDeg()[k]) + ',' + Number(response.groupDelayMs()[k]) + '\n';
-        out << text;
+    auto smoothing = std::make_shared<std::string>();
+    auto* ir = app.add_subcommand("ir", "Measured responses (SMAART and RiTA text exports)");
+    ir->require_subcommand(1);
+    auto* import = ir->add_subcommand("import", "Print a measured response conditioned onto the display grid as CSV");
+    import->add_option("FILE", *file, "SMAART or RiTA export (.txt)")->required();
+    import->add_option("--smooth", *smoothing, "Fractional-octave smoothing, 1/N");
+    import->callback([&action, file, smoothing] {
+        action = [file, smoothing](CliSession& session) { return IrImport(session, *file, *smoothing); };
     });
 }
 

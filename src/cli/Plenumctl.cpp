@@ -32,8 +32,9 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddGroupCommands(app, action);
     AddDriftCommands(app, action);
     AddProgramCommands(app, action);
+    AddFirCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
-    AddFirCommands(app, out, err, options);  // the same for fir design and fir response
+    AddFirDesignCommands(app, out, err, options);  // the same for fir design and fir response
 
     try {
         app.parse(argc, argv);

@@ -453,6 +453,15 @@ void RecallProgram(DeviceModel& device, const Request& request, std::vector<std:
     SetCurrentProgram(device, slot);
 }
 
+void CloseFirStore(DeviceModel& device, const Request& request, std::vector<std::uint8_t>&) {
+    const auto payload = PayloadOf(request);
+    if (device.identity().isSub() || payload.size() < 5 || payload[0] != 0 || payload[1] > 1) return;
+    if (static_cast<std::size_t>(payload[2]) * 256 + payload[3] > kFirMaxTaps) return;
+    const std::array<std::uint8_t, 3> record{payload[2], payload[3], payload[4]};
+    device.write(kFirAreaAddress + kFirAreaStride * payload[1] + kFirCloseRecord, record);
+    device.write(kLiveProgramAddress + kLiveFirClose, record);
+}
+
 void RecallFactory(DeviceModel& device, const Request&, std::vector<std::uint8_t>&) {
     device.write(kLiveProgramAddress,
                  FactoryProgram(device.identity().isSub(), ByteAt(device, kStatusSystemMode)));
@@ -482,6 +491,7 @@ void InstallParameterHandlers(DeviceModel& device) {
     device.setHandler(static_cast<std::uint8_t>(ParamCode::StoreProgram), &StoreProgram);
     device.setHandler(static_cast<std::uint8_t>(ParamCode::RecallProgram), &RecallProgram);
     device.setHandler(static_cast<std::uint8_t>(ParamCode::RecallFactory), &RecallFactory);
+    device.setHandler(static_cast<std::uint8_t>(ParamCode::ApplyFirWay), &CloseFirStore);
 }
 
 }  // namespace plenum::sim

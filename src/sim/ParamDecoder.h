@@ -13,8 +13,8 @@
 //
 // Besides the parameters the device keeps its programs: store program copies the live program
 // into slot k, recall program copies slot k back, recall factory rebuilds the factory program.
-// StoreState (27) and ApplyFirWay (17) are acknowledged; the simulated device has nothing to commit
-// or to load for them.
+// StoreState (27) and ApplyFirWay (17 with P1 = 1) are acknowledged; the simulated device has
+// nothing to commit or to load for them. Command 17 with P1 = 0 closes a FIR store (below).
 #pragma once
 
 #include <cstddef>
@@ -78,6 +78,20 @@ inline constexpr std::uint8_t kGroupBandCount = 5;
 // them back as such; the byte is one the status record leaves unassigned, chosen near its end so
 // that the settings blocks, which grow from the front, stay clear of it.
 inline constexpr std::uint32_t kStatusFirEnabled = 380;
+
+// The FIR areas, one per output way of a satellite, 4096 bytes apart from 4096: the name (32
+// bytes) and four configuration bytes the host writes first, 1024 coefficient words of three
+// bytes from byte 36, all written with block writes; then the close record at 3108 (tap count
+// high, low, closed flag), which the device itself writes when command 17 with P1 = 0 closes
+// the store of way P2 with the tap count in P3, P4 and the flag in P5. The device keeps the
+// same three bytes in its live program at 497..499. A close with a way above 1 or more than 1024
+// taps is acknowledged and changes nothing; command 17 with P1 = 1 (apply a way's FIR) only
+// acknowledges.
+inline constexpr std::uint32_t kFirAreaAddress = 4096;
+inline constexpr std::uint32_t kFirAreaStride = 4096;
+inline constexpr std::uint32_t kFirCloseRecord = 3108;
+inline constexpr std::uint32_t kLiveFirClose = 497;
+inline constexpr std::size_t kFirMaxTaps = 1024;
 
 // The mark store program leaves at the base of a used program slot (16384 x (k + 1)).
 inline constexpr std::uint8_t kSlotUsedMark = 0x55;

@@ -431,6 +431,29 @@ TEST(SimFactoryTest, SubwooferFactoryProgram) {
     EXPECT_EQ(device.read(ProgramSlotAddress(0), kSubProgramLength), slotBefore);
 }
 
+// --- FIR store close ---
+
+// Command 17 with P1 = 0 closes the store of way P2: tap count and flag into the way's close record
+// and into live bytes 497..499. Anything else it carries changes nothing.
+TEST(SimFirCloseTest, CloseRecordAndLiveBytes) {
+    DeviceModel device = MakeDevice(kSat);
+    const Bytes before = Memory(device);
+    Send(device, Short(17, {0, 1, 4, 0, 1}));  // way 1, 1024 taps, closed
+    EXPECT_EQ(device.read(kFirAreaAddress + kFirAreaStride + kFirCloseRecord, 3), (Bytes{4, 0, 1}));
+    EXPECT_EQ(device.read(kLiveProgramAddress + kLiveFirClose, 3), (Bytes{4, 0, 1}));
+    EXPECT_EQ(Diff(before, Memory(device)).size(), 4u);  // 497 and 499 changed, 498 stays 0 twice
+
+    const Bytes after = Memory(device);
+    for (const Bytes& frame : {Short(17, {0, 2, 1, 0, 1}), Short(17, {0, 0, 4, 1, 1}), Short(17, {1, 0, 1, 0, 1})})
+        Send(device, frame);
+    EXPECT_EQ(Memory(device), after);
+
+    DeviceModel sub = MakeDevice(kSub);
+    const Bytes subBefore = Memory(sub);
+    Send(sub, Short(17, {0, 0, 1, 0, 1}));
+    EXPECT_EQ(Memory(sub), subBefore);
+}
+
 // --- garbage ---
 
 // Where parameter commands may write: the live program and the status bytes they own.
@@ -442,6 +465,9 @@ std::set<std::uint32_t> WritableBy(std::uint8_t model) {
     for (std::uint32_t i = kStatusGroupGain; i < kStatusGroupPeq + 5u * kGroupBandCount; ++i) allowed.insert(i);
     const std::size_t length = model == kSub ? kSubProgramLength : kSatProgramLength;
     for (std::uint32_t i = 0; i < length; ++i) allowed.insert(kLiveProgramAddress + i);
+    if (model == kSat)  // the close records of a FIR store (command 17 with P1 = 0)
+        for (std::uint32_t way = 0; way < 2; ++way)
+            for (std::uint32_t i = 0; i < 3; ++i) allowed.insert(kFirAreaAddress + kFirAreaStride * way + kFirCloseRecord + i);
     return allowed;
 }
 
