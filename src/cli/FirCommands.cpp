@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "device/FirStore.h"
 #include "device/ProgramMemory.h"
+#include "dsp/Smoothing.h"
 #include "fir/FirFile.h"
 #include "fir/IrImport.h"
 
@@ -64,34 +65,25 @@ int FirStoreKept(CliSession& session, int slot, int way) {
     return Finish(session, slot, way, store.storeKept(), store);
 }
 
-// "1/6" -> 6.
-std::optional<int> OctaveDivisor(const std::string& text) {
-    if (text.size() < 3 || text.rfind("1/", 0) != 0) return std::nullopt;
-    int divisor = 0;
-    for (char c : text.substr(2)) {
-        if (c < '0' || c > '9' || divisor > 1000) return std::nullopt;
-        divisor = divisor * 10 + (c - '0');
-    }
-    if (divisor < 1) return std::nullopt;
-    return divisor;
-}
-
 int IrImport(CliSession& session, const std::string& file, const std::string& smoothing) {
-    std::optional<int> divisor;
+    double width = 0.0;
     if (!smoothing.empty()) {
-        divisor = OctaveDivisor(smoothing);
-        if (!divisor) {
-            session.err() << "plenumctl: '" << smoothing << "' is no octave fraction (write 1/N)\n";
+        const std::optional<double> parsed = ParseSmoothingWidth(smoothing);
+        if (!parsed) {
+            session.err() << "plenumctl: " << kSmoothingWidthRefused.pick(session.ctx().LanguageFlag) << '\n';
             return kExitUsage;
         }
+        width = *parsed;
     }
     const auto measurement =
         fir::ImportIrFile(file, session.prompter(), session.ctx().LanguageFlag, session.ctx().DecimalComma);
     if (!measurement) return kExitRefused;
-    const fir::IrNumerics numerics = fir::BasicIrNumerics();
-    if (divisor && !numerics.smooth)
-        session.err() << "plenumctl: smoothing is not available in this build; the curve is printed unsmoothed\n";
-    const fir::IrCurve curve = fir::ConditionIr(*measurement, numerics, divisor);
+    const std::optional<fir::IrCurve> conditioned = fir::ConditionIr(*measurement, width);
+    if (!conditioned) {
+        session.err() << "plenumctl: the measured curve cannot be conditioned\n";
+        return kExitRefused;
+    }
+    const fir::IrCurve& curve = *conditioned;
     session.out() << "freq,mag_db,phase_deg\n";
     char line[96];
     for (std::size_t k = 0; k < curve.frequencyHz.size(); ++k) {

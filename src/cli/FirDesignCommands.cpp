@@ -98,7 +98,7 @@ void AddFirDesignCommands(CLI::App& app, std::ostream& out, std::ostream& err, c
     auto* responseCommand = fir->add_subcommand(
         "response", "Print freq,mag_db,phase_deg,gd_ms of a coefficient file on the 16384-point grid");
     responseCommand->add_option("FILE", *file, "Coefficient file (.txt, .csv, .saf)")->required();
-    responseCommand->callback([file, &out, &err] {
+    responseCommand->callback([file, &out, &err, &options] {
         // Any coefficient file a loading window reads (TXT, CSV, SAF), with the window's checks
         // short of the crossover's tap-count list: a response can be looked at for any length.
         const fir::FirLoadResult loaded = fir::LoadFirFile(*file, fir::kMaxFirTaps, false);

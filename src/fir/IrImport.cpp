@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "dsp/MeasureConditioning.h"
 #include "fir/FirTexts.h"
 #include "fir/NumberText.h"
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 constexpr std::size_t kIrColumns = 4;
-constexpr double kFloorDb = -200.0;
 
 std::string Upper(std::string_view text) {
     std::string upper(text);
@@ -44,47 +44,6 @@ std::optional<IrRow> ParseRow(std::string_view line, std::string_view separators
         values[i] = *value;
     }
     return IrRow{values[0], values[1], values[2], values[3]};
-}
-
-double Wrap(double degrees) {
-    double wrapped = std::fmod(degrees, 360.0);
-    if (wrapped > 180.0) wrapped -= 360.0;
-    if (wrapped <= -180.0) wrapped += 360.0;
-    return wrapped;
-}
-
-std::vector<double> Unwrap(std::span<const double> phaseDeg) {
-    std::vector<double> out(phaseDeg.begin(), phaseDeg.end());
-    double offset = 0;
-    for (std::size_t i = 1; i < out.size(); ++i) {
-        const double step = phaseDeg[i] - phaseDeg[i - 1];
-        if (step > 180.0) offset -= 360.0 * std::ceil((step - 180.0) / 360.0);
-        if (step < -180.0) offset += 360.0 * std::ceil((-step - 180.0) / 360.0);
-        out[i] = phaseDeg[i] + offset;
-    }
-    return out;
-}
-
-void Interpolate(std::span<const double> frequencyHz, std::span<const double> magnitude,
-                 std::span<const double> phaseDeg, std::vector<double>& magnitudeOut, std::vector<double>& phaseOut) {
-    const std::vector<double> phase = Unwrap(phaseDeg);
-    magnitudeOut.assign(kMeasureBins, 0.0);
-    phaseOut.assign(kMeasureBins, 0.0);
-    std::size_t upper = 0;
-    for (std::size_t bin = 0; bin < kMeasureBins; ++bin) {
-        const double f = static_cast<double>(bin) * kMeasureBinHz;
-        while (upper < frequencyHz.size() && frequencyHz[upper] < f) ++upper;
-        if (upper == 0) {
-            magnitudeOut[bin] = magnitude.front(), phaseOut[bin] = phase.front();
-        } else if (upper == frequencyHz.size()) {
-            magnitudeOut[bin] = magnitude.back(), phaseOut[bin] = phase.back();
-        } else {
-            const std::size_t lower = upper - 1;
-            const double t = (f - frequencyHz[lower]) / (frequencyHz[upper] - frequencyHz[lower]);
-            magnitudeOut[bin] = magnitude[lower] + t * (magnitude[upper] - magnitude[lower]);
-            phaseOut[bin] = phase[lower] + t * (phase[upper] - phase[lower]);
-        }
-    }
 }
 
 }  // namespace
@@ -130,26 +89,7 @@ std::optional<IrMeasurement> LoadIrFile(const std::filesystem::path& path, bool 
     return ParseIrText(bytes, decimalComma);
 }
 
-IrNumerics BasicIrNumerics() {
-    IrNumerics numerics;
-    numerics.unwrapPhase = [](std::span<const double> phase) { return Unwrap(phase); };
-    numerics.wrapPhase = [](std::span<const double> phase) {
-        std::vector<double> out(phase.size());
-        std::transform(phase.begin(), phase.end(), out.begin(), Wrap);
-        return out;
-    };
-    numerics.interpolate = Interpolate;
-    numerics.magnitudeToDb = [](std::span<const double> magnitude) {
-        std::vector<double> out(magnitude.size());
-        std::transform(magnitude.begin(), magnitude.end(), out.begin(), [](double m) {
-            return m > 0 ? std::max(kFloorDb, 20.0 * std::log10(m)) : kFloorDb;
-        });
-        return out;
-    };
-    return numerics;
-}
-
-IrCurve ConditionIr(const IrMeasurement& measurement, const IrNumerics& numerics, std::optional<int> octaveDivisor) {
+std::optional<IrCurve> ConditionIr(const IrMeasurement& measurement, double widthOctaves) {
     const std::size_t n = measurement.rows.size();
     std::vector<double> frequency(n), magnitude(n), phase(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -157,23 +97,14 @@ IrCurve ConditionIr(const IrMeasurement& measurement, const IrNumerics& numerics
         magnitude[i] = std::pow(10.0, measurement.rows[i].magnitudeDb / 20.0);
         phase[i] = measurement.rows[i].phaseDeg;
     }
-    phase = numerics.wrapPhase(numerics.unwrapPhase(phase));
-    std::vector<double> gridMagnitude, gridPhase;
-    numerics.interpolate(frequency, magnitude, phase, gridMagnitude, gridPhase);
-    if (octaveDivisor && numerics.smooth) numerics.smooth(gridMagnitude, gridPhase, *octaveDivisor);
-    const std::vector<double> magnitudeDb = numerics.magnitudeToDb(gridMagnitude);
-    const std::vector<double> wrapped = numerics.wrapPhase(gridPhase);
-
+    ConditionedCurve conditioned;
+    if (ConditionMeasurement(frequency, magnitude, phase, widthOctaves, conditioned) != 0) return std::nullopt;
     IrCurve curve;
-    curve.frequencyHz.reserve(kDisplayPoints);
-    curve.magnitudeDb.reserve(kDisplayPoints);
-    curve.phaseDeg.reserve(kDisplayPoints);
-    for (std::size_t k = 0; k < kDisplayPoints; ++k) {
-        const std::size_t bin = k * kDisplayStride;
-        curve.frequencyHz.push_back(static_cast<double>(bin) * kMeasureBinHz);
-        curve.magnitudeDb.push_back(magnitudeDb[bin]);
-        curve.phaseDeg.push_back(wrapped[bin]);
-    }
+    curve.magnitudeDb = MeasurementToDisplayGrid(conditioned.magnitudeDb);
+    curve.phaseDeg = MeasurementToDisplayGrid(conditioned.phaseDeg);
+    curve.frequencyHz.resize(curve.magnitudeDb.size());
+    for (std::size_t k = 0; k < curve.frequencyHz.size(); ++k)
+        curve.frequencyHz[k] = static_cast<double>(k * kDisplayStride) * kMeasureBinHz;
     return curve;
 }
 

@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,28 +56,6 @@ inline constexpr double kMeasureBinHz = 48000.0 / 65536.0;
 inline constexpr std::size_t kDisplayPoints = 6827;
 inline constexpr std::size_t kDisplayStride = 4;
 
-// The numeric steps of the conditioning, so that the numeric component can be plugged in.
-// Magnitudes are linear, phases in degrees; every function works on whole curves.
-struct IrNumerics {
-    std::function<std::vector<double>(std::span<const double> phaseDeg)> unwrapPhase;
-    std::function<std::vector<double>(std::span<const double> phaseDeg)> wrapPhase;
-    // The measured points onto the measurement grid (kMeasureBins bins each).
-    std::function<void(std::span<const double> frequencyHz, std::span<const double> magnitude,
-                       std::span<const double> phaseDeg, std::vector<double>& magnitudeOut,
-                       std::vector<double>& phaseOut)>
-        interpolate;
-    // Fractional-octave smoothing of both curves between 20 Hz and 20 kHz, in place; 1/N octave
-    // is passed as N. Empty: the curve stays unsmoothed.
-    std::function<void(std::vector<double>& magnitude, std::vector<double>& phaseDeg, int octaveDivisor)> smooth;
-    std::function<std::vector<double>(std::span<const double> magnitude)> magnitudeToDb;
-};
-
-// Plain versions of every step but the smoothing, which stays empty: phase unwrap (steps of more
-// than 180 degrees taken as wraps) and wrap into (-180, 180], linear interpolation in frequency
-// (the first and last measured values held beyond the measured range), 20 log10 with a floor at
-// -200 dB.
-IrNumerics BasicIrNumerics();
-
 // The conditioned curve on the display grid.
 struct IrCurve {
     std::vector<double> frequencyHz;
@@ -86,11 +63,11 @@ struct IrCurve {
     std::vector<double> phaseDeg;
 };
 
-// Unwraps and wraps the measured phase, converts the magnitude from dB to linear, interpolates
-// onto the measurement grid, smooths (when a divisor is given and a smoothing is plugged in),
-// converts to dB, wraps the phase and keeps every fourth bin for the display grid.
-IrCurve ConditionIr(const IrMeasurement& measurement, const IrNumerics& numerics,
-                    std::optional<int> octaveDivisor);
+// Converts the magnitude from dB to linear, unwraps the phase, resamples both onto the
+// measurement grid, smooths them over `widthOctaves` (0: not smoothed) between 20 Hz and 20 kHz,
+// converts to dB, wraps the phase and keeps every fourth bin for the display grid. Nothing when
+// the numeric chain refuses the curve (a width it does not take).
+std::optional<IrCurve> ConditionIr(const IrMeasurement& measurement, double widthOctaves);
 
 // The import window's file step: a refused or unreadable file shows "Wrong File" (title " Error")
 // and returns nullopt, leaving whatever the caller imported before.

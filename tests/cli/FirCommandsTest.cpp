@@ -135,13 +135,18 @@ TEST_F(FirCli, IrImportPrintsTheCurveOnTheDisplayGrid) {
 
     const auto smoothed = run({"ir", "import", test::FirData("smaart.txt").string(), "--smooth", "1/6"});
     EXPECT_EQ(smoothed.exitCode, 0);
-    EXPECT_NE(smoothed.err.find("unsmoothed"), std::string::npos);
+    EXPECT_EQ(smoothed.err, "");
+    EXPECT_NE(smoothed.out, import.out);
 
     const auto csv = run({"ir", "import", test::FirData("smaart.csv").string()});
     EXPECT_EQ(csv.exitCode, 1);
     EXPECT_NE(csv.err.find(" Error: Wrong File"), std::string::npos) << csv.err;
     EXPECT_EQ(csv.out, "");
-    EXPECT_EQ(run({"ir", "import", test::FirData("smaart.txt").string(), "--smooth", "sixth"}).exitCode, 2);
+    for (const char* width : {"sixth", "1/7"}) {
+        const auto refused = run({"ir", "import", test::FirData("smaart.txt").string(), "--smooth", width});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_NE(refused.err.find("Admited value: 1/6, 1/5, 1/4, 1/3, 1/2"), std::string::npos) << refused.err;
+    }
 }
 
 }  // namespace

@@ -62,7 +62,9 @@ TEST(IrImportTest, CsvIsRefusedBeforeItIsOpened) {
 TEST(IrImportTest, ConditionedCurveLiesOnTheDisplayGrid) {
     const auto measurement = LoadIrFile(test::FirData("smaart.txt"), false);
     ASSERT_TRUE(measurement);
-    const IrCurve curve = ConditionIr(*measurement, BasicIrNumerics(), std::nullopt);
+    const auto conditioned = ConditionIr(*measurement, 0.0);
+    ASSERT_TRUE(conditioned);
+    const IrCurve& curve = *conditioned;
     ASSERT_EQ(curve.frequencyHz.size(), kDisplayPoints);
     EXPECT_DOUBLE_EQ(curve.frequencyHz[1], 48000.0 / 16384.0);
     EXPECT_DOUBLE_EQ(curve.frequencyHz[kDisplayPoints - 1], 6826 * 48000.0 / 16384.0);
@@ -77,31 +79,30 @@ TEST(IrImportTest, ConditionedCurveLiesOnTheDisplayGrid) {
     }
 }
 
-TEST(IrImportTest, SmoothingIsPluggedInAndAskedForTheChosenWidth) {
-    const auto measurement = LoadIrFile(test::FirData("rita.txt"), false);
-    ASSERT_TRUE(measurement);
-    IrNumerics numerics = BasicIrNumerics();
-    int asked = 0;
-    std::size_t bins = 0;
-    numerics.smooth = [&](std::vector<double>& magnitude, std::vector<double>&, int divisor) {
-        asked = divisor;
-        bins = magnitude.size();
-        for (double& m : magnitude) m *= 2.0;  // +6 dB everywhere, easy to see
-    };
-    const IrCurve plain = ConditionIr(*measurement, numerics, std::nullopt);
-    EXPECT_EQ(asked, 0);
-    const IrCurve smoothed = ConditionIr(*measurement, numerics, 6);
-    EXPECT_EQ(asked, 6);
-    EXPECT_EQ(bins, kMeasureBins);
-    EXPECT_NEAR(smoothed.magnitudeDb[3000] - plain.magnitudeDb[3000], 20 * std::log10(2.0), 1e-9);
+TEST(IrImportTest, SmoothingFlattensTheRippleButKeepsTheLevel) {
+    // A dense measurement (1/200 octave) of a flat response with a 1 dB ripple every 1/24 octave:
+    // a sixth-octave smoothing averages four periods away and leaves the level at 0 dB.
+    IrMeasurement rippled;
+    for (int i = 0; i <= 2000; ++i) {
+        const double octaves = i / 200.0;
+        rippled.rows.push_back({20.0 * std::exp2(octaves), std::sin(2 * M_PI * 24 * octaves), 0.0, 1.0});
+    }
+    const auto smoothed = ConditionIr(rippled, 1.0 / 6);
+    const auto raw = ConditionIr(rippled, 0.0);
+    ASSERT_TRUE(smoothed && raw);
+    double rawSpread = 0, smoothedSpread = 0;
+    for (std::size_t k = 20; k < kDisplayPoints; ++k) {  // about 60 Hz .. 20 kHz
+        rawSpread = std::max(rawSpread, std::abs(raw->magnitudeDb[k]));
+        smoothedSpread = std::max(smoothedSpread, std::abs(smoothed->magnitudeDb[k]));
+    }
+    EXPECT_GT(rawSpread, 0.95);
+    EXPECT_LT(smoothedSpread, 0.15);
 }
 
-TEST(IrImportTest, PhaseWrapAndUnwrap) {
-    const IrNumerics numerics = BasicIrNumerics();
-    const std::vector<double> wrapped{170, -170, -150, 170, 0};
-    const auto unwrapped = numerics.unwrapPhase(wrapped);
-    EXPECT_EQ(unwrapped, (std::vector<double>{170, 190, 210, 170, 0}));
-    EXPECT_EQ(numerics.wrapPhase(std::vector<double>{190, -180, 540, 180}), (std::vector<double>{-170, 180, 180, 180}));
+TEST(IrImportTest, AWidthTheSmoothingDoesNotTakeConditionsNothing) {
+    const auto measurement = LoadIrFile(test::FirData("rita.txt"), false);
+    ASSERT_TRUE(measurement);
+    EXPECT_FALSE(ConditionIr(*measurement, 9.0));
 }
 
 }  // namespace
