@@ -75,7 +75,7 @@ for program in plenum plenumctl plenum-sim; do
     fail "$program --version printed '$out' (exit $rc)"
 done
 for page in plenumctl plenum-sim; do
-  man_text=$(gzip -dc "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null || true)
+  man_text=$(gzip -dc "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null | tr -d '\\' || true)
   [[ $man_text == *".TH "*"${page^^}"* ]] && [[ $man_text == *"--data-dir"* || $page == plenum-sim ]] &&
     pass "man page $page" || fail "man page $page is not a man page of $page"
 done
