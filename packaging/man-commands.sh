@@ -20,4 +20,4 @@ for command in $(words); do
 done
 printf '[PARAMETERS]\n.nf\n'
 "$plenumctl" help params | sed -e 's/\\/\\e/g' -e 's/^\./\\\&./'
-printf '.fi\n[SEE ALSO]\nplenum-sim(1)\n'
+printf '.fi\n[SEE ALSO]\nplenum(1), plenum-sim(1)\n'

@@ -8,5 +8,5 @@ scripts/install-deps.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"
 rm -f build/"$preset"/package/plenum_*.deb
-(cd build/"$preset" && cpack -G DEB >/dev/null)
+(cd build/"$preset" && cpack -G DEB)
 ls build/"$preset"/package/plenum_*.deb

@@ -157,8 +157,11 @@ int RunApplication(int argc, char** argv) {
     QString error;
     const std::optional<Options> options = ParseOptions(QApplication::arguments(), error);
     if (!options) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return error.startsWith(QStringLiteral("Usage")) ? 0 : 2;
+        // The help asked for goes to standard output (for a pager, and for the man page made from
+        // it); a bad argument to standard error.
+        const bool help = error.startsWith(QStringLiteral("Usage"));
+        std::fprintf(help ? stdout : stderr, "%s\n", error.toLocal8Bit().constData());
+        return help ? 0 : 2;
     }
 
     AppContext ctx;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# check-completion.sh COMPLETION PLENUMCTL: the bash completion lists exactly the commands that
-# `plenumctl --help` lists, and completes a table of command lines as expected (the deeper levels
-# are read from the program itself).
+# check-completion.sh COMPLETION PLENUMCTL: the bash completion lists exactly the commands and the
+# global options that `plenumctl --help` lists, and completes a table of command lines as expected
+# (the deeper levels are read from the program itself).
 set -u
 completion=$1
 plenumctl=$2
@@ -18,6 +18,17 @@ fi
 if [ "$program_commands" != "$completion_commands" ]; then
   echo "The completion's command list differs from plenumctl --help (< plenumctl, > completion):" >&2
   diff <(echo "$program_commands") <(echo "$completion_commands") >&2
+  failures=$((failures + 1))
+fi
+
+# The global options likewise: the long names in the "Options:" section of plenumctl --help.
+program_options=$("$plenumctl" --help | awk '/^[A-Za-z][A-Za-z ]*:$/ { section = $0; next }
+    section == "Options:" && /^  +-/ { n = split($1, names, ","); for (i = 1; i <= n; ++i) if (names[i] ~ /^--/) print names[i] }' |
+  sort)
+completion_options=$(bash -c 'source "$1" && printf "%s\n" $_plenumctl_global_options' _ "$completion" | sort)
+if [ "$program_options" != "$completion_options" ]; then
+  echo "The completion's global options differ from plenumctl --help (< plenumctl, > completion):" >&2
+  diff <(echo "$program_options") <(echo "$completion_options") >&2
   failures=$((failures + 1))
 fi
 
