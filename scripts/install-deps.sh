@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk
   python3 python3-scipy iptables
+  help2man file dpkg-dev desktop-file-utils
 )
 
 missing=()

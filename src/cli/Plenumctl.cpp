@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ResponseCommand.h"
+#include "core/Version.h"
 
 namespace plenum::cli {
 
@@ -12,6 +13,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
                  "command has run (also when it failed), so invocations chain like one session.",
                  "plenumctl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("plenumctl ") + kVersionText, "Print the name and version and exit");
     GlobalOptions options;
     options.timeouts = timeouts;
     app.add_option("--data-dir", options.dataDir, "Data folder (default: $XDG_DATA_HOME/plenum)");

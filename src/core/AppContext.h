@@ -8,10 +8,9 @@
 #include <string>
 
 #include "core/DeviceState.h"
+#include "core/Version.h"
 
 namespace plenum {
-
-inline constexpr const char* kVersionText = "1.0.7";
 
 struct AppContext {
     DeviceTable deviceTable{};  // the device list (slots 0..24)

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/Version.h"
 #include "sim/FleetFile.h"
 #include "sim/Simulator.h"
 
@@ -170,6 +171,8 @@ void Serve(Simulator& simulator, const sigset_t& signals) {
 int main(int argc, char** argv) {
     CLI::App app{"plenum-sim: simulated loudspeakers speaking the device side of the wire protocol"};
     app.footer(kFooter);
+    app.set_version_flag("--version", std::string("plenum-sim ") + plenum::kVersionText,
+                         "print the name and version and exit");
     std::string listen = "127.0.0.2";
     std::string fleetPath;
     int model = 0, variant = 0, busId = 1, hwFamily = 0, linkMode = 2, lateMs = -1, latencyMs = -1;

@@ -68,6 +68,14 @@ void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
 }
 
+// --version is answered before the toolkit starts, so that it works without a display (a package
+// check on a server, a script).
+bool ArgumentsAskForVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]) == "--version") return true;
+    return false;
+}
+
 bool ArgumentsAskForTour(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (QByteArray(argv[i]) == "--tour" || QByteArray(argv[i]).startsWith("--tour=")) return true;
@@ -80,6 +88,7 @@ std::optional<Options> ParseOptions(const QStringList& arguments, QString& error
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plenum: control of DSP loudspeaker systems"));
     parser.addHelpOption();
+    const QCommandLineOption version("version", "Print the name and version and exit.");
     const QCommandLineOption dataDir("data-dir", "Folder for configuration, projects and backups.", "DIR");
     const QCommandLineOption lang("lang", "Language of this run: en or zh.", "en|zh");
     const QCommandLineOption port("device-port", "TCP port of the loudspeakers (default 1001).", "N");
@@ -87,7 +96,7 @@ std::optional<Options> ParseOptions(const QStringList& arguments, QString& error
     const QCommandLineOption tour("tour", "With --demo: run a scripted tour offscreen, one PNG per step.", "DIR");
     const QCommandLineOption timing("timing", "Measure: print the start-up time and peak memory at the main window's first paint, then quit.");
     const QCommandLineOption startup("startup-ms", "Length of the start-up screen (default 2000).", "N");
-    parser.addOptions({dataDir, lang, port, demo, tour, timing, startup});
+    parser.addOptions({version, dataDir, lang, port, demo, tour, timing, startup});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -134,6 +143,10 @@ std::optional<Options> ParseOptions(const QStringList& arguments, QString& error
 
 int RunApplication(int argc, char** argv) {
     const Clock::time_point launched = Clock::now();
+    if (ArgumentsAskForVersion(argc, argv)) {
+        std::printf("plenum %s\n", kVersionText);
+        return 0;
+    }
     const bool touring = ArgumentsAskForTour(argc, argv);
     if (touring && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (touring) qInstallMessageHandler(QuietOffscreen);
@@ -144,8 +157,11 @@ int RunApplication(int argc, char** argv) {
     QString error;
     const std::optional<Options> options = ParseOptions(QApplication::arguments(), error);
     if (!options) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return error.startsWith(QStringLiteral("Usage")) ? 0 : 2;
+        // The help asked for goes to standard output (for a pager, and for the man page made from
+        // it); a bad argument to standard error.
+        const bool help = error.startsWith(QStringLiteral("Usage"));
+        std::fprintf(help ? stdout : stderr, "%s\n", error.toLocal8Bit().constData());
+        return help ? 0 : 2;
     }
 
     AppContext ctx;
