@@ -19,9 +19,14 @@ const std::vector<MatrixRow>& WireMatrix() {
     static const std::vector<MatrixRow> rows{
         {Op::Edit, 0, 1, {R, C, R, R, R, C, C, O}},
         {Op::Edit, 0, -1, {O, C, O, N, O, N, C, N}},
+        {Op::EditSub, 0, 1, {R, C, R, R, R, C, C, O}},
+        {Op::EditSub, 0, -1, {O, C, O, N, O, N, C, N}},
         {Op::ReadBack, 0, 1, {R, Q, R, R, R, Q, C, O}},
         {Op::ReadBack, 3, 1, {R, Q, R, R, R, Q, C, N}},
         {Op::ReadBack, 3, -1, {N, O, O, N, O, N, C, N}},
+        {Op::ReadBackUsb, 0, 1, {O, Q, Q, O, O, O, C, C}},
+        {Op::ReadBackUsb, 3, 1, {O, Q, Q, O, O, O, C, C}},
+        {Op::EditUsb, 0, 1, {O, C, C, O, O, O, C, C}},
         {Op::ConnectLoad, 0, 1, {R, X, R, R, R, X, X, X}},
         {Op::ConnectLoad, 4, 1, {R, C, R, R, R, C, C, N}},
         {Op::ConnectLoad, 4, -1, {N, X, X, N, X, N, C, N}},
@@ -65,7 +70,10 @@ const std::vector<LoaderRow>& LoaderMatrix() {
 const char* OperationName(Operation operation) {
     switch (operation) {
         case Operation::Edit: return "edit";
+        case Operation::EditSub: return "edit subwoofer";
         case Operation::ReadBack: return "read back";
+        case Operation::ReadBackUsb: return "read back over USB";
+        case Operation::EditUsb: return "edit over USB";
         case Operation::ConnectLoad: return "connect with load";
         case Operation::Store: return "store program";
         case Operation::Recall: return "recall program";

@@ -17,7 +17,10 @@ namespace plenum::test {
 
 enum class Operation {
     Edit,         // one parameter send from the edit window (the input gain typed in)
+    EditSub,      // the same on the subwoofer (its own reply lengths and bad-reply flag)
     ReadBack,     // the status record and live program read back after the device changed
+    ReadBackUsb,  // the same over the USB link (a pty), where replies carry no framing check
+    EditUsb,      // the input gain sent over the USB link
     ConnectLoad,  // connect with "Load current settings to Device": identify, checks, load, compare
     Store,        // store the live program into program slot 3
     Recall,       // recall program slot 6 and read the state back
