@@ -117,13 +117,16 @@ TransferOutcome BackupWindow::save(const std::filesystem::path& path) {
     const auto index = static_cast<std::size_t>(slot_);
     const bool sub = record.isSub();
     BackupFile file = EmptyBackup(record.ModelCode);
-    if (!sub) ctx.satImage[index][sat::kProgramSystem] = ctx.satStatus[index][status::kSystemMode];
     file.status = ctx.statusOf(slot_);
     if (sub) {
         std::copy(ctx.subImage[index].bytes.begin(), ctx.subImage[index].bytes.end(), file.image.begin());
         file.records.subExtra = ctx.subExtra[index];
     } else {
+        // The saved live program carries the system mode it is backed up under. Only the file's
+        // copy takes it: the application's image stays what the device holds, whose live byte may
+        // differ (a backup reads the device and changes nothing on it).
         file.image = ctx.satImage[index].bytes;
+        file.image[sat::kProgramSystem] = ctx.satStatus[index][status::kSystemMode];
         file.records.satExtra = ctx.satExtra[index];
     }
     file.headerByte = file.image[sat::kProgramSystem];

@@ -11,6 +11,18 @@ namespace {
 
 constexpr std::size_t kReplyDataOffset = 4;  // block data starts at RxBuffer[4]
 constexpr std::uint32_t kFirDesignAddress = kLiveProgramAddress + sat::kFirDesign;
+constexpr std::uint8_t kBlockReadCode = 0x16;
+// Requests per piece whose reply is not a block-read frame (as many as the transaction allows a
+// garbled network reply).
+constexpr int kPieceAttempts = 3;
+
+// Whether RxBuffer holds the block-read reply of a `length`-byte piece: F0 .. 16 <block> F7. The
+// transaction checks the framing of network replies only; a USB reply is taken as it comes, so a
+// reply of zero bytes or the tail of an earlier, abandoned reply would otherwise be copied into
+// the application's records as if it were the device's memory.
+bool IsBlockReply(const comm::BlockBuffer& rx, std::size_t length) {
+    return rx[0] == comm::kFrameStart && rx[3] == kBlockReadCode && rx[kReplyDataOffset + length] == comm::kFrameEnd;
+}
 
 }  // namespace
 
@@ -23,9 +35,15 @@ std::int16_t ReadBlock(comm::DeviceComm& comm, int slot, std::uint32_t address, 
     std::int16_t overall = 0;
     for (std::size_t offset = 0; offset < out.size(); offset += kTransferPiece) {
         const std::size_t length = std::min(kTransferPiece, out.size() - offset);
-        auto result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
-                                       comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
-        if (result == 0 && !comm.replyReceived()) result = -1;
+        std::int16_t result = -1;
+        for (int attempt = 0; attempt < kPieceAttempts; ++attempt) {
+            result = comm.SendCommand(slot, comm::CommandCode::BlockRead,
+                                      comm::BlockTransferParams(address + static_cast<std::uint32_t>(offset), length));
+            if (result == 0 && !comm.replyReceived()) result = -1;
+            if (result != 0) break;
+            if (IsBlockReply(comm.RxBuffer, length)) break;
+            result = -1;  // asked again
+        }
         if (!stopOnFailure) comm.LastTxResult = result;
         if (result != 0) {
             if (stopOnFailure) return result;

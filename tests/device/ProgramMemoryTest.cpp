@@ -557,6 +557,23 @@ TEST_F(BackupRig, BackupReadsEveryProgramSlotInPieces) {
     EXPECT_EQ(BackupProgramLine(*read.file, 6), "07:SEVENTH (2-WAY)");
 }
 
+// The live program's system byte can differ from the device's system mode (another client, the
+// device's panel). The file's actual program carries the system mode; the application's image
+// stays what the device holds: a backup only reads the device.
+TEST_F(BackupRig, BackupOfAProgramMadeForAnotherModeLeavesTheImageAsTheDeviceHasIt) {
+    sat->writeMemory(384 + sat::kProgramSystem, test::WireBytes{1});
+    readBack(1);
+    ASSERT_EQ(ctx.satStatus[1][status::kSystemMode], 0);
+    sat->clearLog();
+    backupAll();
+    EXPECT_TRUE(mirrors(1));
+    EXPECT_EQ(ctx.satImage[1][sat::kProgramSystem], 1);
+    const auto read = LoadBackupFile(file);
+    ASSERT_TRUE(read.file);
+    EXPECT_EQ(read.file->image[sat::kProgramSystem], 0);
+    EXPECT_EQ(read.file->headerByte, 0);
+}
+
 TEST_F(BackupRig, RestoreIntoASecondSatelliteOfTheSameModel) {
     backupAll();
     const auto targetName = linked->readMemory(status::kName, 16);
