@@ -6,6 +6,8 @@
 #include <QApplication>
 
 #include "MainWindowFixture.h"
+#include <nlohmann/json.hpp>
+
 #include "core/ValueCodecs.h"
 #include "groups/GroupEditor.h"
 #include "support/SimRig.h"

@@ -62,6 +62,8 @@ TEST_F(PostingGroupSinkTest, GroupEditsReachEveryMemberInOrder) {
 
 #include <QTableWidget>
 
+#include <nlohmann/json.hpp>
+
 #include "core/ValueCodecs.h"
 
 namespace plenum::ui {
