@@ -220,12 +220,37 @@ json ParamValue(const AppContext& ctx, int slot, const std::string& name) {
     return nullptr;
 }
 
-std::string ParamValueText(const json& value) {
+std::string_view ParamUnit(const std::string& name) {
+    struct Unit {
+        const char* pattern;
+        std::string_view unit;
+    };
+    static constexpr Unit units[] = {{"input.gain", "dB"},  {"input.srcgain.S", "dB"}, {"out.W.gain", "dB"},
+                                     {"out.W.makeup", "dB"}, {"input.delay", "ms"},     {"out.W.delay", "ms"}};
+    for (const Unit& u : units)
+        if (MatchParamPattern(u.pattern, name)) return u.unit;
+    return {};
+}
+
+namespace {
+
+// A number as a person reads it: at most three decimals, no trailing zeros ("-2.4", not
+// "-2.4000000000000004"; "6.25"; "1000").
+std::string Plain(const json& value) {
     if (value.is_string()) return value.get<std::string>();
-    if (!value.is_object()) return value.dump();
+    if (!value.is_number_float()) return value.dump();
+    std::string text = Fixed(value.get<double>(), 3);
+    while (!text.empty() && text.back() == '0') text.pop_back();
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+}  // namespace
+
+std::string ParamValueText(const json& value) {
+    if (!value.is_object()) return Plain(value);
     std::string line;
-    for (const auto& [key, field] : value.items())
-        line += (line.empty() ? "" : " ") + key + "=" + (field.is_string() ? field.get<std::string>() : field.dump());
+    for (const auto& [key, field] : value.items()) line += (line.empty() ? "" : " ") + key + "=" + Plain(field);
     return line;
 }
 

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/AppContext.h"
@@ -25,5 +26,7 @@ nlohmann::json ParamValue(const AppContext& ctx, int slot, const std::string& na
 
 // One line of text for a value: a plain value as is, fields as "key=value key=value".
 std::string ParamValueText(const nlohmann::json& value);
+// The unit of a parameter with a plain value ("dB", "ms"); empty for flags, codes and fields.
+std::string_view ParamUnit(const std::string& name);
 
 }  // namespace plenum::device

@@ -75,10 +75,15 @@ void DriftWindow::compare() {
                 // holding the snapshot.
                 auto deviceSide = std::make_unique<AppContext>(ctx);
                 device::ApplySnapshot(*deviceSide, slot, *snapshot);
-                for (const auto* param : differing)
-                    found.rows.push_back({slot, param, *snapshot,
-                                          device::ParamValueText(device::ParamValue(ctx, slot, param->name)),
-                                          device::ParamValueText(device::ParamValue(*deviceSide, slot, param->name))});
+                for (const auto* param : differing) {
+                    // A plain value carries its unit: "-4.8 dB", "12.5 ms".
+                    const std::string_view unit = device::ParamUnit(param->name);
+                    auto text = [&](const AppContext& records) {
+                        std::string value = device::ParamValueText(device::ParamValue(records, slot, param->name));
+                        return unit.empty() ? value : value + " " + std::string(unit);
+                    };
+                    found.rows.push_back({slot, param, *snapshot, text(ctx), text(*deviceSide)});
+                }
             }
             return found;
         },

@@ -127,22 +127,27 @@ void GroupWindow::build() {
     preset_ = new QComboBox(this);
     preset_->setObjectName("ComboPreset");
     for (int p = 0; p < kGroupPresetCount; ++p) preset_->addItem(Text(std::string(GroupPresets::name(p))));
+    // A curve that is none of the presets shows no preset in the list, only "CUSTOM".
+    preset_->setPlaceholderText(Pick(ctx_, texts::kCustomPreset));
     auto* save = new QPushButton("SAVE", this);
     save->setObjectName("ButtonSavePreset");
     presetCaption_ = new QLabel(this);
     presetCaption_->setObjectName("LabelPreset");
-    eq->addWidget(bandBox_, 0, 0);
-    eq->addWidget(type_, 0, 1);
-    eq->addWidget(frequency_, 0, 2);
-    eq->addWidget(bandGain_, 0, 3);
-    eq->addWidget(q_, 0, 4);
-    eq->addWidget(bandBypass_, 0, 5);
-    eq->addWidget(eqBypass_, 1, 0);
-    eq->addWidget(flat, 1, 1);
-    eq->addWidget(preset_, 1, 2);
-    eq->addWidget(save, 1, 3);
-    eq->addWidget(presetCaption_, 1, 4);
-    eq->addWidget(eqOnSub_, 1, 5);
+    // Captions over the band's boxes, so that each number says what it is.
+    const char* heads[] = {"BAND", "TYPE", "FREQ [Hz]", "GAIN [dB]", "Q"};
+    for (int column = 0; column < 5; ++column) eq->addWidget(new QLabel(heads[column], this), 0, column);
+    eq->addWidget(bandBox_, 1, 0);
+    eq->addWidget(type_, 1, 1);
+    eq->addWidget(frequency_, 1, 2);
+    eq->addWidget(bandGain_, 1, 3);
+    eq->addWidget(q_, 1, 4);
+    eq->addWidget(bandBypass_, 1, 5);
+    eq->addWidget(eqBypass_, 2, 0);
+    eq->addWidget(flat, 2, 1);
+    eq->addWidget(preset_, 2, 2);
+    eq->addWidget(save, 2, 3);
+    eq->addWidget(presetCaption_, 2, 4);
+    eq->addWidget(eqOnSub_, 2, 5);
     layout->addLayout(eq);
 
     graph_ = new ResponseGraph(grid_, this);
@@ -239,6 +244,8 @@ void GroupWindow::refresh() {
     bandBypass_->setChecked((g.Peq[static_cast<std::size_t>(20 + band_)] & 0x80) != 0);
     eqBypass_->setChecked(g.EqBypass != 0);
     presetCaption_->setText(Text(editor_.presetCaption()));
+    const int presetIndex = ctx_.groupState[static_cast<std::size_t>(editor_.group())].PresetIndex;
+    preset_->setCurrentIndex(presetIndex >= 0 && presetIndex < kGroupPresetCount ? presetIndex : -1);
     filling_ = false;
     redrawGraph();
 }

@@ -71,11 +71,17 @@ void Tour::groupStep(MainWindow& window, sim::Simulator& simulator, bool english
     if (group < 0) return;
     GroupWindow& groupWindow = *window.groupWindow(group);
     if (english) {
-        // A venue curve: a low shelf lift, a cut in the low mids and a gentle presence lift.
+        // A venue curve over all five bands: a low lift, a cut in the low mids, two flat bands
+        // parked where they are easy to find, and a gentle presence lift.
         GroupEditor& editor = groupWindow.editor();
-        editor.setBand(0, {.type = 0, .frequencyHz = 80.0, .q = 0.7, .gainDb = 3.0});
-        editor.setBand(1, {.type = 0, .frequencyHz = 315.0, .q = 1.4, .gainDb = -4.5});
-        editor.setBand(3, {.type = 0, .frequencyHz = 3150.0, .q = 1.0, .gainDb = 2.0});
+        struct Band {
+            double hz, q, db;
+        };
+        const Band bands[] = {{80.0, 0.7, 3.0}, {315.0, 1.4, -4.5}, {1000.0, 1.0, 0.0}, {3150.0, 1.0, 2.0}, {10000.0, 1.0, 0.0}};
+        for (int b = 0; b < kGroupBands; ++b) {
+            const Band& band = bands[b];
+            editor.setBand(b, {.type = 0, .frequencyHz = band.hz, .q = band.q, .gainDb = band.db, .bypass = false});
+        }
         editor.setGainText("-3");
         editor.setDelayText(false, "4.5");
         editor.setDelayText(true, "6.25");

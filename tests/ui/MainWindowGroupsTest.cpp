@@ -3,7 +3,9 @@
 // edit windows, group windows come back at their places after a project load and at start, the
 // connection of a drifted member asks and writes only what differs, and the drift window opens
 // from a tile.
+#include <QAction>
 #include <QApplication>
+#include <QPushButton>
 
 #include "MainWindowFixture.h"
 #include <nlohmann/json.hpp>
@@ -11,6 +13,7 @@
 #include "core/ValueCodecs.h"
 #include "groups/GroupEditor.h"
 #include "support/SimRig.h"
+#include "device/ParamValues.h"
 #include "ui/DriftWindow.h"
 #include "ui/GroupWindow.h"
 #include "ui/SelGroupDialog.h"
@@ -108,6 +111,48 @@ TEST_F(MainWindowGroupsTest, AddGroupOpensItsWindowAndGroupEditsReachEveryMember
     EXPECT_EQ(window->groupWindow(0), nullptr);
     EXPECT_FALSE(window->editWindow(left)->windowTitle().contains("PA"));
     for (const int slot : {left, right, sub}) EXPECT_TRUE(device(slot).receivedCodes().empty()) << slot;
+}
+
+// The group window's "Members…": the chooser in edit mode; the new Left gives every value.
+TEST_F(MainWindowGroupsTest, MembersButtonReassignsTheRolesFromTheGroupWindow) {
+    openConnected();
+    addGroup("PA");
+    ASSERT_NE(window->groupWindow(0), nullptr);
+    window->setModalRunner([&](QDialog& dialog) {
+        auto& chooser = dynamic_cast<SelGroupDialog&>(dialog);
+        EXPECT_EQ(chooser.selection().left, left);
+        EXPECT_TRUE(chooser.choose(GroupRole::Left, right));
+        EXPECT_TRUE(chooser.choose(GroupRole::Right, left));
+        prompter.answer(true);
+        if (!chooser.tryAdd()) dialog.reject();
+        return dialog.result();
+    });
+    window->groupWindow(0)->findChild<QPushButton*>("ButtonMembers")->click();
+    ASSERT_TRUE(window->settle());
+    EXPECT_EQ(ctx.groups[0].LeftDev, right);
+    EXPECT_EQ(ctx.groups[0].RightDev, left);
+    EXPECT_TRUE(window->groupWindow(0)->findChild<QLabel*>("LabelMember0")->text().contains(
+        QString::fromStdString(ctx.device(right).DeviceName)));
+    EXPECT_EQ(ctx.groups[0].Gain, ctx.statusOf(right)[229]);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// SaveGrpEQMenu: the curve goes into a user preset and "GroupP.lst" is written in the data folder.
+TEST_F(MainWindowGroupsTest, SavingAUserPresetWritesThePresetFile) {
+    openConnected();
+    addGroup("PA");
+    GroupWindow* groupWindow = window->groupWindow(0);
+    ASSERT_NE(groupWindow, nullptr);
+    ASSERT_TRUE(groupWindow->editor().setBand(2, {.gainDb = 4.5}));
+    auto* item = groupWindow->findChild<QAction*>("SaveGrpEQItem8");
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    const auto file = dir.path() / "GroupP.lst";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::file_size(file), 76u);
+    EXPECT_EQ(ctx.groupState[0].PresetIndex, 8);
+    EXPECT_EQ(groupWindow->findChild<QLabel*>("LabelPreset")->text(), "USER 2");
+    EXPECT_EQ(window->groupPresets().curve(8), ctx.groups[0].Peq);
 }
 
 TEST_F(MainWindowGroupsTest, TheTimerMatchesPresetsAndOffersToSynchroniseADriftedGroup) {
@@ -218,7 +263,8 @@ TEST_F(MainWindowGroupsTest, DriftWindowFromATileListsAChangeInUnits) {
         return drift->rows().size() == 1u;
     }));
     EXPECT_EQ(drift->rows()[0].param->name, "input.gain");
-    EXPECT_EQ(drift->rows()[0].deviceValue, nlohmann::json(GainTableDb(119)).dump());
+    EXPECT_EQ(drift->rows()[0].deviceValue, device::ParamValueText(GainTableDb(119)) + " dB");
+    EXPECT_EQ(drift->rows()[0].deviceValue.find("000"), std::string::npos) << drift->rows()[0].deviceValue;
     drift->takeDevice(0);
     ASSERT_TRUE(window->settle());
     ASSERT_TRUE(test_support::Eventually([&] {

@@ -65,6 +65,7 @@ TEST_F(PostingGroupSinkTest, GroupEditsReachEveryMemberInOrder) {
 #include <nlohmann/json.hpp>
 
 #include "core/ValueCodecs.h"
+#include "device/ParamValues.h"
 
 namespace plenum::ui {
 namespace {
@@ -83,7 +84,7 @@ TEST_F(PostingGroupSinkTest, DriftWindowListsAndResolvesDifferences) {
     }));
     EXPECT_EQ(window.table()->item(0, 1)->text(), "input.gain");
     // Values in units, as plenumctl get prints them: the gain index 100 in dB.
-    EXPECT_EQ(window.table()->item(0, 3)->text().toStdString(), nlohmann::json(GainTableDb(100)).dump());
+    EXPECT_EQ(window.table()->item(0, 3)->text().toStdString(), device::ParamValueText(GainTableDb(100)) + " dB");
     EXPECT_EQ(window.status(), "2 parameter(s) differ.");
     EXPECT_EQ(window.table()->item(1, 1)->text(), "input.polarity");
     devices[0]->clearLog();
