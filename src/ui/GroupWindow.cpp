@@ -214,8 +214,12 @@ void GroupWindow::selectBand(int band) {
 
 QString GroupWindow::readout() const { return readout_->text(); }
 
-void GroupWindow::refresh() {
+void GroupWindow::refresh(bool keepTyping) {
     filling_ = true;
+    // A box the user is typing in (modified, not yet entered) keeps its text on a periodic refresh.
+    auto fill = [keepTyping](QLineEdit* box, const QString& text) {
+        if (!(keepTyping && box->isModified())) box->setText(text);
+    };
     const GroupRecord& g = editor_.record();
     setWindowTitle(Text(g.Name));
     const auto rows = editor_.memberRows();
@@ -226,10 +230,10 @@ void GroupWindow::refresh() {
     }
     mute_->setChecked(g.Mute != 0);
     gainSlider_->setValue(g.Gain);
-    gain_->setText(Text(GainText(g.Gain)));
+    fill(gain_, Text(GainText(g.Gain)));
     unit_->setText(Text(editor_.delayCaption()));
-    satDelay_->setText(Text(editor_.delayText(false)));
-    subDelay_->setText(Text(editor_.delayText(true)));
+    fill(satDelay_, Text(editor_.delayText(false)));
+    fill(subDelay_, Text(editor_.delayText(true)));
     subDelay_->setEnabled(editor_.hasSub());
     for (QPushButton* step : subSteps_) step->setEnabled(editor_.hasSub());
     eqOnSub_->setVisible(editor_.hasSub());
@@ -238,9 +242,9 @@ void GroupWindow::refresh() {
     const PeqBand& b = bands[static_cast<std::size_t>(band_)];
     bandBox_->setCurrentIndex(band_);
     type_->setCurrentIndex(b.typeCode);
-    frequency_->setText(QString::number(b.frequencyHz, 'f', 0));
-    bandGain_->setText(QString::number(b.gainDb, 'f', 1));
-    q_->setText(QString::number(b.q, 'f', 2));
+    fill(frequency_, QString::number(b.frequencyHz, 'f', 0));
+    fill(bandGain_, QString::number(b.gainDb, 'f', 1));
+    fill(q_, QString::number(b.q, 'f', 2));
     bandBypass_->setChecked((g.Peq[static_cast<std::size_t>(20 + band_)] & 0x80) != 0);
     eqBypass_->setChecked(g.EqBypass != 0);
     presetCaption_->setText(Text(editor_.presetCaption()));

@@ -31,8 +31,9 @@ public:
     int band() const { return band_; }
     void selectBand(int band);
     // Fills every control from the group record (after the timer's preset matching, a sync, a
-    // project load); sends nothing.
-    void refresh();
+    // project load); sends nothing. With `keepTyping` (the periodic refresh) a box the user has
+    // typed into but not entered keeps the typed text.
+    void refresh(bool keepTyping = false);
     // The drag readout of the graph ("Freq=...Hz; Gain=...dB").
     QString readout() const;
 

@@ -98,8 +98,9 @@ void MainWindow::closeGroupWindows() {
 }
 
 void MainWindow::refreshGroupWindows() {
+    // Periodic and on-line refreshes: what the user is typing in a box stays.
     for (const auto& [group, window] : groupWindows_)
-        if (window && ctx_.groups[static_cast<std::size_t>(group)].isInUse()) window->refresh();
+        if (window && ctx_.groups[static_cast<std::size_t>(group)].isInUse()) window->refresh(true);
 }
 
 DriftWindow* MainWindow::openDriftWindow(std::vector<int> targets) {

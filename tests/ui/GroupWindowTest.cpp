@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "ui/ResponseGraph.h"
 
@@ -107,6 +108,24 @@ TEST_F(GroupWindowTest, DelayUpDownButtonsStepTheSatAndTheSubDelay) {
     ctx.groups[0].HasSub = 0;
     window.refresh();
     EXPECT_FALSE(find<QPushButton>(window, "UpDownDlySub3")->isEnabled());
+}
+
+// The periodic refresh (group timer, a member coming on-line) leaves a box the user is typing in
+// alone; Enter takes the text and the box shows the stored value again.
+TEST_F(GroupWindowTest, PeriodicRefreshKeepsWhatTheUserIsTyping) {
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    auto* delay = find<QLineEdit>(window, "TextDly");
+    delay->setFocus();
+    QTest::keyClicks(delay, "12");
+    ASSERT_TRUE(delay->isModified());
+    const QString typed = delay->text();
+    window.refresh(true);
+    EXPECT_EQ(delay->text(), typed);
+    delay->setText("12.5");
+    delay->setModified(true);
+    emit delay->returnPressed();
+    EXPECT_EQ(delay->text(), "12.500");
+    EXPECT_FALSE(delay->isModified());
 }
 
 TEST_F(GroupWindowTest, DraggingABandEditsItAndShowsTheReadout) {
