@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "cli/Commands.h"
-#include "cli/ParamValues.h"
 #include "comm/DeviceComm.h"
 #include "core/ImageLayout.h"
 #include "core/ValueCodecs.h"
+#include "device/ParamValues.h"
 #include "dsp/Biquad.h"
 #include "sat/DeviceMemory.h"
 #include "sat/ParamEditor.h"
@@ -79,12 +79,6 @@ std::optional<T> Opt(const Values& values, const std::string& key, T (*convert)(
     return convert(it->second, key);
 }
 
-std::string Fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 // The key=value fields of a PEQ band and of a compressor.
 ParamEditor::PeqChange PeqFields(const Values& k) {
     return {Opt<int>(k, "type", [](const std::string& t, const std::string&) { return PeqTypeOf(t); }),
@@ -98,58 +92,13 @@ ParamEditor::CompressorChange CompressorFields(const Values& k) {
             Opt<int>(k, "release", Integer)};
 }
 
-// ---- Reading values back out of the image -------------------------------------------------------
-class ImageView {
-public:
-    ImageView(const AppContext& ctx, int slot) : ctx_(ctx), slot_(slot), sub_(ctx.device(slot).isSub()) {}
-    bool sub() const { return sub_; }
-    DeviceKind kind() const { return sub_ ? DeviceKind::Sub : DeviceKind::Sat; }
-    int at(int satOffset, int subOffset) const {
-        const auto index = static_cast<std::size_t>(slot_);
-        return sub_ ? ctx_.subImage[index][static_cast<std::size_t>(subOffset)]
-                    : ctx_.satImage[index][static_cast<std::size_t>(satOffset)];
-    }
-    int at(int offset) const { return at(offset, offset); }
-    int status(int offset) const { return ctx_.statusOf(slot_)[static_cast<std::size_t>(offset)]; }
-
-private:
-    const AppContext& ctx_;
-    int slot_;
-    bool sub_;
-};
-
-json GainValue(int index) { return index == 0 ? json("-inf") : json(GainTableDb(index)); }
-json DelayValue(int high, int low, int samples) {
-    return std::stod(DelayText({static_cast<std::uint16_t>(high * 256 + low), static_cast<std::uint8_t>(samples)}, false));
-}
-json BandValue(int type, int high, int low, int q, int gain) {
-    return {{"type", std::string(PeqTypeLabel(static_cast<PeqType>(type)))},
-            {"freq", JoinFrequency(static_cast<std::uint8_t>(high), static_cast<std::uint8_t>(low))},
-            {"q", std::stod(Fixed(QFromCode(q), 2))},
-            {"gain", PeqGainDb(gain & 0x7F)},
-            {"bypass", (gain & kPeqBypassBit) != 0 ? 1 : 0}};
-}
-// A one-flag family (output mute, polarity) and the output delay, read where the parameter
-// table puts them for the device's kind.
-json CarriedFlag(const ImageView& v, ParamFamily family, int way) {
-    const CarriedByte byte = BytesCarried(family, v.kind(), {way, 0, 0, 0}).image.front();
-    return json((v.at(byte.offset) & byte.mask) != 0 ? 1 : 0);
-}
-json CarriedDelay(const ImageView& v, int way) {
-    const auto bytes = BytesCarried(ParamFamily::OutputDelay, v.kind(), {way, 0, 0, 0}).image;
-    return DelayValue(v.at(bytes[0].offset), v.at(bytes[1].offset), v.at(bytes[2].offset));
-}
-json FilterValue(int slope, int high, int low) {
-    return {{"slope", slope}, {"freq", JoinFrequency(static_cast<std::uint8_t>(high), static_cast<std::uint8_t>(low))}};
-}
-
 // ---- The parameter table ----------------------------------------------------------------------
 // A pattern names the parameter; W (way), B (band), S (section or source) stand for numbers.
+// Its value as get prints it comes from device::ParamValueOf.
 struct ParamSpec {
     std::string pattern;
     std::string usage;  // "ARGUMENTS  description"
     std::function<EditResult(ParamEditor&, const std::vector<int>&, const std::vector<std::string>&, const Values&)> set;
-    std::function<json(const ImageView&, const std::vector<int>&)> get;
 };
 
 // A usage reads "ARGUMENTS  description", the two apart by at least two blanks. The arguments
@@ -183,59 +132,39 @@ const std::string& Single(const std::vector<std::string>& positional, const std:
 const std::vector<ParamSpec>& ParamTable() {
     static const std::vector<ParamSpec> table = {
         {"input.gain", "DB          input gain, -90.5..12 dB",
-         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputGainDb(Number(Single(p, "input.gain"), "dB")); },
-         [](const ImageView& v, auto&) { return GainValue(v.at(sat::kInputGain)); }},
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputGainDb(Number(Single(p, "input.gain"), "dB")); }},
         {"input.mute", "0|1         input mute",
-         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputMute(Flag(Single(p, "input.mute"), "mute")); },
-         [](const ImageView& v, auto&) { return json(v.at(sat::kInputMute)); }},
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputMute(Flag(Single(p, "input.mute"), "mute")); }},
         {"input.polarity", "0|1     input polarity (1 = inverted)",
-         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputPolarity(Flag(Single(p, "input.polarity"), "polarity")); },
-         [](const ImageView& v, auto&) { return json(v.at(sat::kPolarity)); }},
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputPolarity(Flag(Single(p, "input.polarity"), "polarity")); }},
         {"input.delay", "MS         input delay, 0..300 ms (subwoofer 0..200); larger values are set to the limit",
-         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputDelay(Number(Single(p, "input.delay"), "ms")); },
-         [](const ImageView& v, auto&) { return DelayValue(v.at(23), v.at(24), v.at(25)); }},
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.inputDelay(Number(Single(p, "input.delay"), "ms")); }},
         {"input.source", "choice=0|1 dante=0|1   input source choice and Dante channel (0 left, 1 right)",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.inputSource(Opt<int>(k, "choice", Integer), Opt<int>(k, "dante", Integer));
-         },
-         [](const ImageView& v, auto&) {
-             const int flags = v.at(sat::kInputConfig);
-             return json{{"choice", (flags & 8) ? 1 : 0}, {"dante", (flags & 32) ? 1 : 0}};
          }},
         {"input.srcgain.S", "DB    source gain S (0 or 1), -90.5..0 dB",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.sourceGainDb(n[0], Number(Single(p, "srcgain"), "dB")); },
-         [](const ImageView& v, auto& n) { return GainValue(v.at(18 + n[0])); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.sourceGainDb(n[0], Number(Single(p, "srcgain"), "dB")); }},
         {"out.W.gain", "DB          output gain of way W (0 LOW, 1 HIGH; subwoofer 0)",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputGainDb(n[0], Number(Single(p, "gain"), "dB")); },
-         [](const ImageView& v, auto& n) { return GainValue(v.at(sat::kOutputGain + n[0], sub::kOutputGain)); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputGainDb(n[0], Number(Single(p, "gain"), "dB")); }},
         {"out.W.mute", "0|1         output mute of way W",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputMute(n[0], Flag(Single(p, "mute"), "mute")); },
-         [](const ImageView& v, auto& n) { return CarriedFlag(v, ParamFamily::OutputMute, n[0]); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputMute(n[0], Flag(Single(p, "mute"), "mute")); }},
         {"out.W.polarity", "0|1     output polarity of way W (1 = inverted)",
          [](ParamEditor& e, auto& n, auto& p, auto&) {
              return e.outputPolarity(n[0], Flag(Single(p, "polarity"), "polarity"));
-         },
-         [](const ImageView& v, auto& n) { return CarriedFlag(v, ParamFamily::OutputPolarity, n[0]); }},
+         }},
         {"out.W.delay", "MS         output delay of way W, 0..40 ms; larger values are set to the limit",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputDelay(n[0], Number(Single(p, "delay"), "ms")); },
-         [](const ImageView& v, auto& n) { return CarriedDelay(v, n[0]); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputDelay(n[0], Number(Single(p, "delay"), "ms")); }},
         {"out.W.makeup", "DB        output make-up of way W, -12..12 dB (subwoofer -9..12)",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.makeUpDb(n[0], Number(Single(p, "makeup"), "dB")); },
-         [](const ImageView& v, auto& n) { return json(v.at(sat::kMakeUp + n[0], sub::kMakeUp) / 2.0 - 12.0); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.makeUpDb(n[0], Number(Single(p, "makeup"), "dB")); }},
         {"out.W.hlimiter", "CODE    output limiter setting of way W (0..255)",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputLimiter(n[0], Integer(Single(p, "hlimiter"), "code")); },
-         [](const ImageView& v, auto& n) { return json(v.at(sat::kHLimiter + n[0], sub::kHLimiter)); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputLimiter(n[0], Integer(Single(p, "hlimiter"), "code")); }},
         {"peq.in.B", "type=T freq=HZ q=Q gain=DB bypass=0|1   input band B (0..50; subwoofer 0..4)",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
              const int inputBands = e.kind() == DeviceKind::Sub ? sub::kInputBands : sat::kInputBands;
              if (n[0] >= inputBands) return EditResult{Refusal::WrongValue, {}};
              return e.peqBand(n[0], 0,
                               PeqFields(k));
-         },
-         [](const ImageView& v, auto& n) {
-             const int b = n[0];
-             return v.sub() ? BandValue(v.at(34 + b), v.at(39 + b), v.at(44 + b), v.at(49 + b), v.at(54 + b))
-                            : BandValue(v.at(35 + b), v.at(86 + b), v.at(137 + b), v.at(188 + b), v.at(239 + b));
          }},
         {"peq.out.W.B", "type=T freq=HZ q=Q gain=DB bypass=0|1   output band B (0..7) of way W",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
@@ -243,131 +172,59 @@ const std::vector<ParamSpec>& ParamTable() {
              if (n[1] < 0 || n[1] >= 8) throw UsageError{"output bands are 0..7"};
              return e.peqBand(inputBands + n[1], n[0],
                               PeqFields(k));
-         },
-         [](const ImageView& v, auto& n) {
-             const int w = n[0], b = n[1];
-             if (v.sub()) return BandValue(v.at(77 + b), v.at(85 + b), v.at(93 + b), v.at(101 + b), v.at(109 + b));
-             auto o = [&](int base) { return v.at(sat::OutPeqOffset(base, b, w)); };
-             return BandValue(o(357), o(373), o(389), o(405), o(421));
          }},
         {"eqbypass.in.S", "0|1   bypass of input EQ section S (0..2; subwoofer 0)",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.inputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); },
-         [](const ImageView& v, auto& n) { return json((v.at(sat::kInputEqBypass, sub::kInputEqBypass) >> n[0]) & 1); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.inputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); }},
         {"eqbypass.out.W", "0|1  bypass of the output EQ of way W",
-         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); },
-         [](const ImageView& v, auto& n) { return json((v.at(sat::kOutputEqBypass, sub::kOutputEqBypass) >> n[0]) & 1); }},
+         [](ParamEditor& e, auto& n, auto& p, auto&) { return e.outputEqBypass(n[0], Flag(Single(p, "bypass"), "bypass")); }},
         {"xover.in", "slope=S freq=HZ   input crossover (slope list position 0..12; subwoofer 0..8)",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.inputCrossover(Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
-         },
-         [](const ImageView& v, auto&) {
-             return v.sub() ? FilterValue(v.at(30), v.at(31), v.at(32)) : FilterValue(v.at(31), v.at(32), v.at(33));
          }},
         {"xover.out.W.hp", "slope=S freq=HZ   output high-pass of way W",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
              return e.outputFilter(n[0], false, Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
-         },
-         [](const ImageView& v, auto& n) {
-             if (v.sub()) return FilterValue(v.at(70), v.at(71), v.at(72));
-             return FilterValue(v.at(344 + n[0]), v.at(346 + n[0]), v.at(348 + n[0]));
          }},
         {"xover.out.W.lp", "slope=S freq=HZ   output low-pass of way W",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
              return e.outputFilter(n[0], true, Opt<int>(k, "slope", Integer), Opt<double>(k, "freq", Number));
-         },
-         [](const ImageView& v, auto& n) {
-             if (v.sub()) return FilterValue(v.at(73), v.at(74), v.at(75));
-             return FilterValue(v.at(350 + n[0]), v.at(352 + n[0]), v.at(354 + n[0]));
          }},
         {"gate", "on=0|1 threshold=DB attack=MS release=MS   noise gate (-90..-60 dB; attack 1..1000, release 30..1000 ms from the lists)",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.gate(Opt<bool>(k, "on", Flag), Opt<double>(k, "threshold", Number), Opt<int>(k, "attack", Integer),
                            Opt<int>(k, "release", Integer));
-         },
-         [](const ImageView& v, auto&) {
-             const int b28 = v.at(28);
-             auto pick = [](auto& list, int index) { return index < static_cast<int>(list.size()) ? json(list[static_cast<std::size_t>(index)]) : json(nullptr); };
-             return json{{"on", b28 >> 7}, {"threshold", pick(kGateThresholdList, v.at(26))},
-                         {"attack", pick(kGateList28, b28 & 0x7F)}, {"release", pick(kGateList27, v.at(27))}};
          }},
         {"dlf", "on=0|1 amount=0..100 reference=0..100   DLF (reference: satellite only)",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.dlf(Opt<bool>(k, "on", Flag), Opt<double>(k, "amount", Number), Opt<double>(k, "reference", Number));
-         },
-         [](const ImageView& v, auto&) {
-             const int byte = v.at(30, 29);
-             json out{{"on", byte >> 7}, {"amount", byte & 0x7F}};
-             if (!v.sub()) out["reference"] = v.at(29);
-             return out;
          }},
         {"compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   input compressor",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.compressor(-1, CompressorFields(k));
-         },
-         [](const ImageView& v, auto&) {
-             const int base = v.sub() ? sub::kCompressor : sat::kCompressor;
-             return json{{"on", v.at(base + 2, base + 2) >> 7}, {"auto", v.at(sat::kCompressorAuto, sub::kCompressorAuto)},
-                         {"threshold", -(v.at(base + 2, base + 2) & 0x7F)}, {"ratio", v.at(base + 1, base + 1) + 1},
-                         {"makeup", v.at(base + 4, base + 4) / 2.0}, {"attack", v.at(base + 3, base + 3)},
-                         {"release", v.at(base, base)}};
          }},
         {"out.W.compressor", "on=0|1 auto=0|1 threshold=DB ratio=1..32 makeup=DB attack=CODE release=CODE   output compressor of way W (satellite)",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
              return e.compressor(n[0], CompressorFields(k));
-         },
-         [](const ImageView& v, auto& n) {
-             auto f = [&](int field) { return v.at(sat::kOutCompressor + 2 * field + n[0]); };
-             return json{{"on", f(2) >> 7}, {"auto", v.at(sat::kOutCompressorAuto + n[0])}, {"threshold", -(f(2) & 0x7F)},
-                         {"ratio", f(1) + 1}, {"makeup", f(4) / 2.0}, {"attack", f(3)}, {"release", f(0)}};
          }},
         {"limiter.W", "on=0|1 threshold=DB   limiter of way W, -40..0 dB",
          [](ParamEditor& e, auto& n, auto&, const Values& k) {
              return e.limiter(n[0], Opt<bool>(k, "on", Flag), Opt<double>(k, "threshold", Number));
-         },
-         [](const ImageView& v, auto& n) {
-             const int byte = v.at(sat::kLimiterSecond + n[0], sub::kLimiter + 2);
-             return json{{"on", byte >> 7}, {"threshold", -(byte & 0x7F)}};
          }},
         {"noise", "on=0|1 type=0|1 level=DB   noise generator, -50..-10 dB",
          [](ParamEditor& e, auto&, auto&, const Values& k) {
              return e.noise(Opt<bool>(k, "on", Flag), Opt<int>(k, "type", Integer), Opt<double>(k, "level", Number));
-         },
-         [](const ImageView& v, auto&) {
-             return json{{"on", v.status(status::kNoiseEnable)}, {"type", v.status(status::kNoiseType)},
-                         {"level", -v.status(status::kNoiseLevel)}};
          }},
         {"room", "0..100    room correction (satellite)",
-         [](ParamEditor& e, auto&, auto& p, auto&) { return e.roomCorrection(Number(Single(p, "room"), "value")); },
-         [](const ImageView& v, auto&) { return json(v.at(sat::kRoomCorrection)); }},
+         [](ParamEditor& e, auto&, auto& p, auto&) { return e.roomCorrection(Number(Single(p, "room"), "value")); }},
     };
     return table;
 }
 
 // Finds the parameter and the numbers standing for W, B and S.
 const ParamSpec* FindParam(const std::string& name, std::vector<int>& numbers) {
-    auto split = [](const std::string& text) {
-        std::vector<std::string> parts;
-        std::stringstream in(text);
-        for (std::string part; std::getline(in, part, '.');) parts.push_back(part);
-        return parts;
-    };
-    const auto parts = split(name);
     for (const ParamSpec& spec : ParamTable()) {
-        const auto pattern = split(spec.pattern);
-        if (pattern.size() != parts.size()) continue;
-        std::vector<int> found;
-        bool match = true;
-        for (std::size_t i = 0; i < parts.size() && match; ++i) {
-            if (pattern[i] == "W" || pattern[i] == "B" || pattern[i] == "S") {
-                const auto value = ParseNumber(parts[i]);
-                match = value && *value >= 0 && *value == std::floor(*value) && *value < 64;
-                if (match) found.push_back(static_cast<int>(*value));
-            } else {
-                match = pattern[i] == parts[i];
-            }
-        }
-        if (match) {
-            numbers = found;
+        if (auto found = device::MatchParamPattern(spec.pattern, name)) {
+            numbers = std::move(*found);
             return &spec;
         }
     }
@@ -456,7 +313,7 @@ int GetParam(CliSession& session, int slot, const std::string& name) {
         session.err() << "plenumctl: no such " << name << '\n';
         return kExitUsage;
     }
-    const json value = spec->get(ImageView(session.ctx(), slot), numbers);
+    const json value = device::ParamValueOf(session.ctx(), slot, spec->pattern, numbers);
     if (session.options().json) {
         session.out() << json{{"slot", slot}, {"param", name}, {"value", value}}.dump() << '\n';
     } else if (value.is_object()) {
@@ -567,17 +424,6 @@ void AddDeviceCommands(CLI::App& app, Action& action) {
             std::printf("%d=%s%s", code, std::string(PeqTypeLabel(static_cast<PeqType>(code))).c_str(),
                         code + 1 < kPeqTypeCount ? ", " : "\n");
     });
-}
-
-}  // namespace plenum::cli
-
-namespace plenum::cli {
-
-nlohmann::json ParamValue(const AppContext& ctx, int slot, const std::string& name) {
-    std::vector<int> numbers;
-    const ParamSpec* spec = FindParam(name, numbers);
-    if (spec == nullptr) return nullptr;
-    return spec->get(ImageView(ctx, slot), numbers);
 }
 
 }  // namespace plenum::cli

@@ -11,23 +11,14 @@
 #include <sstream>
 
 #include "cli/Commands.h"
-#include "cli/ParamValues.h"
 #include "comm/DeviceComm.h"
 #include "device/Drift.h"
+#include "device/ParamValues.h"
 
 namespace plenum::cli {
 namespace {
 
 using json = nlohmann::json;
-
-std::string Text(const json& value) {
-    if (value.is_string()) return value.get<std::string>();
-    if (!value.is_object()) return value.dump();
-    std::string line;
-    for (const auto& [key, field] : value.items())
-        line += (line.empty() ? "" : " ") + key + "=" + (field.is_string() ? field.get<std::string>() : field.dump());
-    return line;
-}
 
 // The slots a SLOT|all argument names: every listed on-line device for "all".
 std::optional<std::vector<int>> Targets(CliSession& session, const std::string& target) {
@@ -81,12 +72,12 @@ int Diff(CliSession& session, const std::string& target) {
         auto deviceSide = std::make_unique<AppContext>(ctx);
         device::ApplySnapshot(*deviceSide, drift.slot, drift.snapshot);
         for (const device::NamedParam* param : drift.differing) {
-            const json project = ParamValue(ctx, drift.slot, param->name);
-            const json device = ParamValue(*deviceSide, drift.slot, param->name);
-            rows.push_back({{"slot", drift.slot}, {"param", param->name}, {"project", project}, {"device", device}});
+            const json project = device::ParamValue(ctx, drift.slot, param->name);
+            const json held = device::ParamValue(*deviceSide, drift.slot, param->name);
+            rows.push_back({{"slot", drift.slot}, {"param", param->name}, {"project", project}, {"device", held}});
             if (!session.options().json)
-                session.out() << session.deviceLabel(drift.slot) << "  " << param->name << "  project: " << Text(project)
-                              << "  device: " << Text(device) << '\n';
+                session.out() << session.deviceLabel(drift.slot) << "  " << param->name << "  project: " << device::ParamValueText(project)
+                              << "  device: " << device::ParamValueText(held) << '\n';
         }
     }
     if (session.options().json) session.out() << rows.dump() << '\n';

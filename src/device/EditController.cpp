@@ -195,7 +195,14 @@ std::string EditController::programLabel() const {
     return label;
 }
 
-std::string EditController::caption() const { return DisplayName(ctx_, slot_) + " - " + programLabel(); }
+std::string EditController::caption() const {
+    std::string text = DisplayName(ctx_, slot_) + " - " + programLabel();
+    // A group member says which group its group values come from.
+    for (const GroupRecord& group : ctx_.groups)
+        if (group.isInUse() && group.hasMember(slot_))
+            text += FillText(texts::kMemberOfGroup.pick(ctx_.LanguageFlag), {group.Name});
+    return text;
+}
 
 unsigned EditController::takeRedraw() { return std::exchange(pendingGraphs_, kGraphNone); }
 

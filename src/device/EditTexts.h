@@ -55,4 +55,7 @@ inline constexpr Bilingual kGeqFilter{"file GEQ (*.Txt)", "file GEQ (*.Txt)"};
 // The readout beside the pointer while a band is dragged on the graph.
 inline constexpr Bilingual kGraphReadout{"Freq={0}Hz; Gain={1}dB", "Freq={0}Hz; Gain={1}dB"};
 
+// The caption's mark of a group member: the group's name.
+inline constexpr Bilingual kMemberOfGroup{"  [Group {0}]", "  [编组 {0}]"};
+
 }  // namespace plenum::texts

@@ -44,6 +44,9 @@ inline constexpr Bilingual kDelayMs{"DELAY [ms]", "延时 [ms]"};
 inline constexpr Bilingual kDelayMetres{"DELAY [m]", "延时 [m]"};
 inline constexpr Bilingual kCustomPreset{"CUSTOM", "CUSTOM"};
 inline constexpr Bilingual kEqFlatButton{"EQ Flat", "EQ 平直"};
+// The group window's way to the drift window (the members against the project).
+inline constexpr Bilingual kGroupMembers{"Members…", "成员…"};
+inline constexpr Bilingual kGroupCompare{"Compare with devices…", "与设备比较…"};
 inline constexpr Bilingual kEqOnSub{"EQ on Sub", "超低音 EQ"};
 // The graph's drag readout: "Freq=" value "Hz; Gain=" value "dB".
 inline constexpr Bilingual kGroupBandReadout{"Freq={0}Hz; Gain={1}dB", "Freq={0}Hz; Gain={1}dB"};

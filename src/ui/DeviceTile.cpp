@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -245,6 +246,10 @@ void DeviceTile::mouseDoubleClickEvent(QMouseEvent* event) {
 void DeviceTile::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction(Pick(texts::kSwitchOnOffLine, ctx_.LanguageFlag), this, [this] { emit connectRequested(slot_); });
+    QAction* drift = menu.addAction(Pick(captions::kCompareWithDevice, ctx_.LanguageFlag), this,
+                                    [this] { emit driftRequested(slot_); });
+    drift->setObjectName(QStringLiteral("MenuDrift"));
+    drift->setEnabled(ctx_.device(slot_).isConnected());
     menu.exec(event->globalPos());
 }
 

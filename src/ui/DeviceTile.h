@@ -40,6 +40,7 @@ signals:
     void editRequested(int slot);
     void removeRequested(int slot);
     void firmwareRequested(int slot);
+    void driftRequested(int slot);  // compare the project with the device
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,8 +1,8 @@
 // The drift window: does every loudspeaker still play what the project says? "Compare" reads the
 // chosen devices into snapshots on the communication thread and lists each parameter (by its
-// plenumctl name) whose bytes differ, with the project's and the device's bytes; per row "keep
-// project" sends the project's value, "take device" takes the device's into the project. Opened
-// from a tile (one slot) or from a group window (its members).
+// plenumctl name) whose bytes differ, with the project's and the device's value in units (dB, ms,
+// Hz, band fields); per row "keep project" sends the project's value, "take device" takes the
+// device's into the project. Opened from a tile (one slot) or from a group window (its members).
 #pragma once
 
 #include <QWidget>
@@ -11,6 +11,7 @@
 #include "device/Drift.h"
 #include "ui/CommThread.h"
 
+class QLabel;
 class QTableWidget;
 
 namespace plenum::ui {
@@ -31,9 +32,12 @@ public:
         int slot;
         const device::NamedParam* param;
         device::DeviceSnapshot snapshot;
+        std::string projectValue;  // as plenumctl get prints it
+        std::string deviceValue;
     };
     const std::vector<Row>& rows() const { return rows_; }
     QTableWidget* table() const { return table_; }
+    QString status() const;
 
 signals:
     void compared();
@@ -42,13 +46,16 @@ signals:
 private:
     void fill();
     void dropRow(int row);
+    void showSummary();
 
     AppContext& ctx_;
     CommThread& thread_;
     std::vector<int> slots_;
     EditWindowRefresher* windows_;
     std::vector<Row> rows_;
+    std::vector<int> offline_;  // chosen devices that were not compared
     QTableWidget* table_;
+    QLabel* status_;
 };
 
 }  // namespace plenum::ui

@@ -2,11 +2,13 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -47,7 +49,18 @@ void GroupWindow::build() {
         members_.back()->setObjectName(QString("LabelMember%1").arg(i));
         rows->addWidget(members_.back());
     }
-    layout->addLayout(rows);
+    auto* drift = new QPushButton(Pick(ctx_, texts::kGroupCompare), this);
+    drift->setObjectName("ButtonDrift");
+    connect(drift, &QPushButton::clicked, this, [this] { emit driftRequested(editor_.group()); });
+    // FrmSelGroup in edit mode: other loudspeakers for the roles.
+    auto* members = new QPushButton(Pick(ctx_, texts::kGroupMembers), this);
+    members->setObjectName("ButtonMembers");
+    connect(members, &QPushButton::clicked, this, [this] { emit membersRequested(editor_.group()); });
+    auto* top = new QHBoxLayout;
+    top->addLayout(rows, 1);
+    top->addWidget(members, 0, Qt::AlignTop);
+    top->addWidget(drift, 0, Qt::AlignTop);
+    layout->addLayout(top);
 
     auto* levels = new QGridLayout;
     mute_ = new QPushButton("MUTE", this);
@@ -71,17 +84,25 @@ void GroupWindow::build() {
     levels->addWidget(satDelay_, 1, 2);
     levels->addWidget(new QLabel("SUB", this), 1, 3);
     levels->addWidget(subDelay_, 1, 4);
+    // Fine (1/48 ms) and coarse (1 ms) up-down buttons under each delay box: SAT, then SUB.
     const std::array<std::pair<const char*, std::pair<int, bool>>, 4> steps{
         {{"-1", {-1, true}}, {"-", {-1, false}}, {"+", {1, false}}, {"+1", {1, true}}}};
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        auto* button = new QPushButton(steps[i].first, this);
-        button->setObjectName(QString("UpDownDly%1").arg(i));
-        levels->addWidget(button, 2, static_cast<int>(i) + 1);
-        const auto [count, coarse] = steps[i].second;
-        connect(button, &QPushButton::clicked, this, [this, count, coarse] {
-            editor_.stepDelay(false, count, coarse);
-            refresh();
-        });
+    for (const bool sub : {false, true}) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(2);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            auto* button = new QPushButton(steps[i].first, this);
+            button->setObjectName(QString(sub ? "UpDownDlySub%1" : "UpDownDly%1").arg(i));
+            button->setMaximumWidth(40);
+            row->addWidget(button);
+            if (sub) subSteps_.push_back(button);
+            const auto [count, coarse] = steps[i].second;
+            connect(button, &QPushButton::clicked, this, [this, sub, count, coarse] {
+                editor_.stepDelay(sub, count, coarse);
+                refresh();
+            });
+        }
+        levels->addLayout(row, 2, sub ? 4 : 2);
     }
     layout->addLayout(levels);
 
@@ -106,22 +127,27 @@ void GroupWindow::build() {
     preset_ = new QComboBox(this);
     preset_->setObjectName("ComboPreset");
     for (int p = 0; p < kGroupPresetCount; ++p) preset_->addItem(Text(std::string(GroupPresets::name(p))));
+    // A curve that is none of the presets shows no preset in the list, only "CUSTOM".
+    preset_->setPlaceholderText(Pick(ctx_, texts::kCustomPreset));
     auto* save = new QPushButton("SAVE", this);
     save->setObjectName("ButtonSavePreset");
     presetCaption_ = new QLabel(this);
     presetCaption_->setObjectName("LabelPreset");
-    eq->addWidget(bandBox_, 0, 0);
-    eq->addWidget(type_, 0, 1);
-    eq->addWidget(frequency_, 0, 2);
-    eq->addWidget(bandGain_, 0, 3);
-    eq->addWidget(q_, 0, 4);
-    eq->addWidget(bandBypass_, 0, 5);
-    eq->addWidget(eqBypass_, 1, 0);
-    eq->addWidget(flat, 1, 1);
-    eq->addWidget(preset_, 1, 2);
-    eq->addWidget(save, 1, 3);
-    eq->addWidget(presetCaption_, 1, 4);
-    eq->addWidget(eqOnSub_, 1, 5);
+    // Captions over the band's boxes, so that each number says what it is.
+    const char* heads[] = {"BAND", "TYPE", "FREQ [Hz]", "GAIN [dB]", "Q"};
+    for (int column = 0; column < 5; ++column) eq->addWidget(new QLabel(heads[column], this), 0, column);
+    eq->addWidget(bandBox_, 1, 0);
+    eq->addWidget(type_, 1, 1);
+    eq->addWidget(frequency_, 1, 2);
+    eq->addWidget(bandGain_, 1, 3);
+    eq->addWidget(q_, 1, 4);
+    eq->addWidget(bandBypass_, 1, 5);
+    eq->addWidget(eqBypass_, 2, 0);
+    eq->addWidget(flat, 2, 1);
+    eq->addWidget(preset_, 2, 2);
+    eq->addWidget(save, 2, 3);
+    eq->addWidget(presetCaption_, 2, 4);
+    eq->addWidget(eqOnSub_, 2, 5);
     layout->addLayout(eq);
 
     graph_ = new ResponseGraph(grid_, this);
@@ -160,10 +186,18 @@ void GroupWindow::build() {
     connect(eqOnSub_, &QCheckBox::toggled, this, after([this] { editor_.setEqOnSub(eqOnSub_->isChecked()); }));
     connect(flat, &QPushButton::clicked, this, after([this] { editor_.eqFlat(); }));
     connect(preset_, &QComboBox::activated, this, after([this] { editor_.loadPreset(preset_->currentIndex()); }));
-    connect(save, &QPushButton::clicked, this, after([this] {
-                const int index = std::max(preset_->currentIndex(), kFirstUserPreset);
-                editor_.savePreset(index);
-            }));
+    // SaveGrpEQMenu: the curve goes into one of the three user presets.
+    auto* saveMenu = new QMenu(save);
+    saveMenu->setObjectName("SaveGrpEQMenu");
+    for (int index = kFirstUserPreset; index < kGroupPresetCount; ++index) {
+        QAction* item = saveMenu->addAction(Text(std::string(GroupPresets::name(index))));
+        item->setObjectName(QString("SaveGrpEQItem%1").arg(index));
+        connect(item, &QAction::triggered, this, after([this, index] {
+                    editor_.savePreset(index);
+                    preset_->setCurrentIndex(index);
+                }));
+    }
+    save->setMenu(saveMenu);
     connect(graph_, &ResponseGraph::bandPicked, this, [this](int band) { selectBand(band); });
     connect(graph_, &ResponseGraph::bandDragged, this, [this](int band, double hz, double db) {
         readout_->setText(Text(editor_.dragBand(band, hz, db)));
@@ -180,8 +214,12 @@ void GroupWindow::selectBand(int band) {
 
 QString GroupWindow::readout() const { return readout_->text(); }
 
-void GroupWindow::refresh() {
+void GroupWindow::refresh(bool keepTyping) {
     filling_ = true;
+    // A box the user is typing in (modified, not yet entered) keeps its text on a periodic refresh.
+    auto fill = [keepTyping](QLineEdit* box, const QString& text) {
+        if (!(keepTyping && box->isModified())) box->setText(text);
+    };
     const GroupRecord& g = editor_.record();
     setWindowTitle(Text(g.Name));
     const auto rows = editor_.memberRows();
@@ -192,23 +230,26 @@ void GroupWindow::refresh() {
     }
     mute_->setChecked(g.Mute != 0);
     gainSlider_->setValue(g.Gain);
-    gain_->setText(Text(GainText(g.Gain)));
+    fill(gain_, Text(GainText(g.Gain)));
     unit_->setText(Text(editor_.delayCaption()));
-    satDelay_->setText(Text(editor_.delayText(false)));
-    subDelay_->setText(Text(editor_.delayText(true)));
+    fill(satDelay_, Text(editor_.delayText(false)));
+    fill(subDelay_, Text(editor_.delayText(true)));
     subDelay_->setEnabled(editor_.hasSub());
+    for (QPushButton* step : subSteps_) step->setEnabled(editor_.hasSub());
     eqOnSub_->setVisible(editor_.hasSub());
     eqOnSub_->setChecked(g.EqOnSub != 0);
     const std::vector<PeqBand> bands = editor_.graphBands();
     const PeqBand& b = bands[static_cast<std::size_t>(band_)];
     bandBox_->setCurrentIndex(band_);
     type_->setCurrentIndex(b.typeCode);
-    frequency_->setText(QString::number(b.frequencyHz, 'f', 0));
-    bandGain_->setText(QString::number(b.gainDb, 'f', 1));
-    q_->setText(QString::number(b.q, 'f', 2));
+    fill(frequency_, QString::number(b.frequencyHz, 'f', 0));
+    fill(bandGain_, QString::number(b.gainDb, 'f', 1));
+    fill(q_, QString::number(b.q, 'f', 2));
     bandBypass_->setChecked((g.Peq[static_cast<std::size_t>(20 + band_)] & 0x80) != 0);
     eqBypass_->setChecked(g.EqBypass != 0);
     presetCaption_->setText(Text(editor_.presetCaption()));
+    const int presetIndex = ctx_.groupState[static_cast<std::size_t>(editor_.group())].PresetIndex;
+    preset_->setCurrentIndex(presetIndex >= 0 && presetIndex < kGroupPresetCount ? presetIndex : -1);
     filling_ = false;
     redrawGraph();
 }
@@ -233,7 +274,20 @@ void GroupWindow::redrawGraph() {
     graph_->setHandles(handles, band_);
 }
 
+void GroupWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    rememberPosition();
+}
+
+void GroupWindow::rememberPosition() {
+    if (!editor_.record().isInUse()) return;
+    GroupState& state = ctx_.groupState[static_cast<std::size_t>(editor_.group())];
+    state.windowLeft = pos().x();
+    state.windowTop = pos().y();
+}
+
 void GroupWindow::closeEvent(QCloseEvent* event) {
+    rememberPosition();
     if (!editor_.record().isInUse() || editor_.removeGroup()) {
         emit removed(editor_.group());
         event->accept();

@@ -31,21 +31,29 @@ public:
     int band() const { return band_; }
     void selectBand(int band);
     // Fills every control from the group record (after the timer's preset matching, a sync, a
-    // project load); sends nothing.
-    void refresh();
+    // project load); sends nothing. With `keepTyping` (the periodic refresh) a box the user has
+    // typed into but not entered keeps the typed text.
+    void refresh(bool keepTyping = false);
     // The drag readout of the graph ("Freq=...Hz; Gain=...dB").
     QString readout() const;
 
 signals:
     // The group was removed (the record is free); the window closes itself.
     void removed(int group);
+    // The members' state against the project, in the drift window.
+    void driftRequested(int group);
+    // Other loudspeakers for the roles (the chooser in edit mode).
+    void membersRequested(int group);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The window's place goes into the group's state (saved with the project).
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void build();
     void redrawGraph();
+    void rememberPosition();
 
     AppContext& ctx_;
     GroupEditor editor_;
@@ -60,6 +68,7 @@ private:
     QPushButton* unit_ = nullptr;
     QLineEdit* satDelay_ = nullptr;
     QLineEdit* subDelay_ = nullptr;
+    std::vector<QPushButton*> subSteps_;
     QComboBox* bandBox_ = nullptr;
     QComboBox* type_ = nullptr;
     QLineEdit* frequency_ = nullptr;

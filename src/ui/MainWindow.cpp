@@ -23,7 +23,10 @@
 #include "ui/ConnectDialog.h"
 #include "ui/DeviceTile.h"
 #include "ui/EditWindow.h"
+#include "ui/DriftWindow.h"
 #include "ui/FirmwareWindow.h"
+#include "ui/GroupWindow.h"
+#include "ui/PostingGroupSink.h"
 #include "ui/SearchWindow.h"
 #include "ui/SmallWindows.h"
 #include "ui/Theme.h"
@@ -52,6 +55,8 @@ MainWindow::MainWindow(MainWindowDeps deps)
     // Edits go to the communication thread; the link fan-out refreshes linked windows on this one.
     postingSink_ = std::make_unique<PostingEditSink>(ctx_, *commThread_, static_cast<EditWindowRefresher*>(this));
     editSink_ = postingSink_.get();
+    // Group commands go to the communication thread as one job per group operation.
+    groupSink_ = std::make_unique<PostingGroupSink>(*commThread_);
     // The connector runs on the communication thread: its questions go through the forwarding prompter.
     connector_ = std::make_unique<comm::DeviceConnector>(comm(), *settingsTransfer_, commThread_->prompter(),
                                                         static_cast<comm::ConnectionHooks*>(this));
@@ -100,7 +105,7 @@ MainWindow::MainWindow(MainWindowDeps deps)
     timerCheckEqGrp_->setObjectName(QStringLiteral("TimerCheckEQGrp"));
     timerCheckEqGrp_->setInterval(3000);
     connect(timerVuMeter_, &QTimer::timeout, this, &MainWindow::onVuMeterTick);
-    connect(timerCheckEqGrp_, &QTimer::timeout, this, &MainWindow::onCheckEqGroupTick);
+    connect(timerCheckEqGrp_, &QTimer::timeout, this, &MainWindow::checkGroups);
 
     connect(toolArea_, &ToolArea::addClicked, this, &MainWindow::addDevice);
     connect(toolArea_, &ToolArea::searchClicked, this, &MainWindow::searchDevices);
@@ -126,6 +131,7 @@ MainWindow::~MainWindow() {
     commThread_.reset();
     // The edit windows are children: close them while the bookkeeping they report to still exists.
     closeEditWindows();
+    closeGroupWindows();
 }
 
 void MainWindow::closeEditWindows() {
@@ -147,9 +153,11 @@ void MainWindow::load() {
         bridge_ = std::make_unique<comm::BridgeServer>(comm::BridgeCallbacks{});
         if (!comm::IsOk(bridge_->start())) bridge_.reset();
     }
+    presets_.load(ctx_.dataDir);
     TellSessionProblem(prompter_, ctx_.LanguageFlag, LoadSessionProject(ctx_, paths_));
     MarkRestoredDevicesOffline(ctx_);
     createTiles();
+    openGroupWindows();
     timerVuMeter_->start();
     timerCheckEqGrp_->start();
 }
@@ -175,6 +183,7 @@ void MainWindow::createTiles() {
         connect(tile, &DeviceTile::editRequested, this, &MainWindow::openEditWindow);
         connect(tile, &DeviceTile::removeRequested, this, &MainWindow::removeDevice);
         connect(tile, &DeviceTile::firmwareRequested, this, &MainWindow::openFirmwareWindow);
+        connect(tile, &DeviceTile::driftRequested, this, [this](int s) { openDriftWindow({s}); });
     }
     updateCounts();
 }
@@ -220,6 +229,8 @@ void MainWindow::refreshTile(int slot) {
         tile->refresh();
     }
     updateCounts();
+    // A member's "ON-LINE" / "OFF-LINE" in its group window.
+    refreshGroupWindows();
 }
 
 // ---- Tool area -------------------------------------------------------------------------------
@@ -308,22 +319,16 @@ void MainWindow::loadProject() {
             if (network.TcpIsConnected(slot)) network.TcpClose(slot);
         MarkRestoredDevicesOffline(ctx_);
         createTiles();
+        openGroupWindows();
     }
     releaseWire();
 }
 
-void MainWindow::addGroup() {
-    int inUse = 0;
-    for (const GroupRecord& group : ctx_.groups) inUse += group.isInUse() ? 1 : 0;
-    if (inUse >= kGroupCount) {
-        Tell(prompter_, ctx_.LanguageFlag, texts::kMaxGroups);
-        return;
-    }
-    showStatus(Pick(captions::kGroupLater, ctx_.LanguageFlag));
-}
-
 void MainWindow::switchLanguage() {
-    if (SwitchLanguage(ctx_, prompter_, paths_)) retranslate();
+    if (!SwitchLanguage(ctx_, prompter_, paths_)) return;
+    retranslate();
+    // The group windows are built in the language of their opening: open them again.
+    openGroupWindows();
 }
 
 // ---- Tiles -----------------------------------------------------------------------------------
@@ -402,10 +407,6 @@ void MainWindow::reloadEditWindow(int slot) {
 // The link fan-out wrote into a linked device's image; it runs on this thread (PostingEditSink).
 void MainWindow::refreshFromImage(int slot) {
     if (EditWindow* window = editWindow(slot)) window->refreshFromImage();
-}
-
-void MainWindow::onCheckEqGroupTick() {
-    // Compares each group's EQ with its preset once the group windows arrive.
 }
 
 }  // namespace plenum::ui

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "comm/Announce.h"
 #include "comm/BridgeServer.h"
@@ -23,6 +24,7 @@
 #include "device/EditSink.h"
 #include "ui/PostingEditSink.h"
 #include "dsp/Meters.h"
+#include "groups/GroupPresets.h"
 #include "sat/DeviceMemory.h"
 #include "ui/CommThread.h"
 #include "ui/logic/MeterPoll.h"
@@ -33,11 +35,18 @@ class QProgressBar;
 class QScrollArea;
 class QTimer;
 
+namespace plenum {
+class GroupSink;
+}
+
 namespace plenum::ui {
 
 class AltKeyProbe;
 class DeviceTile;
+class DriftWindow;
 class EditWindow;
+class GroupWindow;
+class PostingGroupSink;
 class FrmshowInfo;
 class TileArea;
 class ToolArea;
@@ -98,9 +107,19 @@ public:
     // Runs the event loop until the communication thread has nothing to do (bounded); true when
     // it got there. Tests and the tour wait for posted work with it.
     bool settle(int timeoutMs = 60000);
+    // One tick of TimerCheckEQGrp (3000 ms), while the communication thread is idle: every group's
+    // preset matching, then its synchronisation check; the group windows show the result.
+    void checkGroups();
     void saveProject();
     void loadProject();
+    // "Add Group": the chooser for the first free record, then the new group's window.
     void addGroup();
+    // The group's window, opened (at its saved position) when it is not open yet.
+    void openGroupWindow(int group);
+    // The chooser in edit mode for a group in use: the newly chosen Left gives every value.
+    void editGroupMembers(int group);
+    // The drift window over the given devices (a tile's slot or a group's members), comparing at once.
+    DriftWindow* openDriftWindow(std::vector<int> targets);
     void switchLanguage();
     void toggleConnection(int slot);
     void connectDevice(int slot);
@@ -125,6 +144,10 @@ public:
     FrmshowInfo& retryWindow() { return *retryWindow_; }
     DeviceTile* tile(int slot) const;
     EditWindow* editWindow(int slot) const;
+    GroupWindow* groupWindow(int group) const;
+    GroupPresets& groupPresets() { return presets_; }
+    // Where the group windows' member commands go (the communication thread).
+    GroupSink& groupSink();
     // The device of the edit window that was activated last (0: none yet).
     int currentDevice() const { return currentDevice_; }
     QTimer* vuMeterTimer() const { return timerVuMeter_; }
@@ -150,6 +173,13 @@ private:
     void reloadEditWindow(int slot) override;
     // The link fan-out wrote into a linked device's image.
     void refreshFromImage(int slot) override;
+    // The connection routine's group step, on the communication thread.
+    bool differsFromGroup(int group, int slot) override;
+    void synchronizeWithGroup(int group, int slot) override;
+    // Opens the window of every group in use (start-up, project load) and closes the others.
+    void openGroupWindows();
+    void closeGroupWindows();
+    void refreshGroupWindows();
     // Sets CommBusy and waits for the communication thread: the window is about to write device
     // records itself or to run a modal dialog that talks to a device from this thread.
     void holdWire();
@@ -168,7 +198,6 @@ private:
     void retranslate();
     void showStatus(const QString& text);
     void onVuMeterTick();
-    void onCheckEqGroupTick();
 
     AppContext& ctx_;
     AppPaths paths_;
@@ -198,6 +227,9 @@ private:
     QTimer* timerCheckEqGrp_;
     std::map<int, QPointer<EditWindow>> editWindows_;
     std::unique_ptr<PostingEditSink> postingSink_;
+    std::unique_ptr<PostingGroupSink> groupSink_;
+    GroupPresets presets_;
+    std::map<int, QPointer<GroupWindow>> groupWindows_;
     device::EditSink* editSink_ = nullptr;
     int currentDevice_ = 0;
     ModalRunner runModal_;

@@ -175,6 +175,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             exitRan_ = true;
             for (auto& [slot, window] : editWindows_)
                 if (window) window->close();
+            // The groups stay in the session project: their windows go without the removal question.
+            closeGroupWindows();
             close();
         });
     event->ignore();

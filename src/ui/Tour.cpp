@@ -140,6 +140,8 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     }
     camera_.shoot(window, QStringLiteral("main-window-online-meters"));
 
+    groupStep(window, simulator, true);
+
     // Add a cabinet by hand on the LAN, then try the same model again.
     auto addByHand = [&](int model, int variant, bool lan, const QString& picture, bool expectAdded) {
         window.setModalRunner([&](QDialog& dialog) {
@@ -218,6 +220,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
+    groupStep(window, simulator, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);
         add.selectModel(10, 2);

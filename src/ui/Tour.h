@@ -78,6 +78,8 @@ private:
     void firmwareStep(MainWindow& window, int slot, bool load);
     // Both edit windows: a moved PEQ band, a crossover, the meters after a few polls, the phase view.
     void editStep(MainWindow& window, bool english);
+    // The group chooser, a group window with its graph and the drift window over its members.
+    void groupStep(MainWindow& window, sim::Simulator& simulator, bool english);
 
     AppContext& ctx_;
     TourCamera camera_;

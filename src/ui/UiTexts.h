@@ -24,7 +24,6 @@ inline constexpr Bilingual kLoad{"Open", "打开"};
 inline constexpr Bilingual kLoadTip{"Open a project file", "打开工程文件"};
 inline constexpr Bilingual kGroup{"Group", "编组"};
 inline constexpr Bilingual kGroupTip{"Add a group of loudspeakers", "添加扬声器编组"};
-inline constexpr Bilingual kGroupLater{"The group editor comes with a later version.", "编组编辑器将在后续版本中提供。"};
 inline constexpr Bilingual kLanguageTip{"Switch language", "切换语言"};
 inline constexpr Bilingual kDeviceCount{"{0} / 24 devices", "{0} / 24 个设备"};
 inline constexpr Bilingual kOnlineCount{"{0} on-line", "{0} 个在线"};
@@ -35,6 +34,21 @@ inline constexpr Bilingual kDemoMode{"Demo: simulated loudspeakers on 127.0.0.2-
                                      "演示: 模拟扬声器位于 127.0.0.2-5, 端口 {0}"};
 inline constexpr Bilingual kProjectSaved{"Project saved: {0}", "工程已保存: {0}"};
 inline constexpr Bilingual kProjectSaveFailed{"The project could not be saved: {0}", "无法保存工程: {0}"};
+
+// Drift window: the project against what the devices hold.
+inline constexpr Bilingual kCompareWithDevice{"Compare project and device…", "比较工程与设备…"};
+inline constexpr Bilingual kDriftTitle{"Project / Device", "工程 / 设备"};
+inline constexpr Bilingual kDriftCompare{"Compare again", "重新比较"};
+inline constexpr Bilingual kDriftDevice{"Device", "设备"};
+inline constexpr Bilingual kDriftParam{"Parameter", "参数"};
+inline constexpr Bilingual kDriftProject{"Project", "工程"};
+inline constexpr Bilingual kDriftDeviceValue{"Device holds", "设备中的值"};
+inline constexpr Bilingual kKeepProject{"keep project", "保留工程值"};
+inline constexpr Bilingual kTakeDevice{"take device", "采用设备值"};
+inline constexpr Bilingual kDriftReading{"Reading the devices…", "正在读取设备…"};
+inline constexpr Bilingual kDriftNone{"Every device holds what the project says.", "所有设备与工程一致。"};
+inline constexpr Bilingual kDriftFound{"{0} parameter(s) differ.", "{0} 个参数不一致。"};
+inline constexpr Bilingual kDriftOffline{"{0}: off-line, not compared", "{0}: 离线, 未比较"};
 
 // Device tile.
 inline constexpr Bilingual kConnect{"Connect", "连接"};

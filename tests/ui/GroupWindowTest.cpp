@@ -5,24 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "TestApp.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "ui/ResponseGraph.h"
 
 namespace plenum::ui {
 namespace {
-
-void EnsureApp() {
-    if (QApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "ui_graph_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 struct CountingSink : GroupSink {
     void send(const std::vector<LinkedSend>& sends) override { count += sends.size(); }
@@ -32,7 +26,7 @@ struct CountingSink : GroupSink {
 class GroupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
+        test_support::App();
         const std::uint8_t models[] = {8, 6, 1};
         for (int slot = 1; slot <= 3; ++slot) {
             DeviceRecord& r = ctx.device(slot);
@@ -78,6 +72,60 @@ TEST_F(GroupWindowTest, ControlsForwardToTheGroupAndShowIt) {
     find<QCheckBox>(window, "CheckEqOnSub")->click();
     EXPECT_EQ(ctx.groups[0].EqOnSub, kTrue16);
     EXPECT_EQ(sink.count, 2u + 3u + 6u);
+}
+
+// The up-down buttons under each delay box: "+1" / "-1" a whole millisecond, "+" / "-" one 1/48 ms
+// step; the Sub's only for a group with a Sub, and each reaches only its own members.
+TEST_F(GroupWindowTest, DelayUpDownButtonsStepTheSatAndTheSubDelay) {
+    struct Case {
+        const char* button;
+        std::array<std::uint8_t, 3> sat;
+        std::array<std::uint8_t, 3> sub;
+        std::size_t sends;
+    };
+    const Case cases[] = {
+        {"UpDownDly3", {0, 1, 0}, {0, 0, 0}, 2},
+        {"UpDownDly2", {0, 1, 1}, {0, 0, 0}, 2},
+        {"UpDownDly1", {0, 1, 0}, {0, 0, 0}, 2},
+        {"UpDownDlySub3", {0, 1, 0}, {0, 1, 0}, 1},
+        {"UpDownDlySub2", {0, 1, 0}, {0, 1, 1}, 1},
+        {"UpDownDlySub0", {0, 1, 0}, {0, 0, 1}, 1},
+    };
+    ctx.groups[0].SatDelay = {0, 0, 0};
+    ctx.groups[0].SubDelay = {0, 0, 0};
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    for (const Case& c : cases) {
+        sink.count = 0;
+        find<QPushButton>(window, c.button)->click();
+        EXPECT_EQ(ctx.groups[0].SatDelay, c.sat) << c.button;
+        EXPECT_EQ(ctx.groups[0].SubDelay, c.sub) << c.button;
+        EXPECT_EQ(sink.count, c.sends) << c.button;
+    }
+    EXPECT_EQ(find<QLineEdit>(window, "TextDlySub")->text(), "0.021");
+    EXPECT_TRUE(find<QPushButton>(window, "UpDownDlySub0")->isEnabled());
+
+    // A group of two: the Sub's buttons do nothing.
+    ctx.groups[0].HasSub = 0;
+    window.refresh();
+    EXPECT_FALSE(find<QPushButton>(window, "UpDownDlySub3")->isEnabled());
+}
+
+// The periodic refresh (group timer, a member coming on-line) leaves a box the user is typing in
+// alone; Enter takes the text and the box shows the stored value again.
+TEST_F(GroupWindowTest, PeriodicRefreshKeepsWhatTheUserIsTyping) {
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    auto* delay = find<QLineEdit>(window, "TextDly");
+    delay->setFocus();
+    QTest::keyClicks(delay, "12");
+    ASSERT_TRUE(delay->isModified());
+    const QString typed = delay->text();
+    window.refresh(true);
+    EXPECT_EQ(delay->text(), typed);
+    delay->setText("12.5");
+    delay->setModified(true);
+    emit delay->returnPressed();
+    EXPECT_EQ(delay->text(), "12.500");
+    EXPECT_FALSE(delay->isModified());
 }
 
 TEST_F(GroupWindowTest, DraggingABandEditsItAndShowsTheReadout) {

@@ -21,6 +21,7 @@
 #include "sim/Simulator.h"
 #include "store/ProjectFile.h"
 #include "support/TempDir.h"
+#include "TestApp.h"
 #include "ui/AddDeviceDialog.h"
 #include "ui/ConnectDialog.h"
 #include "ui/Controls.h"
@@ -33,17 +34,6 @@
 #include "ui/logic/DemoFleet.h"
 
 namespace plenum::ui::test_support {
-
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Left alive until the process ends: destroying it among the static destructors would run
-    // after Qt's own globals are gone.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 template <typename Condition>
 bool Eventually(Condition condition) {

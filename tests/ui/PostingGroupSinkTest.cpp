@@ -62,6 +62,11 @@ TEST_F(PostingGroupSinkTest, GroupEditsReachEveryMemberInOrder) {
 
 #include <QTableWidget>
 
+#include <nlohmann/json.hpp>
+
+#include "core/ValueCodecs.h"
+#include "device/ParamValues.h"
+
 namespace plenum::ui {
 namespace {
 
@@ -78,7 +83,9 @@ TEST_F(PostingGroupSinkTest, DriftWindowListsAndResolvesDifferences) {
         return window.rows().size() == 2u;
     }));
     EXPECT_EQ(window.table()->item(0, 1)->text(), "input.gain");
-    EXPECT_EQ(window.table()->item(0, 3)->text(), "64");
+    // Values in units, as plenumctl get prints them: the gain index 100 in dB.
+    EXPECT_EQ(window.table()->item(0, 3)->text().toStdString(), device::ParamValueText(GainTableDb(100)) + " dB");
+    EXPECT_EQ(window.status(), "2 parameter(s) differ.");
     EXPECT_EQ(window.table()->item(1, 1)->text(), "input.polarity");
     devices[0]->clearLog();
     window.keepProject(0);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "TestApp.h"
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
@@ -22,14 +24,7 @@
 namespace plenum::ui {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ui_graph_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using test_support::App;
 
 const FrequencyGrid& Grid() {
     static const FrequencyGrid grid;

@@ -5,19 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "TestApp.h"
 #include <QComboBox>
 
 namespace plenum::ui {
 namespace {
-
-void EnsureApp() {
-    if (QApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "ui_graph_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 struct RecordingSink : GroupSink {
     void send(const std::vector<LinkedSend>& sends) override { count += sends.size(); }
@@ -27,7 +20,7 @@ struct RecordingSink : GroupSink {
 class SelGroupDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
+        test_support::App();
         const std::uint8_t models[] = {8, 6, 1, 8};
         for (int slot = 1; slot <= 4; ++slot) {
             DeviceRecord& r = ctx.device(slot);
