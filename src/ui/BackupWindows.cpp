@@ -1,0 +1,208 @@
+#include "ui/BackupWindows.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "device/ProgramTexts.h"
+#include "ui/CommThread.h"
+
+namespace plenum::ui {
+namespace {
+
+QString Text(const Bilingual& text, int languageFlag) {
+    const auto picked = text.pick(languageFlag);
+    return QString::fromUtf8(picked.data(), static_cast<qsizetype>(picked.size()));
+}
+
+QString BackupFolder(const AppContext& ctx) {
+    // The Backup folder below the data folder, created on first use.
+    const QString folder = QString::fromStdString((ctx.dataDir / "Backup").string());
+    QDir().mkpath(folder);
+    return folder;
+}
+
+device::ProgressFn ProgressTo(QProgressBar* bar) {
+    return [bar](int done, int total) {
+        QMetaObject::invokeMethod(bar, [bar, done, total] { bar->setRange(0, total), bar->setValue(done); });
+        return true;
+    };
+}
+
+}  // namespace
+
+// --- FrmBackup ------------------------------------------------------------------------------------
+
+BackupDialog::BackupDialog(CommThread& thread, int slot, QWidget* parent)
+    : QDialog(parent), thread_(thread), slot_(slot),
+      backup_(std::make_unique<device::BackupWindow>(thread.comm(), thread.prompter(), slot)) {
+    setObjectName("FrmBackup");
+    const int lang = thread.comm().context().LanguageFlag;
+    setWindowTitle(Text(texts::kBackupSaved.title, lang));
+    header_ = new QLabel(QString::fromStdString(backup_->header()), this);
+    header_->setObjectName("LabelHeader");
+    actual_ = new QCheckBox(Text(texts::kBackupActualProgram, lang), this);
+    system_ = new QCheckBox(Text(texts::kBackupSystemData, lang), this);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(header_, 0, 0, 1, 2);
+    layout->addWidget(actual_, 1, 0, 1, 2);
+    layout->addWidget(system_, 2, 0, 1, 2);
+    layout->addWidget(new QLabel(Text(texts::kBackupPrograms, lang), this), 3, 0, 1, 2);
+    int row = 4;
+    for (const std::string& line : backup_->programLines()) {
+        programs_.push_back(new QCheckBox(QString::fromStdString(line), this));
+        layout->addWidget(programs_.back(), row++, 0, 1, 2);
+        if (programs_.size() >= 8) break;  // a 120-program model lists its first page only
+    }
+    auto* all = new QPushButton(Text(texts::kSelectAll, lang), this);
+    auto* none = new QPushButton(Text(texts::kUnselectAll, lang), this);
+    layout->addWidget(all, row, 0);
+    layout->addWidget(none, row++, 1);
+    bar_ = new QProgressBar(this);
+    layout->addWidget(bar_, row++, 0, 1, 2);
+    save_ = new QPushButton(Text(texts::kSaveButton, lang), this);
+    save_->setObjectName("LabelSave");
+    close_ = new QPushButton(Text(texts::kCloseButton, lang), this);
+    layout->addWidget(save_, row, 0);
+    layout->addWidget(close_, row, 1);
+    auto setAll = [this](bool on) {
+        for (QCheckBox* box : programs_) box->setChecked(on);
+        actual_->setChecked(on), system_->setChecked(on);
+    };
+    connect(all, &QPushButton::clicked, this, [setAll] { setAll(true); });
+    connect(none, &QPushButton::clicked, this, [setAll] { setAll(false); });
+    connect(save_, &QPushButton::clicked, this, &BackupDialog::save);
+    connect(close_, &QPushButton::clicked, this, &BackupDialog::reject);
+    backup_->setProgress(ProgressTo(bar_));
+    pick_ = [this](const QString& folder, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, windowTitle(), folder, filter);
+    };
+}
+
+BackupDialog::~BackupDialog() = default;
+
+void BackupDialog::takeItems() {
+    backup_->items.actualProgram = actual_->isChecked();
+    backup_->items.systemData = system_->isChecked();
+    for (std::size_t k = 0; k < programs_.size(); ++k) backup_->items.programs[k] = programs_[k]->isChecked();
+}
+
+void BackupDialog::save() {
+    if (thread_.busy()) return;
+    takeItems();
+    const AppContext& ctx = thread_.comm().context();
+    // An off-line device or an empty selection is refused before the save dialog (the controller
+    // says which); otherwise the user names the file first.
+    std::filesystem::path file;
+    if (ctx.device(slot_).isConnected() && backup_->items.any()) {
+        const QString filter = Text(texts::kBackupFilter, 0).section('|', 0, 0);
+        const QString path = pick_(BackupFolder(ctx), filter);
+        if (path.isEmpty()) return;
+        file = path.toStdString();
+    }
+    save_->setEnabled(false);
+    thread_.post(this, [this, file] { return backup_->save(file); },
+                 [this](device::TransferOutcome) { save_->setEnabled(true); });
+}
+
+void BackupDialog::reject() {
+    if (thread_.busy()) return;
+    bool close = false;
+    thread_.post(this, [this] { return backup_->confirmClose(); }, [&close](bool answer) { close = answer; });
+    thread_.settle();
+    if (close) QDialog::reject();
+}
+
+// --- FrmRestore -----------------------------------------------------------------------------------
+
+RestoreDialog::RestoreDialog(CommThread& thread, int slot, QWidget* parent)
+    : QDialog(parent), thread_(thread), slot_(slot),
+      restoreWindow_(std::make_unique<device::RestoreWindow>(thread.comm(), thread.prompter(), slot)) {
+    setObjectName("FrmRestore");
+    const int lang = thread.comm().context().LanguageFlag;
+    setWindowTitle(Text(texts::kRestoreDone.title, lang));
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(Text(texts::kBackupFileName, lang), this), 0, 0);
+    file_ = new QLabel(this);
+    file_->setObjectName("LabelFile");
+    layout->addWidget(file_, 0, 1);
+    choose_ = new QPushButton("...", this);
+    layout->addWidget(choose_, 0, 2);
+    const int items = 2 + static_cast<int>(restoreWindow_->selection().programs.size());
+    for (int item = 0; item < items && item < 10; ++item) {
+        boxes_.push_back(new QCheckBox(this));
+        presence_.push_back(new QLabel(this));
+        layout->addWidget(boxes_.back(), item + 1, 0, 1, 2);
+        layout->addWidget(presence_.back(), item + 1, 2);
+    }
+    bar_ = new QProgressBar(this);
+    layout->addWidget(bar_, 12, 0, 1, 3);
+    restore_ = new QPushButton(Text(texts::kRestoreButton, lang), this);
+    restore_->setObjectName("LabelRestore");
+    close_ = new QPushButton(Text(texts::kCloseButton, lang), this);
+    layout->addWidget(restore_, 13, 0);
+    layout->addWidget(close_, 13, 2);
+    connect(choose_, &QPushButton::clicked, this, &RestoreDialog::chooseFile);
+    connect(restore_, &QPushButton::clicked, this, &RestoreDialog::restore);
+    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+    restoreWindow_->setProgress(ProgressTo(bar_));
+    pick_ = [this](const QString& folder, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, windowTitle(), folder, filter);
+    };
+    fill();
+}
+
+RestoreDialog::~RestoreDialog() = default;
+
+void RestoreDialog::fill() {
+    const int lang = thread_.comm().context().LanguageFlag;
+    file_->setText(QString::fromStdString(restoreWindow_->fileCaption()));
+    const auto& file = restoreWindow_->file();
+    const std::vector<std::string> lines = restoreWindow_->programLines();
+    for (std::size_t item = 0; item < boxes_.size(); ++item) {
+        bool present = false;
+        if (item == 0) {
+            boxes_[item]->setText(Text(texts::kBackupActualProgram, lang));
+            present = file && file->hasActualProgram();
+        } else if (item == 1) {
+            boxes_[item]->setText(Text(texts::kBackupSystemData, lang));
+            present = file && file->hasSystemData();
+        } else {
+            boxes_[item]->setText(QString::fromStdString(lines[item - 2]));
+            present = restoreWindow_->present(static_cast<int>(item - 2));
+        }
+        presence_[item]->setText(Text(present ? texts::kYes : texts::kNo, lang));
+        boxes_[item]->setEnabled(present);
+        boxes_[item]->setChecked(present);
+    }
+}
+
+void RestoreDialog::chooseFile() {
+    if (thread_.busy()) return;
+    const QString filter = Text(texts::kBackupFilter, 0).section('|', 0, 0);
+    const QString path = pick_(BackupFolder(thread_.comm().context()), filter);
+    if (path.isEmpty()) return;
+    const std::filesystem::path file = path.toStdString();
+    thread_.post(this, [this, file] { return restoreWindow_->openFile(file); }, [this](bool) { fill(); });
+}
+
+void RestoreDialog::restore() {
+    if (thread_.busy()) return;
+    device::BackupItems wanted;
+    wanted.actualProgram = boxes_[0]->isChecked();
+    wanted.systemData = boxes_[1]->isChecked();
+    for (std::size_t item = 2; item < boxes_.size(); ++item) wanted.programs.push_back(boxes_[item]->isChecked());
+    restoreWindow_->select(wanted);
+    restore_->setEnabled(false);
+    thread_.post(this, [this] { return restoreWindow_->restore(); },
+                 [this](device::TransferOutcome outcome) {
+                     restore_->setEnabled(true);
+                     if (outcome == device::TransferOutcome::Done) emit restored(slot_);
+                 });
+}
+
+}  // namespace plenum::ui

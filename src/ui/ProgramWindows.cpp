@@ -1,0 +1,189 @@
+#include "ui/ProgramWindows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "device/ProgramTexts.h"
+#include "ui/CommThread.h"
+
+namespace plenum::ui {
+namespace {
+
+QString Text(const Bilingual& text, int languageFlag) {
+    const auto picked = text.pick(languageFlag);
+    return QString::fromUtf8(picked.data(), static_cast<qsizetype>(picked.size()));
+}
+
+QString FromStd(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+// --- FrmPwd ---------------------------------------------------------------------------------------
+
+PasswordWindow::PasswordWindow(CommThread& thread, int slot, device::LockMode mode, QWidget* parent)
+    : QDialog(parent), thread_(thread), slot_(slot),
+      lock_(std::make_unique<device::PasswordLock>(thread.comm(), thread.prompter(), slot, mode)) {
+    setObjectName("FrmPwd");
+    const int lang = thread.comm().context().LanguageFlag;
+    setWindowTitle(Text(texts::kWrongPassword.title, lang));
+    prompt_ = new QLabel(FromStd(lock_->prompt()), this);
+    prompt_->setObjectName("LabelPrompt");
+    action_ = new QLabel(FromStd(lock_->actionCaption()), this);
+    action_->setObjectName("LabelAction");
+    text_ = new QLineEdit(this);
+    text_->setObjectName("TextPwd");
+    text_->setEchoMode(QLineEdit::Password);
+    text_->clear();
+    ok_ = new QPushButton(Text(texts::kOk, lang), this);
+    ok_->setObjectName("LabelOk");
+    cancel_ = new QPushButton(Text(texts::kCancel, lang), this);
+    cancel_->setObjectName("LabelCancel");
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(action_, 0, 0, 1, 2);
+    layout->addWidget(prompt_, 1, 0, 1, 2);
+    layout->addWidget(text_, 2, 0, 1, 2);
+    layout->addWidget(ok_, 3, 0);
+    layout->addWidget(cancel_, 3, 1);
+    connect(ok_, &QPushButton::clicked, this, &PasswordWindow::submit);
+    connect(text_, &QLineEdit::returnPressed, this, &PasswordWindow::submit);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+PasswordWindow::~PasswordWindow() = default;
+
+void PasswordWindow::submit() {
+    if (thread_.busy()) return;
+    ok_->setEnabled(false);
+    const std::string entered = text_->text().toStdString();
+    thread_.post(
+        this, [this, entered] { return lock_->submit(entered); },
+        [this](device::LockOutcome outcome) {
+            ok_->setEnabled(true);
+            action_->setText(FromStd(lock_->actionCaption()));
+            if (outcome == device::LockOutcome::WrongPassword) return;
+            emit toggled(slot_);
+            accept();
+        });
+}
+
+// --- FrmStore -------------------------------------------------------------------------------------
+
+StoreWindow::StoreWindow(CommThread& thread, int slot, device::ProgramMode mode, QWidget* parent)
+    : QDialog(parent), thread_(thread), slot_(slot),
+      store_(std::make_unique<device::ProgramStore>(thread.comm(), thread.prompter(), slot, mode)) {
+    setObjectName("FrmStore");
+    const int lang = thread.comm().context().LanguageFlag;
+    const bool storing = mode == device::ProgramMode::Store;
+    setWindowTitle(Text(storing ? texts::kStoreProgramTitle : texts::kRecallProgramTitle, lang));
+    auto* memory = new QGroupBox(Text(texts::kMemoryProgram, lang), this);
+    list_ = new QListWidget(memory);
+    list_->setObjectName("List1");
+    (new QVBoxLayout(memory))->addWidget(list_);
+    auto* nameGroup = new QGroupBox(Text(texts::kEditName, lang), this);
+    name_ = new QLineEdit(nameGroup);
+    name_->setObjectName("Text1");
+    name_->setMaxLength(kProgramNameLength);
+    (new QVBoxLayout(nameGroup))->addWidget(name_);
+    auto* positionGroup = new QGroupBox(Text(texts::kSelectPosition, lang), this);
+    combo_ = new QComboBox(positionGroup);
+    combo_->setObjectName("Combo1");
+    for (int k = 1; k <= kProgramSlots; ++k) combo_->addItem(QString::number(k));
+    (new QVBoxLayout(positionGroup))->addWidget(combo_);
+    nameGroup->setVisible(storing);
+    positionGroup->setVisible(storing);
+    check_ = new QCheckBox(Text(texts::kLockProgram, lang), this);
+    check_->setObjectName("CheckLockProgram");
+    locked_ = new QLabel(Text(texts::kLockedProgram, lang), this);
+    locked_->setObjectName("LabelLock");
+    action_ = new QPushButton(Text(storing ? texts::kStoreButton : texts::kRecallButton, lang), this);
+    action_->setObjectName("LabelButton0");
+    cancel_ = new QPushButton(Text(texts::kCancelButton, lang), this);
+    cancel_->setObjectName("LabelButton1");
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 3);
+    bar_->setValue(0);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(memory, 0, 0, 1, 2);
+    layout->addWidget(nameGroup, 1, 0);
+    layout->addWidget(positionGroup, 1, 1);
+    layout->addWidget(check_, 2, 0);
+    layout->addWidget(locked_, 2, 1);
+    layout->addWidget(bar_, 3, 0, 1, 2);
+    layout->addWidget(action_, 4, 0);
+    layout->addWidget(cancel_, 4, 1);
+
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (filling_ || row < 0) return;
+        store_->selectLine(row);
+        fill();
+    });
+    connect(combo_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (filling_ || index < 0) return;
+        store_->selectPosition(index);
+        showLock();
+    });
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        store_->setName(text.toStdString());
+        if (store_->name().empty() && !text.isEmpty()) name_->clear();
+    });
+    connect(check_, &QCheckBox::toggled, this, [this](bool on) { store_->setLockChecked(on); });
+    connect(action_, &QPushButton::clicked, this, &StoreWindow::run);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    store_->setProgress([this](int done, int total) {
+        QMetaObject::invokeMethod(bar_, [bar = bar_, done, total] { bar->setRange(0, total), bar->setValue(done); });
+        return true;
+    });
+    fill();
+}
+
+StoreWindow::~StoreWindow() = default;
+
+void StoreWindow::fill() {
+    filling_ = true;
+    list_->clear();
+    for (const std::string& line : store_->lines()) list_->addItem(FromStd(line));
+    list_->setCurrentRow(store_->selected());
+    combo_->setCurrentIndex(store_->selected());
+    name_->setText(FromStd(store_->name()));
+    filling_ = false;
+    showLock();
+}
+
+void StoreWindow::showLock() {
+    check_->setVisible(store_->showsLockCheck());
+    check_->setChecked(store_->lockChecked());
+    locked_->setVisible(store_->showsLockedLabel());
+}
+
+void StoreWindow::readList() {
+    thread_.post(this, [this] { return device::ReadProgramList(thread_.comm(), slot_); },
+                 [this](std::int16_t) {
+                     store_->selectLine(store_->selected());
+                     fill();
+                 });
+}
+
+void StoreWindow::run() {
+    if (thread_.busy()) return;
+    action_->setEnabled(false);
+    thread_.post(this, [this] { return store_->run(); },
+                 [this](device::ProgramOutcome outcome) {
+                     action_->setEnabled(true);
+                     if (outcome == device::ProgramOutcome::Done) {
+                         emit programChanged(slot_);
+                         accept();
+                         return;
+                     }
+                     fill();
+                 });
+}
+
+}  // namespace plenum::ui
