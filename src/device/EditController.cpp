@@ -16,6 +16,7 @@
 #include "core/ValueCodecs.h"
 #include "device/EditTexts.h"
 #include "device/ProgramFile.h"
+#include "device/ProgramMemory.h"
 
 namespace plenum::device {
 namespace {
@@ -195,7 +196,12 @@ std::string EditController::programLabel() const {
     return label;
 }
 
-std::string EditController::caption() const { return DisplayName(ctx_, slot_) + " - " + programLabel(); }
+// The device name and the program label ("name - P3"), without the label's closing ": ".
+std::string EditController::caption() const {
+    std::string label = ProgramLabel(ctx_, slot_);
+    if (label.ends_with(": ")) label.resize(label.size() - 2);
+    return DisplayName(ctx_, slot_) + " - " + label;
+}
 
 unsigned EditController::takeRedraw() { return std::exchange(pendingGraphs_, kGraphNone); }
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -26,10 +27,15 @@ QString BackupFolder(const AppContext& ctx) {
     return folder;
 }
 
-device::ProgressFn ProgressTo(QProgressBar* bar) {
-    return [bar](int done, int total) {
+// The file dialog's filter: the device family's files end in ".bck" or ".Bck".
+QString BackupFilter() { return QStringLiteral("file Bck (*.Bck *.bck)"); }
+
+// Called on the communication thread: the bar is moved on the window's thread, and a stop asked
+// for there ends the transfer before its next step.
+device::ProgressFn ProgressTo(QProgressBar* bar, const std::atomic<bool>& stop) {
+    return [bar, &stop](int done, int total) {
         QMetaObject::invokeMethod(bar, [bar, done, total] { bar->setRange(0, total), bar->setValue(done); });
-        return true;
+        return !stop.load();
     };
 }
 
@@ -77,7 +83,7 @@ BackupDialog::BackupDialog(CommThread& thread, int slot, QWidget* parent)
     connect(none, &QPushButton::clicked, this, [setAll] { setAll(false); });
     connect(save_, &QPushButton::clicked, this, &BackupDialog::save);
     connect(close_, &QPushButton::clicked, this, &BackupDialog::reject);
-    backup_->setProgress(ProgressTo(bar_));
+    backup_->setProgress(ProgressTo(bar_, stop_));
     pick_ = [this](const QString& folder, const QString& filter) {
         return QFileDialog::getSaveFileName(this, windowTitle(), folder, filter);
     };
@@ -92,25 +98,33 @@ void BackupDialog::takeItems() {
 }
 
 void BackupDialog::save() {
-    if (thread_.busy()) return;
+    if (running_) return;
     takeItems();
     const AppContext& ctx = thread_.comm().context();
     // An off-line device or an empty selection is refused before the save dialog (the controller
     // says which); otherwise the user names the file first.
     std::filesystem::path file;
     if (ctx.device(slot_).isConnected() && backup_->items.any()) {
-        const QString filter = Text(texts::kBackupFilter, 0).section('|', 0, 0);
-        const QString path = pick_(BackupFolder(ctx), filter);
+        QString path = pick_(BackupFolder(ctx), BackupFilter());
         if (path.isEmpty()) return;
+        if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bck");
         file = path.toStdString();
     }
+    running_ = true;
+    stop_ = false;
     save_->setEnabled(false);
     thread_.post(this, [this, file] { return backup_->save(file); },
-                 [this](device::TransferOutcome) { save_->setEnabled(true); });
+                 [this](device::TransferOutcome) {
+                     running_ = false;
+                     save_->setEnabled(true);
+                 });
 }
 
 void BackupDialog::reject() {
-    if (thread_.busy()) return;
+    if (running_) {
+        stop_ = true;
+        return;
+    }
     bool close = false;
     thread_.post(this, [this] { return backup_->confirmClose(); }, [&close](bool answer) { close = answer; });
     thread_.settle();
@@ -149,7 +163,7 @@ RestoreDialog::RestoreDialog(CommThread& thread, int slot, QWidget* parent)
     connect(choose_, &QPushButton::clicked, this, &RestoreDialog::chooseFile);
     connect(restore_, &QPushButton::clicked, this, &RestoreDialog::restore);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
-    restoreWindow_->setProgress(ProgressTo(bar_));
+    restoreWindow_->setProgress(ProgressTo(bar_, stop_));
     pick_ = [this](const QString& folder, const QString& filter) {
         return QFileDialog::getOpenFileName(this, windowTitle(), folder, filter);
     };
@@ -182,24 +196,39 @@ void RestoreDialog::fill() {
 }
 
 void RestoreDialog::chooseFile() {
-    if (thread_.busy()) return;
-    const QString filter = Text(texts::kBackupFilter, 0).section('|', 0, 0);
-    const QString path = pick_(BackupFolder(thread_.comm().context()), filter);
+    if (running_) return;
+    const QString path = pick_(BackupFolder(thread_.comm().context()), BackupFilter());
     if (path.isEmpty()) return;
     const std::filesystem::path file = path.toStdString();
-    thread_.post(this, [this, file] { return restoreWindow_->openFile(file); }, [this](bool) { fill(); });
+    running_ = true;
+    thread_.post(this, [this, file] { return restoreWindow_->openFile(file); },
+                 [this](bool) {
+                     running_ = false;
+                     fill();
+                 });
+}
+
+void RestoreDialog::reject() {
+    if (running_) {
+        stop_ = true;
+        return;
+    }
+    QDialog::reject();
 }
 
 void RestoreDialog::restore() {
-    if (thread_.busy()) return;
+    if (running_) return;
     device::BackupItems wanted;
     wanted.actualProgram = boxes_[0]->isChecked();
     wanted.systemData = boxes_[1]->isChecked();
     for (std::size_t item = 2; item < boxes_.size(); ++item) wanted.programs.push_back(boxes_[item]->isChecked());
     restoreWindow_->select(wanted);
+    running_ = true;
+    stop_ = false;
     restore_->setEnabled(false);
     thread_.post(this, [this] { return restoreWindow_->restore(); },
                  [this](device::TransferOutcome outcome) {
+                     running_ = false;
                      restore_->setEnabled(true);
                      if (outcome == device::TransferOutcome::Done) emit restored(slot_);
                  });

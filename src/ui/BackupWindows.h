@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -36,7 +37,9 @@ class BackupDialog final : public QDialog {
     QLabel* header() const { return header_; }
 
     void save();  // SAVE
-    void reject() override;  // CLOSE asks first
+    // CLOSE asks first; while a backup runs it stops it before the next read instead.
+    void reject() override;
+    bool running() const { return running_; }
 
   private:
     void takeItems();
@@ -52,6 +55,8 @@ class BackupDialog final : public QDialog {
     QPushButton* close_;
     QProgressBar* bar_;
     BackupFilePicker pick_;
+    bool running_ = false;
+    std::atomic<bool> stop_{false};
 };
 
 class RestoreDialog final : public QDialog {
@@ -68,6 +73,10 @@ class RestoreDialog final : public QDialog {
 
     void chooseFile();  // the file button
     void restore();     // RESTORE
+    // CLOSE; while a restore runs it stops it before the next item instead.
+    void reject() override;
+    bool running() const { return running_; }
+    QProgressBar* progressBar() const { return bar_; }
 
   signals:
     void restored(int slot);
@@ -86,6 +95,8 @@ class RestoreDialog final : public QDialog {
     QPushButton* close_;
     QProgressBar* bar_;
     BackupFilePicker pick_;
+    bool running_ = false;
+    std::atomic<bool> stop_{false};
 };
 
 }  // namespace plenum::ui

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/ImageLayout.h"
 #include "device/ProgramTexts.h"
 #include "ui/CommThread.h"
 
@@ -60,18 +61,24 @@ PasswordWindow::PasswordWindow(CommThread& thread, int slot, device::LockMode mo
 PasswordWindow::~PasswordWindow() = default;
 
 void PasswordWindow::submit() {
-    if (thread_.busy()) return;
+    if (running_) return;
+    running_ = true;
     ok_->setEnabled(false);
     const std::string entered = text_->text().toStdString();
     thread_.post(
         this, [this, entered] { return lock_->submit(entered); },
         [this](device::LockOutcome outcome) {
+            running_ = false;
             ok_->setEnabled(true);
             action_->setText(FromStd(lock_->actionCaption()));
             if (outcome == device::LockOutcome::WrongPassword) return;
             emit toggled(slot_);
             accept();
         });
+}
+
+void PasswordWindow::reject() {
+    if (!running_) QDialog::reject();
 }
 
 // --- FrmStore -------------------------------------------------------------------------------------
@@ -137,9 +144,11 @@ StoreWindow::StoreWindow(CommThread& thread, int slot, device::ProgramMode mode,
     connect(check_, &QCheckBox::toggled, this, [this](bool on) { store_->setLockChecked(on); });
     connect(action_, &QPushButton::clicked, this, &StoreWindow::run);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    // Called on the communication thread: the bar is moved on this one; CANCEL stops the sequence
+    // before its next command.
     store_->setProgress([this](int done, int total) {
         QMetaObject::invokeMethod(bar_, [bar = bar_, done, total] { bar->setRange(0, total), bar->setValue(done); });
-        return true;
+        return !stop_.load();
     });
     fill();
 }
@@ -164,18 +173,27 @@ void StoreWindow::showLock() {
 }
 
 void StoreWindow::readList() {
+    if (running_) return;
+    running_ = true;
+    action_->setEnabled(false);
     thread_.post(this, [this] { return device::ReadProgramList(thread_.comm(), slot_); },
                  [this](std::int16_t) {
-                     store_->selectLine(store_->selected());
+                     running_ = false;
+                     action_->setEnabled(true);
+                     // The line of CurrentProgram again, now that the records are the device's.
+                     store_->selectLine(device::PreselectedProgram(thread_.comm().context(), slot_));
                      fill();
                  });
 }
 
 void StoreWindow::run() {
-    if (thread_.busy()) return;
+    if (running_) return;
+    running_ = true;
+    stop_ = false;
     action_->setEnabled(false);
     thread_.post(this, [this] { return store_->run(); },
                  [this](device::ProgramOutcome outcome) {
+                     running_ = false;
                      action_->setEnabled(true);
                      if (outcome == device::ProgramOutcome::Done) {
                          emit programChanged(slot_);
@@ -184,6 +202,14 @@ void StoreWindow::run() {
                      }
                      fill();
                  });
+}
+
+void StoreWindow::reject() {
+    if (running_) {
+        stop_ = true;
+        return;
+    }
+    QDialog::reject();
 }
 
 }  // namespace plenum::ui

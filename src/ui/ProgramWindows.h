@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <memory>
 
 #include "device/Locks.h"
@@ -34,6 +35,8 @@ class PasswordWindow final : public QDialog {
     QLabel* actionLabel() const { return action_; }
     // OK (also Enter in the password box).
     void submit();
+    // Cancel: not while the lock command is on its way.
+    void reject() override;
 
   signals:
     // The lock or login changed: callers refresh their captions.
@@ -43,6 +46,7 @@ class PasswordWindow final : public QDialog {
     CommThread& thread_;
     int slot_;
     std::unique_ptr<device::PasswordLock> lock_;
+    bool running_ = false;
     QLabel* prompt_;
     QLabel* action_;
     QLineEdit* text_;
@@ -70,6 +74,9 @@ class StoreWindow final : public QDialog {
     void readList();
     // Button 0: STORE or RECALL.
     void run();
+    // CANCEL: closes the window; while a store or recall runs it stops it before its next command.
+    void reject() override;
+    bool running() const { return running_; }
 
   signals:
     // A store or recall went through; the edit window rebuilds its caption.
@@ -91,6 +98,8 @@ class StoreWindow final : public QDialog {
     QPushButton* cancel_;
     QProgressBar* bar_;
     bool filling_ = false;
+    bool running_ = false;
+    std::atomic<bool> stop_{false};
 };
 
 }  // namespace plenum::ui

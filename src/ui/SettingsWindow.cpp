@@ -15,103 +15,127 @@
 namespace plenum::ui {
 namespace {
 
-const char* const kTimes[] = {"3 Min.", "5 Min.", "10 Min.", "15 Min.", "30 Min.", "60 Min."};
-const char* const kRecallModes[] = {"KEEP ACTUAL MUTES", "KEEP ACTUAL INPUT SOURCES", "KEEP ACTUAL INPUT GAIN"};
+// The window's captions and choices, English and Chinese.
+struct Caption {
+    const char* en;
+    const char* zh;
+};
 
-QComboBox* Combo(QWidget* parent, std::initializer_list<const char*> items) {
-    auto* combo = new QComboBox(parent);
-    for (const char* item : items) combo->addItem(item);
-    return combo;
-}
-
-QComboBox* TimeCombo(QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    for (const char* item : kTimes) combo->addItem(item);
-    return combo;
-}
+constexpr Caption kTimes[] = {{"3 Min.", "3 分钟"},   {"5 Min.", "5 分钟"},   {"10 Min.", "10 分钟"},
+                              {"15 Min.", "15 分钟"}, {"30 Min.", "30 分钟"}, {"60 Min.", "60 分钟"}};
+constexpr Caption kRecallModes[] = {{"KEEP ACTUAL MUTES", "保持当前静音"},
+                                    {"KEEP ACTUAL INPUT SOURCES", "保持当前输入源"},
+                                    {"KEEP ACTUAL INPUT GAIN", "保持当前输入增益"}};
+constexpr Caption kSectionTitles[] = {{"LAN", "LAN"}, {"WLAN", "WLAN"}, {"ACCESS POINT", "接入点"}};
+constexpr Caption kLoads[] = {{"4 Ohm", "4 欧姆"}, {"8 Ohm", "8 欧姆"}};
 
 }  // namespace
+
+QString SettingsWindow::text(const char* en, const char* zh) const {
+    return QString::fromUtf8(thread_.comm().context().LanguageFlag == 1 ? zh : en);
+}
 
 SettingsWindow::SettingsWindow(CommThread& thread, int slot, bool fwFeatureFlag, QWidget* parent)
     : QDialog(parent), thread_(thread), slot_(slot),
       settings_(std::make_unique<device::DeviceSettingsWindow>(thread.comm(), thread.prompter(), slot, fwFeatureFlag)) {
     setObjectName(settings_->isSub() ? "FrmSettingsSUB" : "FrmSettingsSAT");
+    setWindowTitle(text("Settings", "设置"));
+    auto combo = [this](QWidget* parent, std::initializer_list<Caption> items) {
+        auto* box = new QComboBox(parent);
+        for (const Caption& item : items) box->addItem(text(item.en, item.zh));
+        return box;
+    };
+    auto label = [this](QWidget* parent, const char* en, const char* zh) { return new QLabel(text(en, zh), parent); };
     auto* layout = new QGridLayout(this);
-    const char* titles[] = {"LAN", "WLAN", "ACCESS POINT"};
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         SectionBoxes& s = sections_[i];
-        s.group = new QGroupBox(titles[i], this);
+        s.group = new QGroupBox(text(kSectionTitles[i].en, kSectionTitles[i].zh), this);
         auto* grid = new QGridLayout(s.group);
-        s.mode = i == 2 ? Combo(s.group, {"OFF", "ON"}) : Combo(s.group, {"STATIC IP", "DHCP"});
+        s.mode = i == 2 ? combo(s.group, {{"OFF", "关"}, {"ON", "开"}})
+                        : combo(s.group, {{"STATIC IP", "静态 IP"}, {"DHCP", "DHCP"}});
         s.ip = new QLineEdit(s.group);
         s.mask = new QLineEdit(s.group);
         s.gateway = new QLineEdit(s.group);
         grid->addWidget(s.mode, 0, 0, 1, 2);
-        grid->addWidget(new QLabel("IP", s.group), 1, 0), grid->addWidget(s.ip, 1, 1);
-        grid->addWidget(new QLabel("SUBNET MASK", s.group), 2, 0), grid->addWidget(s.mask, 2, 1);
-        grid->addWidget(new QLabel("GATEWAY", s.group), 3, 0), grid->addWidget(s.gateway, 3, 1);
+        grid->addWidget(label(s.group, "IP", "IP 地址"), 1, 0), grid->addWidget(s.ip, 1, 1);
+        grid->addWidget(label(s.group, "SUBNET MASK", "子网掩码"), 2, 0), grid->addWidget(s.mask, 2, 1);
+        grid->addWidget(label(s.group, "GATEWAY", "网关"), 3, 0), grid->addWidget(s.gateway, 3, 1);
         if (i > 0) {
             s.ssid = new QLineEdit(s.group);
             s.key = new QLineEdit(s.group);
-            s.security = Combo(s.group, {"WPA", "WPA2"});
+            s.security = combo(s.group, {{"WPA", "WPA"}, {"WPA2", "WPA2"}});
             s.channel = new QSpinBox(s.group);
             s.channel->setRange(device::kMinChannel, device::kMaxChannel);
-            s.channel->setPrefix("Channel ");
-            grid->addWidget(new QLabel("SSID", s.group), 4, 0), grid->addWidget(s.ssid, 4, 1);
-            grid->addWidget(new QLabel("KEY", s.group), 5, 0), grid->addWidget(s.key, 5, 1);
+            s.channel->setPrefix(text("Channel ", "信道 "));
+            grid->addWidget(label(s.group, "SSID", "SSID"), 4, 0), grid->addWidget(s.ssid, 4, 1);
+            grid->addWidget(label(s.group, "KEY", "密钥"), 5, 0), grid->addWidget(s.key, 5, 1);
             grid->addWidget(s.security, 6, 0), grid->addWidget(s.channel, 6, 1);
             s.group->setVisible(settings_->offersWireless());
         }
         layout->addWidget(s.group, 0, static_cast<int>(i));
     }
-    auto* power = new QGroupBox("POWER SAVE", this);
+    auto* power = new QGroupBox(text("POWER SAVE", "节能"), this);
     auto* powerGrid = new QGridLayout(power);
-    sleep_ = new QCheckBox("AUTO SLEEP MODE", power);
-    sleepTime_ = TimeCombo(power);
-    standby_ = new QCheckBox("AUTO STANDBY MODE", power);
-    standbyTime_ = TimeCombo(power);
+    sleep_ = new QCheckBox(text("AUTO SLEEP MODE", "自动睡眠模式"), power);
+    sleepTime_ = combo(power, {});
+    standby_ = new QCheckBox(text("AUTO STANDBY MODE", "自动待机模式"), power);
+    standbyTime_ = combo(power, {});
+    for (const Caption& time : kTimes) {
+        sleepTime_->addItem(text(time.en, time.zh));
+        standbyTime_->addItem(text(time.en, time.zh));
+    }
     powerGrid->addWidget(sleep_, 0, 0), powerGrid->addWidget(sleepTime_, 0, 1);
     powerGrid->addWidget(standby_, 1, 0), powerGrid->addWidget(standbyTime_, 1, 1);
-    recall_ = new QComboBox(power);
-    for (const char* mode : kRecallModes) recall_->addItem(mode);
-    powerGrid->addWidget(recall_, 2, 0, 1, 2);
+    powerGrid->addWidget(label(power, "RECALL MODE", "调入模式"), 2, 0, 1, 2);
+    recall_ = combo(power, {});
+    for (const Caption& mode : kRecallModes) recall_->addItem(text(mode.en, mode.zh));
+    powerGrid->addWidget(recall_, 3, 0, 1, 2);
     layout->addWidget(power, 1, 0);
 
-    amplifier_ = new QGroupBox("AMPLIFIER", this);
+    amplifier_ = new QGroupBox(text("AMPLIFIER", "功放"), this);
     auto* ampGrid = new QGridLayout(amplifier_);
-    bridge_ = new QCheckBox("BRIDGE ENABLE", amplifier_);
-    loadLow_ = Combo(amplifier_, {"4 Ohm", "8 Ohm"});
-    loadHigh_ = Combo(amplifier_, {"4 Ohm", "8 Ohm"});
-    boost_ = new QCheckBox("AMP BOOST", amplifier_);
+    bridge_ = new QCheckBox(text("BRIDGE ENABLE", "桥接启用"), amplifier_);
+    loadLow_ = combo(amplifier_, {kLoads[0], kLoads[1]});
+    loadHigh_ = combo(amplifier_, {kLoads[0], kLoads[1]});
+    loadLowLabel_ = new QLabel(amplifier_);
+    loadHighLabel_ = new QLabel(amplifier_);
+    boost_ = new QCheckBox(text("AMP BOOST", "功放增强"), amplifier_);
     ampGrid->addWidget(bridge_, 0, 0, 1, 2);
-    ampGrid->addWidget(new QLabel("LOAD LOW WAY", amplifier_), 1, 0), ampGrid->addWidget(loadLow_, 1, 1);
-    ampGrid->addWidget(new QLabel("LOAD HIGH WAY", amplifier_), 2, 0), ampGrid->addWidget(loadHigh_, 2, 1);
+    ampGrid->addWidget(loadLowLabel_, 1, 0), ampGrid->addWidget(loadLow_, 1, 1);
+    ampGrid->addWidget(loadHighLabel_, 2, 0), ampGrid->addWidget(loadHigh_, 2, 1);
     ampGrid->addWidget(boost_, 3, 0, 1, 2);
     boost_->setVisible(settings_->offersBoost());
     amplifier_->setVisible(settings_->offersAmplifier());
     layout->addWidget(amplifier_, 1, 1);
+    // The load captions name the ways in 2-WAY mode and the outputs in BRIDGE mode.
+    connect(bridge_, &QCheckBox::toggled, this, &SettingsWindow::showLoadCaptions);
 
-    auto* passwords = new QGroupBox("PASSWORD", this);
+    auto* passwords = new QGroupBox(text("PASSWORD", "密码"), this);
     auto* pwGrid = new QGridLayout(passwords);
-    adminPassword_ = new QCheckBox("ADMIN", passwords);
+    adminPassword_ = new QCheckBox(text("ADMIN", "管理员"), passwords);
     oldPassword_ = new QLineEdit(passwords);
     newPassword_ = new QLineEdit(passwords);
     oldPassword_->setEchoMode(QLineEdit::Password);
     newPassword_->setEchoMode(QLineEdit::Password);
     pwGrid->addWidget(adminPassword_, 0, 0, 1, 2);
-    pwGrid->addWidget(new QLabel("OLD", passwords), 1, 0), pwGrid->addWidget(oldPassword_, 1, 1);
-    pwGrid->addWidget(new QLabel("NEW", passwords), 2, 0), pwGrid->addWidget(newPassword_, 2, 1);
+    pwGrid->addWidget(label(passwords, "OLD", "旧密码"), 1, 0), pwGrid->addWidget(oldPassword_, 1, 1);
+    pwGrid->addWidget(label(passwords, "NEW", "新密码"), 2, 0), pwGrid->addWidget(newPassword_, 2, 1);
     layout->addWidget(passwords, 1, 2);
 
-    apply_ = new QPushButton("APPLY", this);
+    apply_ = new QPushButton(text("APPLY", "应用"), this);
     apply_->setObjectName("LabelApply");
-    reset_ = new QPushButton("RESET GROUP", this);
+    reset_ = new QPushButton(text("RESET GROUP", "复位群组"), this);
     reset_->setObjectName("LabelReset");
     layout->addWidget(apply_, 2, 0);
     layout->addWidget(reset_, 2, 1);
     connect(apply_, &QPushButton::clicked, this, &SettingsWindow::apply);
     connect(reset_, &QPushButton::clicked, this, &SettingsWindow::resetGroup);
     fill();
+}
+
+void SettingsWindow::showLoadCaptions(bool bridge) {
+    loadLowLabel_->setText(bridge ? text("LOAD OUT-1", "负载 输出-1") : text("LOAD LOW WAY", "负载 低音"));
+    loadHighLabel_->setText(bridge ? text("LOAD OUT-2", "负载 输出-2") : text("LOAD HIGH WAY", "负载 高音"));
 }
 
 SettingsWindow::~SettingsWindow() = default;
@@ -138,13 +162,14 @@ void SettingsWindow::fill() {
     standbyTime_->setCurrentIndex(status[status::kAutoStandbyTime] < 6 ? status[status::kAutoStandbyTime] : 0);
     recall_->setCurrentIndex(status[status::kRecallMode] < 3 ? status[status::kRecallMode] : 0);
     bridge_->setChecked(status[status::kSystemMode] > 0);
+    showLoadCaptions(bridge_->isChecked());
     loadLow_->setCurrentIndex(status[status::kSpeakerLoad] == 2 ? 1 : 0);
     loadHigh_->setCurrentIndex(status[status::kSpeakerLoad + 1] == 2 ? 1 : 0);
     boost_->setChecked(status[status::kAmpBoost] != 0);
 }
 
 void SettingsWindow::apply() {
-    if (thread_.busy()) return;
+    if (running_) return;
     // Everything the boxes hold is taken on this thread; the job only runs the controller.
     std::vector<std::pair<device::NetSection, device::NetworkSettings>> network;
     for (std::size_t i = 0; i < sections_.size(); ++i) {
@@ -171,6 +196,7 @@ void SettingsWindow::apply() {
     const bool admin = adminPassword_->isChecked();
     const std::string oldPassword = oldPassword_->text().toStdString();
     const std::string newPassword = newPassword_->text().toStdString();
+    running_ = true;
     apply_->setEnabled(false);
     thread_.post(
         this,
@@ -189,12 +215,24 @@ void SettingsWindow::apply() {
             if (settings_->offersBoost()) settings_->applyBoost(boost);
         },
         // A refused value stays in its box for the user to correct.
-        [this] { apply_->setEnabled(true); });
+        [this] {
+            running_ = false;
+            apply_->setEnabled(true);
+        });
 }
 
 void SettingsWindow::resetGroup() {
-    if (thread_.busy()) return;
-    thread_.post(this, [this] { return settings_->resetGroup(); }, [this](device::SettingsOutcome) { fill(); });
+    if (running_) return;
+    running_ = true;
+    thread_.post(this, [this] { return settings_->resetGroup(); },
+                 [this](device::SettingsOutcome) {
+                     running_ = false;
+                     fill();
+                 });
+}
+
+void SettingsWindow::reject() {
+    if (!running_) QDialog::reject();
 }
 
 }  // namespace plenum::ui

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -52,9 +53,13 @@ class SettingsWindow final : public QDialog {
     void apply();
     // LabelReset: the group block reset.
     void resetGroup();
+    // Closing waits for a running apply (its questions are still to be answered).
+    void reject() override;
 
   private:
     void fill();
+    void showLoadCaptions(bool bridge);
+    QString text(const char* en, const char* zh) const;
 
     CommThread& thread_;
     int slot_;
@@ -69,12 +74,15 @@ class SettingsWindow final : public QDialog {
     QCheckBox* bridge_;
     QComboBox* loadLow_;
     QComboBox* loadHigh_;
+    QLabel* loadLowLabel_;
+    QLabel* loadHighLabel_;
     QCheckBox* boost_;
     QLineEdit* oldPassword_;
     QLineEdit* newPassword_;
     QCheckBox* adminPassword_;
     QPushButton* apply_;
     QPushButton* reset_;
+    bool running_ = false;
 };
 
 }  // namespace plenum::ui

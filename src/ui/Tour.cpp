@@ -189,6 +189,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     retry.hide();
 
     editStep(window, true);
+    programStep(window, true);
 
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
@@ -218,6 +219,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
+    programStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);
         add.selectModel(10, 2);

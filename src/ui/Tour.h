@@ -78,6 +78,8 @@ private:
     void firmwareStep(MainWindow& window, int slot, bool load);
     // Both edit windows: a moved PEQ band, a crossover, the meters after a few polls, the phase view.
     void editStep(MainWindow& window, bool english);
+    // A satellite's device bar: store, recall, backup, restore, password and settings windows.
+    void programStep(MainWindow& window, bool english);
 
     AppContext& ctx_;
     TourCamera camera_;
