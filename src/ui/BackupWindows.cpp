@@ -66,6 +66,9 @@ BackupDialog::BackupDialog(CommThread& thread, int slot, QWidget* parent)
     }
     auto* all = new QPushButton(Text(texts::kSelectAll, lang), this);
     auto* none = new QPushButton(Text(texts::kUnselectAll, lang), this);
+    // Enter in the window selects nothing by itself.
+    all->setAutoDefault(false);
+    none->setAutoDefault(false);
     layout->addWidget(all, row, 0);
     layout->addWidget(none, row++, 1);
     bar_ = new QProgressBar(this);
@@ -89,7 +92,13 @@ BackupDialog::BackupDialog(CommThread& thread, int slot, QWidget* parent)
     };
 }
 
-BackupDialog::~BackupDialog() = default;
+// A job of the window may still be queued or running (its owner closed it from outside): it is
+// waited for, with the event loop running so that its questions are answered, and its completion
+// does nothing more.
+BackupDialog::~BackupDialog() {
+    closing_ = true;
+    if (running_) thread_.settle();
+}
 
 void BackupDialog::takeItems() {
     backup_->items.actualProgram = actual_->isChecked();
@@ -116,6 +125,7 @@ void BackupDialog::save() {
     thread_.post(this, [this, file] { return backup_->save(file); },
                  [this](device::TransferOutcome) {
                      running_ = false;
+                     if (closing_) return;
                      save_->setEnabled(true);
                  });
 }
@@ -170,7 +180,13 @@ RestoreDialog::RestoreDialog(CommThread& thread, int slot, QWidget* parent)
     fill();
 }
 
-RestoreDialog::~RestoreDialog() = default;
+// A job of the window may still be queued or running (its owner closed it from outside): it is
+// waited for, with the event loop running so that its questions are answered, and its completion
+// does nothing more.
+RestoreDialog::~RestoreDialog() {
+    closing_ = true;
+    if (running_) thread_.settle();
+}
 
 void RestoreDialog::fill() {
     const int lang = thread_.comm().context().LanguageFlag;
@@ -204,6 +220,7 @@ void RestoreDialog::chooseFile() {
     thread_.post(this, [this, file] { return restoreWindow_->openFile(file); },
                  [this](bool) {
                      running_ = false;
+                     if (closing_) return;
                      fill();
                  });
 }
@@ -229,6 +246,7 @@ void RestoreDialog::restore() {
     thread_.post(this, [this] { return restoreWindow_->restore(); },
                  [this](device::TransferOutcome outcome) {
                      running_ = false;
+                     if (closing_) return;
                      restore_->setEnabled(true);
                      if (outcome == device::TransferOutcome::Done) emit restored(slot_);
                  });

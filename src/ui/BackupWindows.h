@@ -56,6 +56,7 @@ class BackupDialog final : public QDialog {
     QProgressBar* bar_;
     BackupFilePicker pick_;
     bool running_ = false;
+    bool closing_ = false;
     std::atomic<bool> stop_{false};
 };
 
@@ -96,6 +97,7 @@ class RestoreDialog final : public QDialog {
     QProgressBar* bar_;
     BackupFilePicker pick_;
     bool running_ = false;
+    bool closing_ = false;
     std::atomic<bool> stop_{false};
 };
 

@@ -91,7 +91,15 @@ void EditWindow::updateLockCaptions() {
         if (lockButtons_[i] != nullptr) lockButtons_[i]->setText(Q(device::LockActionCaption(ctx_, slot(), kLockModes[i])));
 }
 
-int EditWindow::runDeviceWindow(QDialog& dialog) { return runModal_ ? runModal_(dialog) : dialog.exec(); }
+// While a device window is open, the meter poll and the group check keep off the wire (as they do
+// while the connection dialog is open).
+int EditWindow::runDeviceWindow(QDialog& dialog) {
+    const Bool16 before = ctx_.flags.CommBusy;
+    ctx_.flags.CommBusy = kTrue16;
+    const int result = runModal_ ? runModal_(dialog) : dialog.exec();
+    ctx_.flags.CommBusy = before;
+    return result;
+}
 
 void EditWindow::storeProgram() {
     if (thread_ == nullptr || !thread_->settle(5000)) return;

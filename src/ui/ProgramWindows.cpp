@@ -58,7 +58,13 @@ PasswordWindow::PasswordWindow(CommThread& thread, int slot, device::LockMode mo
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-PasswordWindow::~PasswordWindow() = default;
+// A job of the window may still be queued or running (its owner closed it from outside): it is
+// waited for, with the event loop running so that its questions are answered, and its completion
+// does nothing more.
+PasswordWindow::~PasswordWindow() {
+    closing_ = true;
+    if (running_) thread_.settle();
+}
 
 void PasswordWindow::submit() {
     if (running_) return;
@@ -69,6 +75,7 @@ void PasswordWindow::submit() {
         this, [this, entered] { return lock_->submit(entered); },
         [this](device::LockOutcome outcome) {
             running_ = false;
+            if (closing_) return;
             ok_->setEnabled(true);
             action_->setText(FromStd(lock_->actionCaption()));
             if (outcome == device::LockOutcome::WrongPassword) return;
@@ -153,7 +160,13 @@ StoreWindow::StoreWindow(CommThread& thread, int slot, device::ProgramMode mode,
     fill();
 }
 
-StoreWindow::~StoreWindow() = default;
+// A job of the window may still be queued or running (its owner closed it from outside): it is
+// waited for, with the event loop running so that its questions are answered, and its completion
+// does nothing more.
+StoreWindow::~StoreWindow() {
+    closing_ = true;
+    if (running_) thread_.settle();
+}
 
 void StoreWindow::fill() {
     filling_ = true;
@@ -176,9 +189,11 @@ void StoreWindow::readList() {
     if (running_) return;
     running_ = true;
     action_->setEnabled(false);
-    thread_.post(this, [this] { return device::ReadProgramList(thread_.comm(), slot_); },
+    // The job needs nothing of the window: the records it fills are the application's.
+    thread_.post(this, [&comm = thread_.comm(), slot = slot_] { return device::ReadProgramList(comm, slot); },
                  [this](std::int16_t) {
                      running_ = false;
+                     if (closing_) return;
                      action_->setEnabled(true);
                      // The line of CurrentProgram again, now that the records are the device's.
                      store_->selectLine(device::PreselectedProgram(thread_.comm().context(), slot_));
@@ -194,6 +209,7 @@ void StoreWindow::run() {
     thread_.post(this, [this] { return store_->run(); },
                  [this](device::ProgramOutcome outcome) {
                      running_ = false;
+                     if (closing_) return;
                      action_->setEnabled(true);
                      if (outcome == device::ProgramOutcome::Done) {
                          emit programChanged(slot_);

@@ -47,6 +47,7 @@ class PasswordWindow final : public QDialog {
     int slot_;
     std::unique_ptr<device::PasswordLock> lock_;
     bool running_ = false;
+    bool closing_ = false;
     QLabel* prompt_;
     QLabel* action_;
     QLineEdit* text_;
@@ -99,6 +100,7 @@ class StoreWindow final : public QDialog {
     QProgressBar* bar_;
     bool filling_ = false;
     bool running_ = false;
+    bool closing_ = false;
     std::atomic<bool> stop_{false};
 };
 

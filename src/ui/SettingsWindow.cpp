@@ -72,6 +72,12 @@ SettingsWindow::SettingsWindow(CommThread& thread, int slot, bool fwFeatureFlag,
             grid->addWidget(s.security, 6, 0), grid->addWidget(s.channel, 6, 1);
             s.group->setVisible(settings_->offersWireless());
         }
+        // The fields stay together at the top when a neighbouring section is taller.
+        grid->setRowStretch(grid->rowCount(), 1);
+        // A whole address (and an SSID of that length) stays readable in either language.
+        const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + 24;
+        for (QLineEdit* box : {s.ip, s.mask, s.gateway, s.ssid, s.key})
+            if (box != nullptr) box->setMinimumWidth(boxWidth);
         layout->addWidget(s.group, 0, static_cast<int>(i));
     }
     auto* power = new QGroupBox(text("POWER SAVE", "节能"), this);
@@ -117,6 +123,10 @@ SettingsWindow::SettingsWindow(CommThread& thread, int slot, bool fwFeatureFlag,
     newPassword_ = new QLineEdit(passwords);
     oldPassword_->setEchoMode(QLineEdit::Password);
     newPassword_->setEchoMode(QLineEdit::Password);
+    // Room for a password of six characters and then some (a longer one is refused with its message).
+    const int passwordWidth = fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMM"));
+    oldPassword_->setMinimumWidth(passwordWidth);
+    newPassword_->setMinimumWidth(passwordWidth);
     pwGrid->addWidget(adminPassword_, 0, 0, 1, 2);
     pwGrid->addWidget(label(passwords, "OLD", "旧密码"), 1, 0), pwGrid->addWidget(oldPassword_, 1, 1);
     pwGrid->addWidget(label(passwords, "NEW", "新密码"), 2, 0), pwGrid->addWidget(newPassword_, 2, 1);
@@ -138,7 +148,13 @@ void SettingsWindow::showLoadCaptions(bool bridge) {
     loadHighLabel_->setText(bridge ? text("LOAD OUT-2", "负载 输出-2") : text("LOAD HIGH WAY", "负载 高音"));
 }
 
-SettingsWindow::~SettingsWindow() = default;
+// A job of the window may still be queued or running (its owner closed it from outside): it is
+// waited for, with the event loop running so that its questions are answered, and its completion
+// does nothing more.
+SettingsWindow::~SettingsWindow() {
+    closing_ = true;
+    if (running_) thread_.settle();
+}
 
 void SettingsWindow::fill() {
     const DeviceStatusRecord& status = thread_.comm().context().statusOf(slot_);
@@ -217,6 +233,7 @@ void SettingsWindow::apply() {
         // A refused value stays in its box for the user to correct.
         [this] {
             running_ = false;
+            if (closing_) return;
             apply_->setEnabled(true);
         });
 }
@@ -227,6 +244,7 @@ void SettingsWindow::resetGroup() {
     thread_.post(this, [this] { return settings_->resetGroup(); },
                  [this](device::SettingsOutcome) {
                      running_ = false;
+                     if (closing_) return;
                      fill();
                  });
 }

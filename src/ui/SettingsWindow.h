@@ -83,6 +83,7 @@ class SettingsWindow final : public QDialog {
     QPushButton* apply_;
     QPushButton* reset_;
     bool running_ = false;
+    bool closing_ = false;
 };
 
 }  // namespace plenum::ui

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "device/Locks.h"
+#include "device/DeviceSettings.h"
 #include "ui/BackupWindows.h"
 #include "ui/CommThread.h"
 #include "ui/EditWindow.h"
@@ -52,6 +52,8 @@ void Tour::programStep(MainWindow& window, bool english) {
     EditWindow* edit = window.editWindow(sat);
     if (edit == nullptr) return;
     edit->show();
+    // The questions and messages of these windows are shown over the edit window too.
+    prompter_.setBackdrop(edit);
     CommThread& thread = window.commThread();
     // Each window is shown over the edit window that opened it.
     auto over = [&](QDialog& dialog, const QString& name) {
@@ -188,6 +190,18 @@ void Tour::programStep(MainWindow& window, bool english) {
     });
     press("ButtonSettings");
 
+    // A loudspeaker whose firmware offers the wireless sections and the amplifier boost (the
+    // front fill, off line by now: its window shows what was read when it was connected).
+    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot) {
+        if (!ctx_.device(slot).isPresent() || slot == sat || !device::FwFeatureFlagOf(ctx_, slot)) continue;
+        SettingsWindow settings(thread, slot, true, &window);
+        settings.show();
+        camera_.shootOver(window, settings, QStringLiteral("settings-window-wireless") + suffix);
+        settings.hide();
+        break;
+    }
+
+    prompter_.setBackdrop(&window);
     window.setModalRunner([](QDialog& dialog) {
         dialog.reject();
         return 0;

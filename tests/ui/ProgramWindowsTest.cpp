@@ -182,5 +182,28 @@ TEST_F(BackupWindowsTest, BackupThenRestoreIntoTheSecondDevice) {
     EXPECT_TRUE(test::MirrorsDevice(ctx, 2, *second));
 }
 
+// CLOSE while the programs are being read stops the backup before the next read: no file is
+// written, the window stays; a second CLOSE asks and closes it.
+TEST_F(BackupWindowsTest, CloseDuringABackupStopsItAndWritesNoFile) {
+    const QString file = QString::fromStdString((dir.path() / "stopped.bck").string());
+    BackupDialog backup(*thread, 1);
+    backup.show();
+    backup.setFilePicker([&](const QString&, const QString&) { return file; });
+    backup.actualBox()->setChecked(true);
+    QTest::mouseClick(backup.saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(backup.running());
+    backup.reject();
+    EXPECT_TRUE(backup.isVisible());
+    ASSERT_TRUE(thread->settle(5000));
+    EXPECT_FALSE(backup.running());
+    EXPECT_FALSE(std::filesystem::exists(file.toStdString()));
+    EXPECT_NE(prompter.lastText(), "Backup file successfully saved");
+    EXPECT_LT(device->receivedCodes().size(), 8u * 3u) << "the reads stopped early";
+    backup.reject();
+    EXPECT_EQ(prompter.lastText(), "Are you sure?");
+    EXPECT_FALSE(backup.isVisible());
+    EXPECT_TRUE(test::MirrorsDevice(ctx, 1, *device));
+}
+
 }  // namespace
 }  // namespace plenum::ui
