@@ -203,6 +203,7 @@ SettingsOutcome DeviceSettingsWindow::finish(std::int16_t result) const {
 SettingsOutcome DeviceSettingsWindow::applyNetwork(NetSection section, const NetworkSettings& settings) {
     const int lang = ctx().LanguageFlag;
     if (section != NetSection::Lan && !offersWireless()) return SettingsOutcome::Refused;
+    if (ReadNetwork(status(), section) == settings) return SettingsOutcome::Unchanged;
     if (const MessageText* message = CheckNetwork(section, settings)) {
         Tell(prompter_, lang, *message);
         return SettingsOutcome::Refused;

@@ -16,6 +16,7 @@
 #include "core/ValueCodecs.h"
 #include "device/EditTexts.h"
 #include "device/ProgramFile.h"
+#include "device/ProgramMemory.h"
 
 namespace plenum::device {
 namespace {
@@ -195,9 +196,12 @@ std::string EditController::programLabel() const {
     return label;
 }
 
+// The device name and the program label ("name - P3", without the label's closing ": "); a group
+// member also says which group its group values come from.
 std::string EditController::caption() const {
-    std::string text = DisplayName(ctx_, slot_) + " - " + programLabel();
-    // A group member says which group its group values come from.
+    std::string label = ProgramLabel(ctx_, slot_);
+    if (label.ends_with(": ")) label.resize(label.size() - 2);
+    std::string text = DisplayName(ctx_, slot_) + " - " + label;
     for (const GroupRecord& group : ctx_.groups)
         if (group.isInUse() && group.hasMember(slot_))
             text += FillText(texts::kMemberOfGroup.pick(ctx_.LanguageFlag), {group.Name});

@@ -15,6 +15,19 @@ constexpr std::int16_t kPresetListUpperBound = kProgramSlots - 1;
 
 bool HasDeviceBlock(const DeviceRecord& record) { return record.isPresent() && record.ModelCode != 2; }
 
+// A satellite's settings array carries, after its coefficients, the system byte each of its eight
+// program slots was stored under (ProgramSystem): the program list shows it, and the device's
+// program slots are read again only when the device itself is. Files written before these bytes
+// were added lack them and load with the table cleared.
+Bytes ProjectSettings(const AppContext& ctx, int slot) {
+    Bytes plain = SlotSettings(ctx, slot);
+    if (!ctx.device(slot).isSub()) {
+        const auto& system = ctx.ProgramSystem[static_cast<std::size_t>(slot)];
+        plain.insert(plain.end(), system.begin(), system.end());
+    }
+    return plain;
+}
+
 // Hands out the next block to read: in a stream every block follows the last; in a fixed-record
 // file each block starts its own record.
 class BlockSource {
@@ -80,7 +93,7 @@ std::vector<Bytes> EncodeProjectBlocks(const AppContext& ctx, std::int16_t marke
             block([&](BinaryWriter& out) { WriteSatExtra(out, ctx.satExtra[index]); });
         }
         block([&](BinaryWriter& out) {
-            const Bytes packed = PackBlock(SlotSettings(ctx, slot));
+            const Bytes packed = PackBlock(ProjectSettings(ctx, slot));
             out.i16(static_cast<std::int16_t>(static_cast<int>(packed.size()) - 1));
             out.i16(kPresetListUpperBound);
             out.bytes(packed);
@@ -149,6 +162,7 @@ ProjectStatus DecodeProject(AppContext& ctx, std::span<const std::uint8_t> file,
             staged->satStatus[index] = {}, staged->subStatus[index] = {};
             staged->satImage[index] = {}, staged->subImage[index] = {};
             staged->satExtra[index] = {}, staged->subExtra[index] = {};
+            staged->ProgramSystem[index] = {};
             continue;
         }
         if (record.isSub()) {
@@ -180,10 +194,19 @@ ProjectStatus DecodeProject(AppContext& ctx, std::span<const std::uint8_t> file,
         if (storedUpper < -1) settings.fail();
         Bytes packed(static_cast<std::size_t>(std::max<int>(storedUpper + 1, 0)));
         settings.bytes(packed);
-        const auto plain = UnpackBlock(packed, SlotSettingsSize(record.isSub()));
+        const bool sub = record.isSub();
+        const std::size_t coefficients = SlotSettingsSize(sub);
+        auto plain = UnpackBlock(packed, sub ? coefficients : coefficients + kProgramSlots);
+        if (!plain && !sub) plain = UnpackBlock(packed, coefficients);
         if (!plain) settings.fail();
         source.check(settings);
-        if (plain) ApplySlotSettings(*staged, slot, *plain);
+        if (plain) {
+            ApplySlotSettings(*staged, slot, std::span<const std::uint8_t>(*plain).first(coefficients));
+            auto& system = staged->ProgramSystem[index];
+            system = {};
+            if (plain->size() > coefficients)
+                std::copy_n(plain->begin() + static_cast<std::ptrdiff_t>(coefficients), system.size(), system.begin());
+        }
         // The hardware variant of models 8 and 10 lives in status byte 265 as well.
         if (record.ModelCode == 8 || record.ModelCode == 10)
             staged->ModelVariant[index] = staged->statusOf(slot)[status::kHwVariant];

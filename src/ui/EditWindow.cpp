@@ -47,6 +47,9 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
       prompter_(deps.prompter),
       meterTable_(deps.meters),
       pickFile_(std::move(deps.pickFile)),
+      thread_(deps.thread),
+      runModal_(std::move(deps.runModal)),
+      refreshDevice_(std::move(deps.refreshDevice)),
       controller_(std::move(controller)),
       response_(Grid(), GraphLayout(controller_->kind())) {
     const double scale = ctx_.ScreenScale;
@@ -94,6 +97,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(caption_);
     layout->addWidget(buildButtonBar());
+    if (thread_ != nullptr) layout->addWidget(buildDeviceBar());
     layout->addLayout(tabs);
     layout->addLayout(middle, 3);
     layout->addWidget(panel_, 2);
@@ -299,6 +303,7 @@ void EditWindow::updateCaption() {
     const QString caption = Q(controller_->caption()).trimmed();
     setWindowTitle(caption);
     caption_->setText(caption);
+    updateLockCaptions();
 }
 
 void EditWindow::refreshControls() {

@@ -16,6 +16,7 @@
 #include "dsp/Response.h"
 #include "ui/Glyphs.h"
 
+class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -24,6 +25,7 @@ class QTabBar;
 
 namespace plenum::ui {
 
+class CommThread;
 class EditMeters;
 class EditPanel;
 class ResponseGraph;
@@ -37,6 +39,12 @@ struct EditWindowDeps {
     const MeterTable* meters = nullptr;
     // Picks a program or GEQ file (save = true for the save dialog); an empty result cancels.
     std::function<QString(bool save, const QString& folder, const QString& filter)> pickFile;
+    // The device bar (programs, backup, locks, settings) talks to the device through `thread`;
+    // without it the bar is not shown. `runModal` runs its windows (exec() when empty);
+    // `refreshDevice` redraws another device whose state a recall read back.
+    CommThread* thread = nullptr;
+    std::function<int(QDialog&)> runModal = {};
+    std::function<void(int slot)> refreshDevice = {};
 };
 
 class EditWindow : public QDialog, private device::EditObserver {
@@ -72,6 +80,16 @@ public:
     void importGeq();
     void recallFactory();
     void flatPeq();
+    // The device bar: each opens its window for this window's device.
+    void storeProgram();
+    void recallProgram();
+    void backupDevice();
+    void restoreDevice();
+    void lockGui();
+    void lockPanel();
+    void adminLogin();
+    void openSettings();
+    QAbstractButton* deviceButton(const QString& name) const;
 
 signals:
     // The window became the active one: its device is the current device.
@@ -85,6 +103,10 @@ private:
     void refreshControls() override;
     void redrawGraphs(unsigned graphs, std::span<const EditTarget> changed) override;
     QWidget* buildButtonBar();
+    QWidget* buildDeviceBar();
+    void updateLockCaptions();
+    int runDeviceWindow(QDialog& dialog);
+    void openLockWindow(int mode);
     QWidget* buildGraphBar();
     void buildActions();
     void connectGraph();
@@ -101,6 +123,10 @@ private:
     Prompter& prompter_;
     const MeterTable* meterTable_;
     std::function<QString(bool, const QString&, const QString&)> pickFile_;
+    CommThread* thread_;
+    std::function<int(QDialog&)> runModal_;
+    std::function<void(int)> refreshDevice_;
+    UCButton* lockButtons_[3] = {};
     std::unique_ptr<device::EditController> controller_;
     DeviceResponse response_;
     QLabel* caption_;

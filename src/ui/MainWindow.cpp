@@ -352,6 +352,9 @@ void MainWindow::openEditWindow(int slot) {
                         [this](bool save, const QString& folder, const QString& filter) {
                             return pickFile_(save, folder, filter);
                         }};
+    deps.thread = commThread_.get();
+    deps.runModal = [this](QDialog& dialog) { return runModal_(dialog); };
+    deps.refreshDevice = [this](int other) { refreshWindow(other); };
     EditWindow* window = ctx_.device(slot).isSub() ? static_cast<EditWindow*>(new FrmEditSub(deps, this))
                                                    : static_cast<EditWindow*>(new FrmEditSat(deps, this));
     // Form_Activate: the window's device becomes the current device.

@@ -191,6 +191,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     retry.hide();
 
     editStep(window, true);
+    programStep(window, true);
 
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
@@ -221,6 +222,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
     groupStep(window, simulator, false);
+    programStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);
         add.selectModel(10, 2);

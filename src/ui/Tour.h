@@ -80,6 +80,8 @@ private:
     void editStep(MainWindow& window, bool english);
     // The group chooser, a group window with its graph and the drift window over its members.
     void groupStep(MainWindow& window, sim::Simulator& simulator, bool english);
+    // A satellite's device bar: store, recall, backup, restore, password and settings windows.
+    void programStep(MainWindow& window, bool english);
 
     AppContext& ctx_;
     TourCamera camera_;

@@ -499,7 +499,7 @@ TEST_F(EditRig, ProgramFileSavesAndLoadsTheWholeProgram) {
     EXPECT_EQ(codes(*sat).back(), 27);
     EXPECT_FALSE(window.canUndo());
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
-    EXPECT_EQ(window.caption(), "Stage left - FACTORY PRESET");
+    EXPECT_EQ(window.caption(), "Stage left - FACTORY PRESET - P1");
     EXPECT_EQ(window.programFilter(), "file program (*.Sat)|*.sat|file program (*.s08)|*.s08");
 }
 

@@ -405,6 +405,23 @@ TEST_F(ProgramRig, OfflineDeviceGetsNoNetworkSection) {
     EXPECT_TRUE(sent(1).empty());
 }
 
+// The window applies every section it shows: one the user left as the device has it is neither
+// checked nor written, even when the device's own values would not pass the checks (a wireless
+// LAN never joined has no key and no address) or the device is off line.
+TEST_F(ProgramRig, UntouchedNetworkSectionIsSkippedBeforeTheChecks) {
+    DeviceSettingsWindow window(*comm, prompter, 1, true);
+    const NetworkSettings wlan = ReadNetwork(ctx.satStatus[1], NetSection::Wlan);
+    ASSERT_NE(CheckNetwork(NetSection::Wlan, wlan), nullptr);
+    EXPECT_EQ(window.applyNetwork(NetSection::Wlan, wlan), SettingsOutcome::Unchanged);
+    EXPECT_EQ(window.applyNetwork(NetSection::Lan, ReadNetwork(ctx.satStatus[1], NetSection::Lan)),
+              SettingsOutcome::Unchanged);
+    ctx.device(1).Connected = kFalse16;
+    EXPECT_EQ(window.applyNetwork(NetSection::AccessPoint, ReadNetwork(ctx.satStatus[1], NetSection::AccessPoint)),
+              SettingsOutcome::Unchanged);
+    EXPECT_EQ(prompter.messageCount() + prompter.questionCount(), 0u);
+    EXPECT_TRUE(sent(1).empty());
+}
+
 TEST_F(ProgramRig, WithoutTheFeatureFlagNoWirelessOrBoost) {
     DeviceSettingsWindow window(*comm, prompter, 1, false);
     EXPECT_FALSE(window.offersWireless());

@@ -8,6 +8,8 @@
 #include "core/FactoryPrograms.h"
 #include "core/Registry.h"
 #include "groups/GroupFile.h"
+#include "store/BlockCodec.h"
+#include "store/SlotRecords.h"
 #include "support/TempDir.h"
 
 namespace plenum {
@@ -50,6 +52,7 @@ AppContext SampleContext() {
     ctx.satExtra[2].fir[1].values[0] = 0.25f;
     ctx.satExtra[2].fir[1].values[1023] = -1.0f;
     ctx.satExtra[2].mir[0].values[511] = 3.5f;
+    ctx.ProgramSystem[2][4] = 1;  // program 5 was stored in BRIDGE mode
 
     ListDevice(ctx, 5, 1, "127.0.0.4");
     ctx.subImage[5] = SubFactoryImage();
@@ -90,6 +93,7 @@ void ExpectSameProjectState(const AppContext& a, const AppContext& b) {
         EXPECT_EQ(a.satExtra[i], b.satExtra[i]) << slot;
         EXPECT_EQ(a.subExtra[i], b.subExtra[i]) << slot;
         EXPECT_EQ(a.extFilter[i], b.extFilter[i]) << slot;
+        EXPECT_EQ(a.ProgramSystem[i], b.ProgramSystem[i]) << slot;
     }
     EXPECT_EQ(a.groups, b.groups);
     for (std::size_t g = 0; g < 8; ++g) {
@@ -161,6 +165,32 @@ TEST(ProjectFile, OldMarkerAcceptedOthersRefused) {
     AppContext expected = SampleContext();
     expected.extFilter = {};  // no companion file: the external data is cleared
     ExpectSameProjectState(expected, loaded);
+}
+
+// A satellite's settings block written without the program slots' system bytes (as files were
+// before they were kept) still loads; the table is cleared for that device.
+TEST(ProjectFile, SettingsBlockWithoutSystemBytesLoads) {
+    AppContext original;
+    ListDevice(original, 1, 0, "127.0.0.3");
+    original.ProgramSystem[1] = {1, 0, 1, 0, 0, 0, 0, 1};
+    auto blocks = EncodeProjectBlocks(original, kProjectMarker);
+    AppContext loaded;
+    loaded.ProgramSystem[1][2] = 1;
+    ASSERT_EQ(DecodeProject(loaded, LayOutProject(blocks, ProjectLayout::Stream), ProjectLayout::Stream, {kProjectMarker}),
+              ProjectStatus::Loaded);
+    EXPECT_EQ(loaded.ProgramSystem[1], original.ProgramSystem[1]);
+
+    // marker, 24 records, status, image, extra, then the settings block
+    BinaryWriter older;
+    const Bytes packed = PackBlock(SlotSettings(original, 1));
+    older.i16(static_cast<std::int16_t>(packed.size() - 1));
+    older.i16(kProgramSlots - 1);
+    older.bytes(packed);
+    blocks[28] = older.take();
+    ASSERT_EQ(DecodeProject(loaded, LayOutProject(blocks, ProjectLayout::Stream), ProjectLayout::Stream, {kProjectMarker}),
+              ProjectStatus::Loaded);
+    EXPECT_EQ(loaded.ProgramSystem[1], (std::array<std::uint8_t, kProgramSlots>{}));
+    EXPECT_EQ(loaded.satExtra[1], original.satExtra[1]);
 }
 
 TEST(ProjectFile, FailuresTellAndChangeNothing) {
