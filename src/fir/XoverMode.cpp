@@ -1,8 +1,11 @@
 #include "fir/XoverMode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "dsp/Biquad.h"
+#include "dsp/FrequencyGrid.h"
 #include "fir/FirTexts.h"
 #include "fir/NumberText.h"
 
@@ -95,6 +98,57 @@ std::optional<DesignedSide> DesignSide(const FirDesignRequest& request, Prompter
                   std::string(Info(request.window).label).c_str(), request.frequencyHz);
     side.name = name;
     return side;
+}
+
+std::vector<double> CascadeSides(std::span<const double> first, std::span<const double> second, int maxTaps) {
+    if (first.empty()) return {second.begin(), second.end()};
+    if (second.empty()) return {first.begin(), first.end()};
+    const std::size_t length =
+        std::min(first.size() + second.size() - 1, static_cast<std::size_t>(std::max(0, maxTaps)));
+    std::vector<double> out(length, 0.0);
+    for (std::size_t i = 0; i < first.size() && i < length; ++i)
+        for (std::size_t j = 0; j < second.size() && i + j < length; ++j) out[i + j] += first[i] * second[j];
+    return out;
+}
+
+WayCurve FlatWayCurve() {
+    WayCurve curve;
+    curve.magnitudeDb.assign(FrequencyGrid::kPointCount, 0.0);
+    curve.phaseDeg.assign(FrequencyGrid::kPointCount, 0.0);
+    return curve;
+}
+
+void AddIirSide(WayCurve& curve, int slopeCode, bool lowPass, double frequencyHz) {
+    const XoverCascade cascade = XoverSlopeStages(slopeCode);
+    for (int s = 0; s < cascade.count; ++s) {
+        const XoverStage& stage = cascade.stages[static_cast<std::size_t>(s)];
+        const BiquadCoefficients c = DesignXoverSection(stage.order, lowPass, frequencyHz, stage.q);
+        if (!c.isFinite()) continue;
+        // 0 Hz is left to the next point's value: the evaluation is not defined there.
+        for (int k = 1; k < FrequencyGrid::kPointCount; ++k) {
+            const double f = FrequencyGrid::FrequencyAt(k);
+            curve.magnitudeDb[static_cast<std::size_t>(k)] += SectionMagnitudeDb(c, f);
+            curve.phaseDeg[static_cast<std::size_t>(k)] += SectionPhaseDeg(c, f);
+        }
+        curve.magnitudeDb[0] = curve.magnitudeDb[1];
+        curve.phaseDeg[0] = curve.phaseDeg[1];
+    }
+}
+
+void AddFirSide(WayCurve& curve, std::span<const double> magnitudeDb, std::span<const double> phaseDeg) {
+    const std::size_t n = std::min({curve.magnitudeDb.size(), magnitudeDb.size(), phaseDeg.size()});
+    for (std::size_t k = 0; k < n; ++k) {
+        curve.magnitudeDb[k] += magnitudeDb[k];
+        curve.phaseDeg[k] += phaseDeg[k];
+    }
+}
+
+void WrapWayPhase(WayCurve& curve) {
+    for (double& p : curve.phaseDeg) {
+        p = std::fmod(p, 360.0);
+        if (p > 180.0) p -= 360.0;
+        if (p <= -180.0) p += 360.0;
+    }
 }
 
 }  // namespace plenum::fir

@@ -80,4 +80,22 @@ struct DesignedSide {
 // A non-zero design result shows "Wrong XOver paramaters" and gives nothing.
 std::optional<DesignedSide> DesignSide(const FirDesignRequest& request, Prompter& prompter, int languageFlag);
 
+// A way keeps one FIR in the device. When both its sides are FIR (the MIR mode) the stored FIR is
+// the two designs convolved: both are minimum phase, so is their cascade, and its energy sits in
+// the first taps; the cascade is cut to `maxTaps`.
+std::vector<double> CascadeSides(std::span<const double> first, std::span<const double> second, int maxTaps);
+
+// A way's curve on the display grid (FrequencyGrid, 6827 points): the cascade of its sides, the
+// magnitudes in dB added and the phases added and wrapped into (-180, 180].
+struct WayCurve {
+    std::vector<double> magnitudeDb;
+    std::vector<double> phaseDeg;
+};
+WayCurve FlatWayCurve();
+// Adds an IIR side: the slope's cascade of crossover sections at the frequency.
+void AddIirSide(WayCurve& curve, int slopeCode, bool lowPass, double frequencyHz);
+// Adds a FIR side from its transform (FirResponse, whose first bins are the display grid).
+void AddFirSide(WayCurve& curve, std::span<const double> magnitudeDb, std::span<const double> phaseDeg);
+void WrapWayPhase(WayCurve& curve);
+
 }  // namespace plenum::fir

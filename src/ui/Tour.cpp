@@ -191,6 +191,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     retry.hide();
 
     editStep(window, true);
+    firStep(window, true);
 
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
@@ -220,6 +221,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
+    firStep(window, false);
     groupStep(window, simulator, false);
     window.setModalRunner([&](QDialog& dialog) {
         auto& add = static_cast<AddDeviceDialog&>(dialog);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "dsp/Biquad.h"
+#include "dsp/FrequencyGrid.h"
+#include "fir/FirResponse.h"
 #include "fir/FirWord.h"
 #include "fir/XoverMode.h"
 
@@ -120,6 +125,44 @@ TEST(XoverModeTest, DesignErrorSaysWrongXoverParameters) {
 TEST(XoverModeTest, MinusOneIsStoredExactly) {
     EXPECT_EQ(EncodeFirWord(-1.0), 14680064);
     EXPECT_EQ(DecodeFirWord(14680064), -1.0);
+}
+
+TEST(XoverModeTest, CascadeOfTwoSidesIsTheirConvolutionCut) {
+    const std::vector<double> a{1, 2}, b{1, -1, 3};
+    EXPECT_EQ(CascadeSides(a, b, 512), (std::vector<double>{1, 1, 1, 6}));
+    EXPECT_EQ(CascadeSides(a, b, 2), (std::vector<double>{1, 1}));
+    EXPECT_EQ(CascadeSides({}, b, 512), b);
+}
+
+int GridPointNear(double hz) { return static_cast<int>(std::lround(hz * FrequencyGrid::kTransformLength / 48000.0)); }
+
+TEST(XoverModeTest, WayCurveAddsItsSides) {
+    // An IIR Linkwitz-Riley low-pass is 6 dB down at its frequency; a FIR high-pass at the same
+    // frequency adds its own 6 dB there and passes the top of the band untouched.
+    int lr24 = -1;
+    for (int code = 0; code <= kXoverLastIirSlope; ++code)
+        if (XoverSlopeLabel(code) == "-24dB/oct LR") lr24 = code;
+    ASSERT_GE(lr24, 0);
+    WayCurve curve = FlatWayCurve();
+    AddIirSide(curve, lr24, true, 1000);
+    const int at1k = GridPointNear(1000);
+    EXPECT_NEAR(curve.magnitudeDb[static_cast<std::size_t>(at1k)], -6.0, 0.2);
+    FirDesignRequest request;
+    request.window = FirWindow::Blackman;
+    request.frequencyHz = 1000;
+    request.highPass = true;
+    FirDesign design;
+    ASSERT_EQ(DesignFir(request, design), FirDesignResult::Ok);
+    FirResponse response;
+    ASSERT_EQ(response.Compute(design.coefficients), 0);
+    AddFirSide(curve, response.magnitudeDb(), response.phaseDeg());
+    WrapWayPhase(curve);
+    EXPECT_NEAR(curve.magnitudeDb[static_cast<std::size_t>(at1k)], -12.0, 0.5);
+    EXPECT_LT(curve.magnitudeDb[static_cast<std::size_t>(GridPointNear(100))], -40.0);
+    for (const double p : curve.phaseDeg) {
+        EXPECT_GT(p, -180.0);
+        EXPECT_LE(p, 180.0);
+    }
 }
 
 }  // namespace
