@@ -1,5 +1,6 @@
 #include "ui/FirWindows.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -78,14 +79,15 @@ void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std:
     bar->setWindowModality(Qt::WindowModal);
     bar->setMinimumDuration(0);
     bar->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(bar, &QProgressDialog::canceled, bar, [cancelled] { *cancelled = true; });
+    QObject::connect(bar.data(), &QProgressDialog::canceled, bar.data(), [cancelled] { *cancelled = true; });
     thread.post(
         receiver,
         [&thread, slot, way, coefficients = std::move(coefficients), name = std::move(name), cancelled, bar]() {
             device::FirStore store(thread.comm(), thread.prompter(), slot, way);
             store.setProgress([cancelled, bar](int doneBlocks, int total) {
+                // Drawn on the user-interface thread, where the pointer is checked.
                 QMetaObject::invokeMethod(
-                    bar.data(),
+                    qApp,
                     [bar, doneBlocks, total] {
                         if (!bar) return;
                         bar->setMaximum(total);
@@ -282,9 +284,9 @@ void FrmOutXoverMode::setRemoveLatency(bool highPass, bool on) {
     refresh();
 }
 
-fir::FirDesignRequest FrmOutXoverMode::requestOf(bool highPass) const {
+FirDesignRequest FrmOutXoverMode::requestOf(bool highPass) const {
     const Side& s = sides_[static_cast<std::size_t>(way_ * 2 + (highPass ? 0 : 1))];
-    fir::FirDesignRequest request;
+    FirDesignRequest request;
     request.window = s.window;
     request.attenuationDb = FirWindowAttenuationDb(s.window, s.attenuationSetting);
     request.taps = s.taps;
@@ -394,7 +396,7 @@ void FrmOutXoverMode::redraw() {
             std::vector<double> taps = s.designed;
             if (taps.empty()) {
                 // Not designed yet: draw what the settings would give (without a message).
-                fir::FirDesignRequest request;
+                FirDesignRequest request;
                 request.window = s.window;
                 request.attenuationDb = FirWindowAttenuationDb(s.window, s.attenuationSetting);
                 request.taps = s.taps;

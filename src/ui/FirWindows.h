@@ -92,7 +92,7 @@ private:
     Panel buildPanel(bool highPass);
     void refresh();
     void redraw();
-    fir::FirDesignRequest requestOf(bool highPass) const;
+    FirDesignRequest requestOf(bool highPass) const;
     QString pick(const char* en, const char* zh) const;
 
     AppContext& ctx_;
