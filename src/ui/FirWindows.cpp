@@ -61,6 +61,14 @@ GraphCurve FirCurve(std::span<const double> coefficients, CurveStyle style, std:
     return curve;
 }
 
+// The FIR graphs span +20 to -100 dB: the whole stop band of a steep design stays in view.
+GraphView FirGraphView() {
+    GraphView view;
+    view.zoomLevel = 3;
+    view.offsetDb = 40;
+    return view;
+}
+
 // The filter list of an open dialog ("name|pattern|name|pattern") in Qt's form.
 QString QtFilter(std::string_view filter) {
     const QStringList parts = Utf8(filter).split(QLatin1Char('|'));
@@ -152,9 +160,7 @@ FrmOutXoverMode::FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& 
     bottom->addWidget(store_);
     layout->addLayout(bottom);
     graph_ = new ResponseGraph(Grid(), this);
-    GraphView view;
-    view.zoomLevel = 3;
-    graph_->setView(view);
+    graph_->setView(FirGraphView());
     layout->addWidget(graph_, 1);
 
     connect(modes_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -193,16 +199,17 @@ FrmOutXoverMode::Panel FrmOutXoverMode::buildPanel(bool highPass) {
     int r = 0;
     grid->addWidget(new QLabel(pick("Frequency [Hz]", "频率 [Hz]"), p.box), r, 0);
     grid->addWidget(p.frequency, r++, 1);
-    grid->addWidget(new QLabel(pick("Slope", "斜率"), p.box), r, 0);
-    grid->addWidget(p.slope, r++, 1);
-    grid->addWidget(new QLabel(pick("Window", "窗"), p.box), r, 0);
-    grid->addWidget(p.window, r++, 1);
-    grid->addWidget(new QLabel(pick("Attenuation [dB]", "衰减 [dB]"), p.box), r, 0);
-    grid->addWidget(p.attenuation, r++, 1);
-    grid->addWidget(new QLabel(pick("Taps", "抽头数"), p.box), r, 0);
-    grid->addWidget(p.taps, r++, 1);
+    const char* const captions[4][2] = {
+        {"Slope", "斜率"}, {"Window", "窗"}, {"Stop band [dB]", "阻带 [dB]"}, {"Taps", "抽头数"}};
+    QWidget* const fields[4] = {p.slope, p.window, p.attenuation, p.taps};
+    for (std::size_t i = 0; i < 4; ++i) {
+        p.rowLabels[i] = new QLabel(pick(captions[i][0], captions[i][1]), p.box);
+        grid->addWidget(p.rowLabels[i], r, 0);
+        grid->addWidget(fields[i], r++, 1);
+    }
     grid->addWidget(p.latencyCaption, r, 0);
     grid->addWidget(p.latency, r++, 1);
+    grid->setRowStretch(r, 1);
 
     connect(p.frequency, &QLineEdit::editingFinished, this, [this, highPass] {
         if (!filling_) enterFrequency(highPass, panels_[highPass ? 0 : 1].frequency->text());
@@ -369,11 +376,17 @@ void FrmOutXoverMode::refresh() {
         p.latency->setChecked(s.removeLatency);
         p.latency->setText(Utf8(fir::kLatencySwitchStates[s.removeLatency ? 1 : 0]));
         p.latencyCaption->setText(Utf8(fir::LatencySwitchCaption(kind)));
-        p.slope->setEnabled(!isFir);
-        for (QWidget* w : {static_cast<QWidget*>(p.window), static_cast<QWidget*>(p.taps),
+        // An IIR side shows its slope; a FIR side its window, stop band (adjustable windows only),
+        // taps and latency switch.
+        const bool adjustable = isFir && Info(s.window).adjustable;
+        p.slope->setVisible(!isFir);
+        p.rowLabels[0]->setVisible(!isFir);
+        for (QWidget* w : {static_cast<QWidget*>(p.window), static_cast<QWidget*>(p.rowLabels[1]),
+                           static_cast<QWidget*>(p.taps), static_cast<QWidget*>(p.rowLabels[3]),
                            static_cast<QWidget*>(p.latency), static_cast<QWidget*>(p.latencyCaption)})
             w->setVisible(isFir);
-        p.attenuation->setVisible(isFir && Info(s.window).adjustable);
+        p.attenuation->setVisible(adjustable);
+        p.rowLabels[2]->setVisible(adjustable);
     }
     store_->setEnabled(mode_ != fir::XoverMode::Iir);
     firLabel_->setText(firLabelText());
@@ -466,9 +479,7 @@ FormExternalFIRPhaseOut::FormExternalFIRPhaseOut(AppContext& ctx, CommThread& th
     row->addWidget(thresholdEntry_);
     layout->addLayout(row);
     graph_ = new ResponseGraph(Grid(), this);
-    GraphView view;
-    view.zoomLevel = 3;
-    graph_->setView(view);
+    graph_->setView(FirGraphView());
     layout->addWidget(graph_, 1);
     connect(load, &QPushButton::clicked, this, [this] { this->load(); });
     connect(store, &QPushButton::clicked, this, [this] { this->store(); });

@@ -88,6 +88,7 @@ private:
         QComboBox* taps = nullptr;
         QPushButton* latency = nullptr;
         QLabel* latencyCaption = nullptr;
+        std::array<QLabel*, 4> rowLabels{};  // slope, window, attenuation, taps
     };
     Panel buildPanel(bool highPass);
     void refresh();
