@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
@@ -585,6 +586,7 @@ FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, int slot, int wa
     layout->addWidget(slotChoice_, 1, 1);
     layout->addWidget(open, 2, 1);
     layout->addWidget(label_, 3, 0, 1, 2);
+    setMinimumWidth(320);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &FrmImportFdt::chooseSmoothing);
     connect(slotChoice_, &QComboBox::currentIndexChanged, this, &FrmImportFdt::chooseSlot);
     connect(open, &QPushButton::clicked, this, &FrmImportFdt::importPicked);
@@ -592,6 +594,10 @@ FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, int slot, int wa
 }
 
 void FrmImportFdt::chooseSmoothing(int index) {
+    if (smoothing_->currentIndex() != index) {
+        const QSignalBlocker blocker(smoothing_);
+        smoothing_->setCurrentIndex(index);
+    }
     smoothingOctaves_ = 0;
     if (index >= 1 && index <= static_cast<int>(std::size(kSmoothingWidthTexts)))
         smoothingOctaves_ = ParseSmoothingWidth(kSmoothingWidthTexts[static_cast<std::size_t>(index - 1)]).value_or(0);
