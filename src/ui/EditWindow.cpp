@@ -5,8 +5,10 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <utility>
@@ -190,6 +192,28 @@ QWidget* EditWindow::buildButtonBar() {
     row->addWidget(barButton(QStringLiteral("ImageBtn(14)"), pick("Factory", "工厂预设"), Glyph::Firmware,
                              &EditWindow::recallFactory));
     row->addWidget(barButton(QStringLiteral("LabelEqFlat"), pick("Flat PEQ", "PEQ 平直"), Glyph::Edit, &EditWindow::flatPeq));
+    if (controller_->kind() == DeviceKind::Sat) {
+        // The FIR menu: the crossover modes, the external FIR of a way and the IR import.
+        auto* firButton = new UCButton(Glyph::Edit, UCButton::Shape::Inline, ctx_.ScreenScale, bar);
+        firButton->setObjectName(QStringLiteral("UCBtnFirMenu"));
+        firButton->setText(QStringLiteral("FIR"));
+        auto* menu = new QMenu(firButton);
+        menu->setObjectName(QStringLiteral("FIRMenu"));
+        const std::pair<const char*, FirWindowKind> items[] = {
+            {"XOver Mode|输出分频模式", FirWindowKind::XoverMode},
+            {"External FIR|外部 FIR", FirWindowKind::ExternalFir},
+            {"Import IR|导入 IR", FirWindowKind::ImportIr}};
+        for (const auto& [text, kind] : items) {
+            const QStringList both = QString::fromUtf8(text).split(QLatin1Char('|'));
+            QAction* item = menu->addAction(both[ctx_.LanguageFlag == 1 ? 1 : 0]);
+            item->setObjectName(QStringLiteral("MenuFIRItem"));
+            connect(item, &QAction::triggered, this, [this, kind = kind] { requestFirWindow(kind); });
+        }
+        connect(firButton, &UCButton::clicked, this, [firButton, menu] {
+            menu->popup(firButton->mapToGlobal(QPoint(0, firButton->height())));
+        });
+        row->addWidget(firButton);
+    }
     auto* undo = new UCButton(Glyph::None, UCButton::Shape::Inline, ctx_.ScreenScale, bar);
     undo->setText(QStringLiteral("↶ ") + pick("Undo", "撤销"));
     connect(undo, &UCButton::clicked, this, [this] { controller_->undo(); });
@@ -280,8 +304,14 @@ void EditWindow::loadCurves() {
         curves.push_back(CurveOf(response_, input ? sub_graph::kInput : sub_graph::kOutput, input ? kInputStyle : kLowStyle));
         curves.back().name = input ? pick("INPUT EQ", "输入 EQ").toStdString() : "OUT";
     }
+    if (externalIr_) curves.push_back(*externalIr_);
     graph_->setCurves(std::move(curves));
     graph_->setReadoutCurve(readout);
+}
+
+void EditWindow::setExternalIr(std::optional<GraphCurve> curve) {
+    externalIr_ = curve ? std::make_unique<GraphCurve>(std::move(*curve)) : nullptr;
+    loadCurves();
 }
 
 void EditWindow::updateHandles() {

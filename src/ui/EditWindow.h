@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/AppContext.h"
 #include "core/Prompter.h"
@@ -30,6 +31,10 @@ class EditMeters;
 class EditPanel;
 class ResponseGraph;
 class UCButton;
+struct GraphCurve;
+
+// The FIR windows a satellite's edit window opens from its FIR menu.
+enum class FirWindowKind { XoverMode = 0, ExternalFir = 1, ImportIr = 2 };
 
 struct EditWindowDeps {
     AppContext& ctx;
@@ -90,8 +95,14 @@ public:
     void adminLogin();
     void openSettings();
     QAbstractButton* deviceButton(const QString& name) const;
+    // The FIR menu (satellites): asks the main window for the chosen FIR window.
+    void requestFirWindow(FirWindowKind kind) { emit firWindowRequested(slot(), static_cast<int>(kind)); }
+    // An imported measurement drawn over the output pages' curves; nothing removes it.
+    void setExternalIr(std::optional<GraphCurve> curve);
+    bool hasExternalIr() const { return externalIr_ != nullptr; }
 
 signals:
+    void firWindowRequested(int slot, int kind);
     // The window became the active one: its device is the current device.
     void activated(int slot);
 
@@ -141,6 +152,7 @@ private:
     QAction* undo_;
     QAction* redo_;
     bool graphDragging_ = false;
+    std::unique_ptr<GraphCurve> externalIr_;
 };
 
 class FrmEditSat final : public EditWindow {

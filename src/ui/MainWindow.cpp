@@ -359,6 +359,7 @@ void MainWindow::openEditWindow(int slot) {
                                                    : static_cast<EditWindow*>(new FrmEditSat(deps, this));
     // Form_Activate: the window's device becomes the current device.
     connect(window, &EditWindow::activated, this, [this](int active) { currentDevice_ = active; });
+    connect(window, &EditWindow::firWindowRequested, this, &MainWindow::openFirWindow);
     editWindows_[slot] = window;
     // A slot has one edit window at a time (EditOpen), and closeEditWindows disconnects the windows
     // it deletes, so the closing window is the slot's registered one.

@@ -126,6 +126,8 @@ public:
     void disconnectDevice(int slot);
     void removeDevice(int slot);
     void openEditWindow(int slot);
+    // A satellite's FIR window (FirWindowKind) over its edit window; an open one is raised.
+    QDialog* openFirWindow(int slot, int kind);
     void moveTile(int slot, int position);
     // Lists the found devices (FoundTable) as the search window's closing does.
     void mergeFoundDevices();

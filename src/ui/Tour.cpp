@@ -192,6 +192,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
 
     editStep(window, true);
     programStep(window, true);
+    firStep(window, true);
 
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
@@ -221,6 +222,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     window.switchLanguage();
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
+    firStep(window, false);
     groupStep(window, simulator, false);
     programStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {

@@ -78,6 +78,9 @@ private:
     void firmwareStep(MainWindow& window, int slot, bool load);
     // Both edit windows: a moved PEQ band, a crossover, the meters after a few polls, the phase view.
     void editStep(MainWindow& window, bool english);
+    // The FIR windows of the demo satellite: a FIR crossover designed and stored, an external FIR
+    // file loaded, a measured response imported onto the edit window's graph.
+    void firStep(MainWindow& window, bool english);
     // The group chooser, a group window with its graph and the drift window over its members.
     void groupStep(MainWindow& window, sim::Simulator& simulator, bool english);
     // A satellite's device bar: store, recall, backup, restore, password and settings windows.

@@ -1,0 +1,48 @@
+// The FIR windows of a satellite, opened from its edit window's FIR menu. Each is a child of the
+// edit window (closing that closes them) and there is one of each kind per edit window.
+#include <algorithm>
+
+#include "ui/EditWindow.h"
+#include "ui/FirWindows.h"
+#include "ui/MainWindow.h"
+
+namespace plenum::ui {
+
+QDialog* MainWindow::openFirWindow(int slot, int kind) {
+    EditWindow* edit = editWindow(slot);
+    if (edit == nullptr || ctx_.device(slot).isSub()) return nullptr;
+    static const char* const kNames[] = {"FrmOutXoverMode", "FormExternalFIRPhaseOut", "FrmImportFdt"};
+    if (kind < 0 || kind > 2) return nullptr;
+    if (auto* open = edit->findChild<QDialog*>(QString::fromLatin1(kNames[kind]), Qt::FindDirectChildrenOnly)) {
+        open->show();
+        open->raise();
+        return open;
+    }
+    const FirFilePicker picker = [this](const QString& folder, const QString& filter) {
+        return pickFile_(false, folder, filter);
+    };
+    // The way the window addresses: the LOW way unless the edit window shows the HIGH way's page.
+    const int way = std::max(0, edit->controller().way());
+    QDialog* dialog = nullptr;
+    switch (static_cast<FirWindowKind>(kind)) {
+        case FirWindowKind::XoverMode:
+            dialog = new FrmOutXoverMode(ctx_, *commThread_, prompter_, slot, edit);
+            break;
+        case FirWindowKind::ExternalFir:
+            dialog = new FormExternalFIRPhaseOut(ctx_, *commThread_, prompter_, slot, way, picker, edit);
+            break;
+        case FirWindowKind::ImportIr: {
+            auto* import = new FrmImportFdt(ctx_, prompter_, slot, way, picker, edit);
+            connect(import, &FrmImportFdt::imported, edit, [edit, import](int index, const QString&) {
+                if (const auto& held = import->slotCurve(index)) edit->setExternalIr(ImportedIrCurve(*held));
+            });
+            dialog = import;
+            break;
+        }
+    }
+    dialog->setWindowFlag(Qt::Window);
+    dialog->show();
+    return dialog;
+}
+
+}  // namespace plenum::ui
