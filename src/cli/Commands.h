@@ -25,6 +25,8 @@ void AddFirCommands(CLI::App& app, Action& action);  // fir load|store, ir impor
 // fir design, fir response: computations that need no session; they print to `out` while the
 // arguments are parsed and report refusals on `err` (in the language of --lang).
 void AddFirDesignCommands(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
+// wizard: the FIR wizard's measurement and design, headless (needs no session either).
+void AddWizardCommand(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

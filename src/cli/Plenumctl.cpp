@@ -37,6 +37,7 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
     AddFirCommands(app, action);
     AddResponseCommand(app);  // needs no session: prints while the arguments are parsed
     AddFirDesignCommands(app, out, err, options);  // the same for fir design and fir response
+    AddWizardCommand(app, out, err, options);      // and for the wizard
 
     try {
         app.parse(argc, argv);
