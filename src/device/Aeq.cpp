@@ -105,6 +105,16 @@ AeqOutcome AeqSetAuxBypass(comm::DeviceComm& comm, const AeqSelection& selection
     return AeqOutcome::Done;
 }
 
+int AeqFirmwareNumber(const AppContext& ctx, int slot) {
+    const DeviceStatusRecord& status = ctx.statusOf(slot);
+    return 100 * status[1] + 10 * status[2] + status[3];
+}
+
+bool AeqFirmwareTooOld(const AppContext& ctx, int slot) {
+    if (slot < 0 || slot >= kSlotCount || !ctx.device(slot).isConnected()) return false;
+    return AeqFirmwareNumber(ctx, slot) < kAeqMinFirmware;
+}
+
 AeqHandled AeqBridgeHandler::handle(std::span<const std::uint8_t> message) {
     const comm::AeqRequest request = comm::ReadAeqMessage(message);
     const std::uint8_t code = comm::AeqAnswerCode(request);

@@ -63,6 +63,12 @@ AeqOutcome ApplyAeq(comm::DeviceComm& comm, Prompter& prompter, const AeqSelecti
 AeqOutcome AeqSetEqBypass(comm::DeviceComm& comm, const AeqSelection& selection, int device, int target, int value);
 AeqOutcome AeqSetAuxBypass(comm::DeviceComm& comm, const AeqSelection& selection, int device, int target, int value);
 
+// The edit window's AEQ button: the firmware number 100 a + 10 b + c from status bytes 1, 2, 3;
+// a connected satellite below kAeqMinFirmware cannot take a correction.
+inline constexpr int kAeqMinFirmware = 29;
+int AeqFirmwareNumber(const AppContext& ctx, int slot);
+bool AeqFirmwareTooOld(const AppContext& ctx, int slot);
+
 // The bridge's message handler: reads one message, acts on it and gives the answer. Runs where
 // the device work runs (the communication thread); the selection lives here.
 struct AeqHandled {

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "sat/ImageResponse.h"
+#include "ui/AeqButton.h"
 #include "ui/Controls.h"
 #include "ui/EditControls.h"
 #include "ui/EditPanel.h"
@@ -216,6 +217,7 @@ QWidget* EditWindow::buildGraphBar() {
     row->addWidget(phase_);
     row->addWidget(zoom_);
     row->addWidget(cursor_, 1);
+    if (controller_->kind() == DeviceKind::Sat) row->addWidget(MakeAeqButton(bar, ctx_, prompter_, slot()));
     return bar;
 }
 
