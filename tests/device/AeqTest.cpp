@@ -135,7 +135,7 @@ TEST_F(AeqRig, TheSelectedFirTargetLandsInTheDevice) {
     EXPECT_EQ(deviceImageByte(*sat, kAeqAppliedImage), 1);
     EXPECT_EQ(redraws, std::vector<int>{1});
     EXPECT_TRUE(test::MirrorsDevice(ctx, 1, *sat));
-    EXPECT_TRUE(sat2->frames().empty());
+    EXPECT_TRUE(requests(*sat2).empty());
 }
 
 TEST_F(AeqRig, TheSelectedMirTargetLandsInTheDeviceWithItsOwnName) {
@@ -177,8 +177,8 @@ TEST_P(AeqIgnored, NothingReachesAnyDeviceAndNothingChanges) {
     EXPECT_EQ(ask(client, comm::AeqBypassMessage(false, c.sendDevice, 0, 1)).at(1),
               c.sendDevice == c.selectDevice && !c.closeWindow && c.sendDevice == 1 ? 0 : 1);
     if (c.sendDevice != 1 || c.closeWindow || c.sendDevice != c.selectDevice) {
-        EXPECT_TRUE(sat->frames().empty());
-        EXPECT_TRUE(sat2->frames().empty());
+        EXPECT_TRUE(requests(*sat).empty());
+        EXPECT_TRUE(requests(*sat2).empty());
         EXPECT_TRUE(ctx.satImage == images);
         EXPECT_TRUE(redraws.empty());
     }
@@ -237,7 +237,7 @@ TEST_P(AeqBadMessage, IsRefusedAndTheServerKeepsServing) {
     ASSERT_EQ(ask(client, comm::AeqSelectMessage(1, 3)), kSelectDone);
     const auto images = ctx.satImage;
     EXPECT_EQ(ask(client, GetParam().payload), GetParam().answer);
-    EXPECT_TRUE(sat->frames().empty());
+    EXPECT_TRUE(requests(*sat).empty());
     EXPECT_TRUE(ctx.satImage == images);
     EXPECT_EQ(ask(client, comm::AeqSelectMessage(1, 4)), kSelectDone);
     EXPECT_EQ(handler->selection().AeqTarget, 4);
@@ -288,7 +288,7 @@ TEST_F(AeqRig, OversizedAndTruncatedFramesDeliverNothingAndTheServerKeepsServing
         }
         EXPECT_EQ(disconnects, 2);
     }
-    EXPECT_TRUE(sat->frames().empty());
+    EXPECT_TRUE(requests(*sat).empty());
     EXPECT_EQ(handler->selection().AeqDevice, -1);
     auto client = connectClient();
     EXPECT_EQ(ask(client, comm::AeqSelectMessage(1, 3)), kSelectDone);
