@@ -25,6 +25,8 @@
 namespace plenum::comm {
 
 inline constexpr std::size_t kMaxBridgeMessage = 64 * 1024;
+// The port the desktop application listens on unless told otherwise (docs/aeq-bridge.md).
+inline constexpr std::uint16_t kDefaultBridgePort = 47001;
 inline constexpr std::size_t kBridgeHeaderLength = 4;
 
 // Splits a byte stream into messages. Once a length above the maximum is seen the stream is

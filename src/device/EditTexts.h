@@ -11,6 +11,13 @@ inline constexpr Bilingual kPageOutput{"OUTPUT", "输出"};
 inline constexpr Bilingual kPageRoom{"ROOM", "房间"};
 inline constexpr Bilingual kPagePreXover{"PRE X-OVER", "分频前"};
 
+inline constexpr MessageText kAeqOldFirmware{
+    {"AEQ", "AEQ"},
+    {"Detect an old version, please update the firmware with release >= v0.2.9 to use the QORVIL",
+     "检测到旧版本固件, 请将固件升级到 v0.2.9 或更高版本以使用 QORVIL"},
+    Icon::Exclamation};
+inline constexpr MessageText kAeqCantOpen{{"AEQ", "AEQ"}, {"Can't open", "无法打开"}, Icon::Exclamation};
+
 inline constexpr MessageText kFlatPeq{{"Flat PEQ", "PEQ 平直"}, {"Are you sure?", "您确定吗?"}, Icon::Question};
 inline constexpr MessageText kLhLink{
     {"L/H Link", "L/H 链接"},

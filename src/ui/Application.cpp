@@ -92,11 +92,14 @@ std::optional<Options> ParseOptions(const QStringList& arguments, QString& error
     const QCommandLineOption dataDir("data-dir", "Folder for configuration, projects and backups.", "DIR");
     const QCommandLineOption lang("lang", "Language of this run: en or zh.", "en|zh");
     const QCommandLineOption port("device-port", "TCP port of the loudspeakers (default 1001).", "N");
+    const QCommandLineOption bridge("bridge-port",
+                                    "Local TCP port of the automatic-EQ bridge (default 47001; also PLENUM_BRIDGE_PORT).",
+                                    "N");
     const QCommandLineOption demo("demo", "Start with simulated loudspeakers and a throw-away data folder.");
     const QCommandLineOption tour("tour", "With --demo: run a scripted tour offscreen, one PNG per step.", "DIR");
     const QCommandLineOption timing("timing", "Measure: print the start-up time and peak memory at the main window's first paint, then quit.");
     const QCommandLineOption startup("startup-ms", "Length of the start-up screen (default 2000).", "N");
-    parser.addOptions({version, dataDir, lang, port, demo, tour, timing, startup});
+    parser.addOptions({version, dataDir, lang, port, bridge, demo, tour, timing, startup});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -122,6 +125,16 @@ std::optional<Options> ParseOptions(const QStringList& arguments, QString& error
             return std::nullopt;
         }
         options.devicePort = value;
+    }
+    if (parser.isSet(bridge) || qEnvironmentVariableIsSet("PLENUM_BRIDGE_PORT")) {
+        const QString text = parser.isSet(bridge) ? parser.value(bridge) : qEnvironmentVariable("PLENUM_BRIDGE_PORT");
+        std::uint16_t value = 0;
+        if (!comm::ParsePort(text.toStdString(), value)) {
+            error = QStringLiteral("%1 takes a port 1..65535, not \"%2\"")
+                        .arg(parser.isSet(bridge) ? QStringLiteral("--bridge-port") : QStringLiteral("PLENUM_BRIDGE_PORT"), text);
+            return std::nullopt;
+        }
+        options.bridgePort = value;
     }
     options.demo = parser.isSet(demo);
     options.tourDir = parser.value(tour);
@@ -236,7 +249,8 @@ int RunApplication(int argc, char** argv) {
         splashWaitMs = MillisecondsSince(splashShown);
         if (tour) tour->shootStartup(splash);
         MainWindowDeps deps{ctx,   paths, prompter, network, serial, sleeper, links, {}, true,
-                            simulator ? links.devicePort : std::uint16_t{0}, &searchNetwork};
+                            simulator ? links.devicePort : std::uint16_t{0}, &searchNetwork,
+                            options->bridgePort.value_or(comm::kDefaultBridgePort)};
         window = std::make_unique<MainWindow>(deps);
         livePrompter.setParent(window.get());
         if (tour) tour->attach(*window);

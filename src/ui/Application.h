@@ -14,6 +14,7 @@ struct Options {
     QString dataDir;                         // --data-dir DIR
     std::optional<int> languageFlag;         // --lang en|zh (this run only)
     std::optional<std::uint16_t> devicePort; // --device-port N
+    std::optional<std::uint16_t> bridgePort; // --bridge-port N, else PLENUM_BRIDGE_PORT
     bool demo = false;                       // --demo
     QString tourDir;                         // --tour DIR (with --demo): scripted screenshots
     bool timing = false;                     // --timing: print start-up figures

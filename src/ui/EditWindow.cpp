@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "sat/ImageResponse.h"
+#include "ui/AeqButton.h"
 #include "ui/Controls.h"
 #include "ui/EditControls.h"
 #include "ui/EditPanel.h"
@@ -244,6 +245,7 @@ QWidget* EditWindow::buildGraphBar() {
     row->addWidget(phase_);
     row->addWidget(zoom_);
     row->addWidget(cursor_, 1);
+    if (controller_->kind() == DeviceKind::Sat) row->addWidget(MakeAeqButton(bar, ctx_, prompter_, slot()));
     return bar;
 }
 

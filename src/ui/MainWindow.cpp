@@ -45,7 +45,8 @@ MainWindow::MainWindow(MainWindowDeps deps)
       demoPort_(deps.demoPort),
       searchNetwork_(deps.searchNetwork),
       devicePort_(deps.links.devicePort),
-      timeouts_(deps.timeouts) {
+      timeouts_(deps.timeouts),
+      bridgePort_(deps.bridgePort) {
     const double scale = ctx_.ScreenScale;
     setObjectName(QStringLiteral("MDIFrmMain"));
     commThread_ = std::make_unique<CommThread>(ctx_, prompter_, deps.network, deps.serial, deps.sleeper, deps.links,
@@ -150,8 +151,7 @@ void MainWindow::load() {
         // Announces are received now; what they do arrives with the discovery work.
         listener_ = std::make_unique<comm::AnnounceListener>([](const comm::DeviceAnnounce&) {});
         if (!comm::IsOk(listener_->start())) listener_.reset();
-        bridge_ = std::make_unique<comm::BridgeServer>(comm::BridgeCallbacks{});
-        if (!comm::IsOk(bridge_->start())) bridge_.reset();
+        startBridge();
     }
     presets_.load(ctx_.dataDir);
     TellSessionProblem(prompter_, ctx_.LanguageFlag, LoadSessionProject(ctx_, paths_));

@@ -15,6 +15,7 @@
 
 #include "comm/Announce.h"
 #include "comm/BridgeServer.h"
+#include "device/Aeq.h"
 #include "comm/Connection.h"
 #include "comm/DeviceComm.h"
 #include "comm/FirmwareLoader.h"
@@ -65,6 +66,7 @@ struct MainWindowDeps {
     std::uint16_t demoPort = 0;  // non-zero: the status bar says where the demo loudspeakers are
     // The search window's own network object (25 slots); nothing: the window makes a real one.
     comm::NetworkTransport* searchNetwork = nullptr;
+    std::uint16_t bridgePort = comm::kDefaultBridgePort;  // --bridge-port / PLENUM_BRIDGE_PORT
 };
 
 class MainWindow final : public QMainWindow,
@@ -200,6 +202,7 @@ private:
     void retranslate();
     void showStatus(const QString& text);
     void onVuMeterTick();
+    void startBridge();  // MainWindowAeq.cpp
 
     AppContext& ctx_;
     AppPaths paths_;
@@ -217,6 +220,8 @@ private:
     std::unique_ptr<MeterPoll> meterPoll_;
     std::unique_ptr<comm::AnnounceListener> listener_;
     std::unique_ptr<comm::BridgeServer> bridge_;
+    std::uint16_t bridgePort_;
+    std::unique_ptr<device::AeqBridgeHandler> aeq_;  // used only inside communication-thread jobs
     ToolArea* toolArea_;
     TileArea* tileArea_;
     QScrollArea* scroll_;
