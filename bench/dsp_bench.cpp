@@ -15,6 +15,7 @@
 
 #include "dsp/GridEvaluation.h"
 #include "dsp/Response.h"
+#include "TimingReporter.h"
 
 namespace plenum {
 namespace {
@@ -208,41 +209,20 @@ void PrintAccuracy() {
                 sections.size(), worstDb, worstDeg);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                microseconds_[run.benchmark_name()] = run.GetAdjustedRealTime() * Scale(run.time_unit);
-    }
-    void PrintRatios() const {
-        const auto ratio = [&](const char* name, const char* reference) {
-            const auto a = microseconds_.find(name), b = microseconds_.find(reference);
-            if (a == microseconds_.end() || b == microseconds_.end()) return;
-            std::printf("  %-26s %10.1f us   reference %10.1f us   %5.1f x faster\n", name + 3, a->second, b->second,
-                        b->second / a->second);
-        };
-        std::printf("\nengine against the straightforward std::complex evaluation:\n");
-        ratio("BM_Engine_OneBandDrag", "BM_Reference_OneBandDrag");
-        ratio("BM_Engine_FullChannel", "BM_Reference_FullChannel");
-        ratio("BM_Engine_OneSection", "BM_Reference_OneSection");
-        ratio("BM_Engine_OneSection_Sse2", "BM_Reference_OneSection");
-        ratio("BM_Exact_OneSection", "BM_Reference_OneSection");
-        std::printf("targets: one band + channel update <= 250 us, full channel <= 15000 us, both >= 3 x\n");
-    }
-
-private:
-    static double Scale(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-3;
-            case benchmark::kMicrosecond: return 1.0;
-            case benchmark::kMillisecond: return 1e3;
-            default: return 1e6;
-        }
-    }
-    std::map<std::string, double> microseconds_;
-};
+void PrintRatios(const bench::TimingReporter& reporter) {
+    const auto ratio = [&](const char* name, const char* reference) {
+        const double a = reporter.Us(name), b = reporter.Us(reference);
+        if (a < 0 || b < 0) return;
+        std::printf("  %-26s %10.1f us   reference %10.1f us   %5.1f x faster\n", name + 3, a, b, b / a);
+    };
+    std::printf("\nengine against the straightforward std::complex evaluation:\n");
+    ratio("BM_Engine_OneBandDrag", "BM_Reference_OneBandDrag");
+    ratio("BM_Engine_FullChannel", "BM_Reference_FullChannel");
+    ratio("BM_Engine_OneSection", "BM_Reference_OneSection");
+    ratio("BM_Engine_OneSection_Sse2", "BM_Reference_OneSection");
+    ratio("BM_Exact_OneSection", "BM_Reference_OneSection");
+    std::printf("targets: one band + channel update <= 250 us, full channel <= 15000 us, both >= 3 x\n");
+}
 
 }  // namespace
 }  // namespace plenum
@@ -250,9 +230,9 @@ private:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     plenum::PrintAccuracy();
-    plenum::RatioReporter reporter;
+    plenum::bench::TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    plenum::PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

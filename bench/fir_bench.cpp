@@ -19,6 +19,7 @@
 #include "dsp/Smoothing.h"
 #include "fir/FirDesign.h"
 #include "fir/FirResponse.h"
+#include "TimingReporter.h"
 
 namespace plenum {
 namespace {
@@ -102,37 +103,13 @@ void BM_Smoothing6thDirect(benchmark::State& state) {
 }
 BENCHMARK(BM_Smoothing6thDirect)->Unit(benchmark::kMicrosecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                microseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
-    }
-    double Us(const std::string& name) const {
-        const auto it = microseconds_.find(name);
-        return it == microseconds_.end() ? -1.0 : it->second;
-    }
-
-private:
-    static double Scale(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-3;
-            case benchmark::kMicrosecond: return 1.0;
-            case benchmark::kMillisecond: return 1e3;
-            default: return 1e6;
-        }
-    }
-    std::map<std::string, double> microseconds_;
-};
 
 }  // namespace
 }  // namespace plenum
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    plenum::SummaryReporter reporter;
+    plenum::bench::TimingReporter reporter(plenum::bench::TimingReporter::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double direct = reporter.Us("BM_Smoothing6thDirect"), smoothing = reporter.Us("BM_Smoothing6th");
     if (direct > 0 && smoothing > 0)
