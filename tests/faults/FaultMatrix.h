@@ -10,10 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "comm/Transport.h"
 #include "sim/FirmwareLoader.h"
 #include "sim/Simulator.h"
 
 namespace plenum::test {
+
+// Short time-outs for the fault runs: a lost reply costs 150 ms, not the protocol's seconds.
+inline comm::CommTimeouts FaultTimeouts() {
+    comm::CommTimeouts t;
+    t.read = comm::Millis{150};
+    t.reconnect = comm::Millis{150};
+    t.reconnectPause = comm::Millis{1};
+    t.singleCheck = comm::Millis{150};
+    t.connecting = comm::Millis{300};
+    t.scan = comm::Millis{150};
+    return t;
+}
 
 enum class Operation {
     Edit,         // one parameter send from the edit window (the input gain typed in)

@@ -43,16 +43,6 @@ constexpr std::uint8_t kNewGainCode = 94;  // "-7.4" dB in the input gain byte
 constexpr std::uint8_t kDriftedGain = 55;
 constexpr std::array<std::uint8_t, 3> kNewFirmware{0, 4, 2};
 
-comm::CommTimeouts MatrixTimeouts() {
-    comm::CommTimeouts t;
-    t.read = Millis{150};
-    t.reconnect = Millis{150};
-    t.reconnectPause = Millis{1};
-    t.singleCheck = Millis{150};
-    t.connecting = Millis{300};
-    t.scan = Millis{150};
-    return t;
-}
 constexpr Millis kLateDelay{400};  // beyond the read time-out: a late reply is a lost one
 
 comm::LoaderTimeouts MatrixLoaderTimeouts() {
@@ -156,7 +146,7 @@ protected:
         simulator.start();
         comm = std::make_unique<comm::DeviceComm>(
             ctx, network, serial, prompter, sleeper,
-            comm::LinkSettings{simulator.commonPort(), (dir.path() / "ttySIM%d").string()}, MatrixTimeouts());
+            comm::LinkSettings{simulator.commonPort(), (dir.path() / "ttySIM%d").string()}, test::FaultTimeouts());
         comm::CommHooks commHooks;
         commHooks.retries = &retries;
         comm->setHooks(commHooks);

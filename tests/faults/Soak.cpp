@@ -35,6 +35,7 @@
 #include "device/EditSink.h"
 #include "sat/DeviceMemory.h"
 #include "sim/Simulator.h"
+#include "faults/FaultMatrix.h"
 #include "support/SimRig.h"
 #include "ui/logic/MeterPoll.h"
 
@@ -59,16 +60,6 @@ long Median(std::vector<long> values) {
     return values[values.size() / 2];
 }
 
-comm::CommTimeouts SoakTimeouts() {
-    comm::CommTimeouts t;
-    t.read = Millis{150};
-    t.reconnect = Millis{150};
-    t.reconnectPause = Millis{1};
-    t.singleCheck = Millis{150};
-    t.connecting = Millis{300};
-    t.scan = Millis{150};
-    return t;
-}
 
 struct Counters {
     long rounds = 0;
@@ -103,7 +94,7 @@ int Run(int minutes, unsigned seed, long allowedGrowthKib) {
     comm::SteadySleeper sleeper;
     comm::DeviceComm comm(ctx, network, serial, prompter, sleeper,
                           comm::LinkSettings{simulator.commonPort(), (dir.path() / "ttySIM%d").string()},
-                          SoakTimeouts());
+                          test::FaultTimeouts());
     DeviceSettingsTransfer transfer(comm);
     comm::DeviceConnector connector(comm, transfer, prompter);
     device::DirectEditSink sink(comm);
