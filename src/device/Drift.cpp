@@ -26,51 +26,91 @@ NamedParam Make(DeviceKind kind, const std::string& name, ParamFamily family, co
     return {name, family, address, carried.image, carried.status};
 }
 
+// How one name pattern spreads over the instances of its family: W stands for the way, B for the
+// band, S for the section (or the input source).
+enum class Spread {
+    One,          // one instance (only where the kind has the family)
+    Way,          // out.W...: each output way (only where the kind has the family)
+    Band,         // each input band
+    WayBand,      // each band of each output way
+    Section,      // each input equaliser section
+    SourceChoice, // the input family's source byte (17), compared on its own
+    SourceGain,   // the input family's two source gains (18, 19), each compared on its own
+};
+
+struct NameRule {
+    const char* pattern;
+    ParamFamily family;
+    Spread spread;
+};
+
+// In the order of plenumctl help params. The input family carries the source choice and both
+// source gains in one command; each has its own name and is compared on its own byte.
+constexpr NameRule kNameRules[] = {
+    {"input.gain", ParamFamily::InputGain, Spread::One},
+    {"input.mute", ParamFamily::InputMute, Spread::One},
+    {"input.polarity", ParamFamily::InputPolarity, Spread::One},
+    {"input.delay", ParamFamily::InputDelay, Spread::One},
+    {"input.source", ParamFamily::Input, Spread::SourceChoice},
+    {"input.srcgain.S", ParamFamily::Input, Spread::SourceGain},
+    {"out.W.gain", ParamFamily::OutputGain, Spread::Way},
+    {"out.W.mute", ParamFamily::OutputMute, Spread::Way},
+    {"out.W.polarity", ParamFamily::OutputPolarity, Spread::Way},
+    {"out.W.delay", ParamFamily::OutputDelay, Spread::Way},
+    {"out.W.makeup", ParamFamily::MakeUpGain, Spread::Way},
+    {"out.W.hlimiter", ParamFamily::OutputLimiter, Spread::Way},
+    {"peq.in.B", ParamFamily::InputPeqBand, Spread::Band},
+    {"peq.out.W.B", ParamFamily::OutputPeqBand, Spread::WayBand},
+    {"eqbypass.in.S", ParamFamily::InputEqBypass, Spread::Section},
+    {"eqbypass.out.W", ParamFamily::OutputEqBypass, Spread::Way},
+    {"xover.in", ParamFamily::InputCrossover, Spread::One},
+    {"xover.out.W.hp", ParamFamily::OutputHighPass, Spread::Way},
+    {"xover.out.W.lp", ParamFamily::OutputLowPass, Spread::Way},
+    {"gate", ParamFamily::Gate, Spread::One},
+    {"dlf", ParamFamily::Dlf, Spread::One},
+    {"compressor", ParamFamily::InputCompressor, Spread::One},
+    {"out.W.compressor", ParamFamily::OutputCompressor, Spread::Way},
+    {"limiter.W", ParamFamily::Limiter, Spread::Way},
+    {"noise", ParamFamily::NoiseGenerator, Spread::One},
+    {"room", ParamFamily::RoomCorrection, Spread::One},
+};
+
+void AddRule(std::vector<NamedParam>& params, DeviceKind kind, const NameRule& rule) {
+    const AddressLimits limits = LimitsOf(rule.family, kind);
+    auto add = [&](const std::vector<int>& numbers, const ParamAddress& address) {
+        params.push_back(Make(kind, Expand(rule.pattern, numbers), rule.family, address));
+    };
+    switch (rule.spread) {
+        case Spread::One:
+            if (FamilyExists(rule.family, kind)) add({}, {});
+            break;
+        case Spread::Way:
+            if (!FamilyExists(rule.family, kind)) break;
+            for (int way = 0; way < limits.ways; ++way) add({way}, {way, 0, 0, 0});
+            break;
+        case Spread::Band:
+            for (int band = 0; band < limits.bands; ++band) add({band}, {0, band, 0, 0});
+            break;
+        case Spread::WayBand:
+            for (int way = 0; way < limits.ways; ++way)
+                for (int band = 0; band < limits.bands; ++band) add({way, band}, {way, band, 0, 0});
+            break;
+        case Spread::Section:
+            for (int section = 0; section < limits.sections; ++section) add({section}, {0, 0, section, 0});
+            break;
+        case Spread::SourceChoice:
+            params.push_back({rule.pattern, rule.family, {}, {{sat::kInputConfig}}, {}});
+            break;
+        case Spread::SourceGain:
+            for (int source = 0; source < 2; ++source)
+                params.push_back({Expand(rule.pattern, {source}), rule.family, {}, {{sat::kInputConfig + 1 + source}}, {}});
+            break;
+    }
+}
+
 std::vector<NamedParam> Build(DeviceKind kind) {
     std::vector<NamedParam> params;
-    auto exists = [&](ParamFamily family) { return FamilyExists(family, kind); };
-    auto one = [&](const std::string& name, ParamFamily family) {
-        if (exists(family)) params.push_back(Make(kind, name, family, {}));
-    };
-    auto perWay = [&](const std::string& pattern, ParamFamily family) {
-        if (!exists(family)) return;
-        for (int way = 0; way < LimitsOf(family, kind).ways; ++way)
-            params.push_back(Make(kind, Expand(pattern, {way}), family, {way, 0, 0, 0}));
-    };
-    one("input.gain", ParamFamily::InputGain);
-    one("input.mute", ParamFamily::InputMute);
-    one("input.polarity", ParamFamily::InputPolarity);
-    one("input.delay", ParamFamily::InputDelay);
-    // The input family carries the source choice (17) and both source gains (18, 19); each has
-    // its own name and is compared on its own byte, but travels in the one command.
-    params.push_back({"input.source", ParamFamily::Input, {}, {{sat::kInputConfig}}, {}});
-    for (int source = 0; source < 2; ++source)
-        params.push_back({Expand("input.srcgain.S", {source}), ParamFamily::Input, {}, {{sat::kInputConfig + 1 + source}}, {}});
-    perWay("out.W.gain", ParamFamily::OutputGain);
-    perWay("out.W.mute", ParamFamily::OutputMute);
-    perWay("out.W.polarity", ParamFamily::OutputPolarity);
-    perWay("out.W.delay", ParamFamily::OutputDelay);
-    perWay("out.W.makeup", ParamFamily::MakeUpGain);
-    perWay("out.W.hlimiter", ParamFamily::OutputLimiter);
-    for (int band = 0; band < LimitsOf(ParamFamily::InputPeqBand, kind).bands; ++band)
-        params.push_back(Make(kind, Expand("peq.in.B", {band}), ParamFamily::InputPeqBand, {0, band, 0, 0}));
-    const AddressLimits out = LimitsOf(ParamFamily::OutputPeqBand, kind);
-    for (int way = 0; way < out.ways; ++way)
-        for (int band = 0; band < out.bands; ++band)
-            params.push_back(Make(kind, Expand("peq.out.W.B", {way, band}), ParamFamily::OutputPeqBand, {way, band, 0, 0}));
-    for (int section = 0; section < LimitsOf(ParamFamily::InputEqBypass, kind).sections; ++section)
-        params.push_back(Make(kind, Expand("eqbypass.in.S", {section}), ParamFamily::InputEqBypass, {0, 0, section, 0}));
-    perWay("eqbypass.out.W", ParamFamily::OutputEqBypass);
-    one("xover.in", ParamFamily::InputCrossover);
-    perWay("xover.out.W.hp", ParamFamily::OutputHighPass);
-    perWay("xover.out.W.lp", ParamFamily::OutputLowPass);
-    one("gate", ParamFamily::Gate);
-    one("dlf", ParamFamily::Dlf);
-    one("compressor", ParamFamily::InputCompressor);
-    perWay("out.W.compressor", ParamFamily::OutputCompressor);
-    perWay("limiter.W", ParamFamily::Limiter);
-    one("noise", ParamFamily::NoiseGenerator);
-    one("room", ParamFamily::RoomCorrection);
+    for (const NameRule& rule : kNameRules) AddRule(params, kind, rule);
     return params;
 }
 
