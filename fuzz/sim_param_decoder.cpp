@@ -18,8 +18,13 @@ using namespace plenum::sim;
 
 namespace {
 
+// The status bytes parameter commands write: panel lock, FIR enable, amplifier boost, noise
+// generator, power saving, speaker load, and the group block (gain, delay, equaliser bypass and
+// the five bands' five bytes) that the gain, delay, bypass and band commands write with selector
+// 4 or 2.
 bool OwnedStatusByte(std::uint32_t address) {
-    return address == kStatusPanelLocked || address == kStatusFirEnabled || address == kStatusAmpBoost ||
+    return (address >= kStatusGroupGain && address < kStatusGroupPeq + 5u * kGroupBandCount) ||
+           address == kStatusPanelLocked || address == kStatusFirEnabled || address == kStatusAmpBoost ||
            (address >= kStatusNoiseGenerator && address < kStatusNoiseGenerator + 3) ||
            (address >= kStatusAutoSleep && address < kStatusAutoSleep + 4) ||
            (address >= kStatusSpeakerLoad && address < kStatusSpeakerLoad + 2);

@@ -166,6 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {S(238, 1), S(243, 3), S(248, 0xE8), S(253, 23), S(258, 0x9E)}},
         DecodeCase{"GroupPeqBand5IsNoBand", kSat, Short(5, {2, 0, 5, 1, 3, 0xE8, 23, 30}), {}},
         DecodeCase{"GroupGainOnSub", kSub, Short(1, {4, 0, 99}), {S(229, 99)}},
+        // Found by the decoder's fuzz target (bytes 00 01 04 01 04 00): a group gain with a non-zero
+        // P2 is still the group gain, a status byte the command owns.
+        DecodeCase{"GroupGainAnyOutput", kSat, Short(1, {4, 1, 4, 0}), {S(229, 4)}},
         // Acknowledged, nothing to keep.
         DecodeCase{"ApplyFirWay", kSat, Short(17, {1, 1}), {}}, DecodeCase{"StoreState", kSat, Short(27), {}},
         // Selectors and indices the device does not have.
@@ -472,7 +475,7 @@ std::set<std::uint32_t> WritableBy(std::uint8_t model) {
 }
 
 // Every code (but the block write and the program commands, whose business is memory) with the
-// selector bytes swept over small values and the rest random: nothing lands outside the bytes
+// selector bytes swept over small values (the group block's selectors 2 and 4 included) and the rest random: nothing lands outside the bytes
 // the parameter commands own, on either kind.
 TEST(SimDecodeGarbageTest, NeverWritesOutsideTheLiveProgramAndItsStatusBytes) {
     std::mt19937 random(20240611);
@@ -480,7 +483,7 @@ TEST(SimDecodeGarbageTest, NeverWritesOutsideTheLiveProgramAndItsStatusBytes) {
         const std::set<std::uint32_t> allowed = WritableBy(model);
         for (int code = 0; code < 256; ++code) {
             if (code == 0x17 || code == 25 || code == 26 || code == 28) continue;
-            for (int p1 = 0; p1 < 4; ++p1) {
+            for (int p1 = 0; p1 <= 4; ++p1) {  // 4: the group gain's selector
                 for (int p2 = 0; p2 < 4; ++p2) {
                     for (int p3 : {0, 1, 2, 3, 4, 5, 7, 8, 9, 50, 51, 52, 60, 128, 255}) {
                         std::array<std::uint8_t, 9> payload{};
