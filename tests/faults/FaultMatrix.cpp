@@ -47,6 +47,14 @@ const std::vector<MatrixRow>& WireMatrix() {
         {Op::GroupSync, 0, 1, {R, C, R, R, R, C, C, O}},
         {Op::GroupSync, 3, 1, {R, C, R, R, R, C, C, N}},
         {Op::GroupSync, 3, -1, {N, C, O, N, O, N, C, N}},
+        {Op::FirStore, 0, 1, {R, C, R, R, R, C, C, O}},
+        {Op::FirStore, 9, 1, {R, C, R, R, R, C, C, N}},
+        {Op::FirStore, 9, -1, {N, C, O, N, O, N, C, N}},
+        {Op::FirStore, 17, 1, {R, C, R, R, R, C, C, N}},
+        {Op::FirStore, 17, -1, {N, C, O, N, O, N, C, N}},
+        {Op::AeqApply, 0, 1, {R, C, R, R, R, C, C, O}},
+        {Op::AeqApply, 18, 1, {R, C, R, R, R, C, C, N}},
+        {Op::AeqApply, 18, -1, {N, C, O, N, O, N, C, N}},
     };
     return rows;
 }
@@ -81,6 +89,8 @@ const char* OperationName(Operation operation) {
         case Operation::Restore: return "restore";
         case Operation::Firmware: return "firmware update";
         case Operation::GroupSync: return "group sync";
+        case Operation::FirStore: return "FIR store";
+        case Operation::AeqApply: return "AEQ apply";
     }
     return "?";
 }

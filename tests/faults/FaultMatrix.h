@@ -41,6 +41,8 @@ enum class Operation {
     Restore,      // restore a whole backup into a second satellite
     Firmware,     // firmware update over LAN
     GroupSync,    // a drifted group member brought back to the group's values
+    FirStore,     // a FIR into output way 0: header (command 23), 16 blocks of words, close (17)
+    AeqApply,     // an automatic-EQ response stored as the way's FIR table, then its flag byte written
 };
 
 enum class Outcome {

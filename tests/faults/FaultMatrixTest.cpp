@@ -7,12 +7,15 @@
 //   - every on-line image equals its device's memory; what the operation meant to change landed,
 //   - the files the operation touched: a backup file is the new one after a success and the old
 //     one byte for byte after a failure, a restored file is never changed,
+//   - a FIR store keeps its record only when it went through, and the kept FIR sent again is
+//     what the device holds,
 //   - and that the device can be connected again after a failure with nothing lost: the
 //     application's side wins for the operations that change the device, the device's side for
 //     the ones that read it.
 // Time-outs are shrunk to tenths of a second so that the whole matrix runs in seconds.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -21,11 +24,14 @@
 #include "comm/FirmwareImage.h"
 #include "comm/FirmwareUpdate.h"
 #include "core/ImageLayout.h"
+#include "device/Aeq.h"
 #include "device/Backup.h"
 #include "device/EditController.h"
 #include "device/EditSink.h"
+#include "device/FirStore.h"
 #include "device/ProgramMemory.h"
 #include "faults/FaultMatrix.h"
+#include "fir/FirWord.h"
 #include "groups/GroupModel.h"
 #include "sat/DeviceMemory.h"
 #include "store/BackupFile.h"
@@ -65,6 +71,21 @@ Bytes FirmwarePayload() {
     }
     return image;
 }
+
+// A decaying sine of `taps` coefficients, well inside the coefficient word's range: a FIR file's
+// contents without the file.
+std::vector<double> DecayingSine(int taps, double step) {
+    std::vector<double> values(static_cast<std::size_t>(taps));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = 0.9 * std::exp(-static_cast<double>(i) / 90.0) * std::cos(step * static_cast<double>(i));
+    return values;
+}
+
+const std::vector<double> kOlderFir = DecayingSine(64, 0.05);
+const std::vector<double> kNewFir = DecayingSine(256, 0.2);
+const std::vector<double> kAeqResponse = DecayingSine(2048, 0.3);
+constexpr char kNewFirName[] = "FAULT.txt";
+constexpr int kFirWay = 0;
 
 Bytes FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -131,6 +152,7 @@ protected:
     std::unique_ptr<comm::FwLoader> loader;
     std::filesystem::path backupFile;
     Bytes backupBefore;
+    CoefficientTable<kFirTaps> firBefore;  // the kept FIR of slot 1's way 0 before the operation
     std::uint8_t subGain = 0;  // the subwoofer's input gain byte after its edit
 
     void SetUp() override {
@@ -223,6 +245,23 @@ protected:
         window.selectAll(true);
         ASSERT_EQ(window.save(file), device::TransferOutcome::Done);
     }
+    static bool storesFir(Operation operation) {
+        return operation == Operation::FirStore || operation == Operation::AeqApply;
+    }
+    const CoefficientTable<kFirTaps>& keptFir() const { return ctx.satExtra[1].fir[kFirWay]; }
+    // The device's FIR area, read back over the wire, is the kept record: name, tap count, closed,
+    // every word.
+    ::testing::AssertionResult holdsKeptFir() {
+        const auto stored = device::ReadStoredFir(*comm, 1, kFirWay);
+        if (!stored) return ::testing::AssertionFailure() << "the FIR area does not read";
+        if (stored->name != keptFir().name || stored->taps != keptFir().taps || !stored->closed)
+            return ::testing::AssertionFailure() << "the device holds \"" << stored->name << "\" with " << stored->taps
+                                                 << " taps (closed " << stored->closed << "), the record \""
+                                                 << keptFir().name << "\" with " << keptFir().taps;
+        if (stored->words != fir::FirWordsOf(keptFir()))
+            return ::testing::AssertionFailure() << "the device's words differ from the kept ones";
+        return ::testing::AssertionSuccess();
+    }
     int runningVersion() {
         const Bytes digits = deviceOf(1).readMemory(1, 3);
         return 100 * digits[0] + 10 * digits[1] + digits[2];
@@ -272,6 +311,14 @@ protected:
                 ASSERT_EQ(ReadImage(*comm, 1), 0);
                 backupInto(1, backupFile);
                 break;
+            case Operation::FirStore:
+            case Operation::AeqApply: {
+                // An older FIR stored completely: the one a failed store must leave kept.
+                device::FirStore older(*comm, prompter, 1, kFirWay);
+                ASSERT_EQ(older.store(kOlderFir, "OLDER.txt"), device::FirStoreOutcome::Done);
+                firBefore = keptFir();
+                break;
+            }
             case Operation::GroupSync: {
                 DirectGroupSink sink(*comm);
                 CreateGroup(ctx, 0, {"PA", true, 1, 2, 3}, sink);
@@ -350,6 +397,16 @@ protected:
                 return CheckGroupSync(ctx, 0, prompter, sink) && ctx.device(2).isConnected() &&
                        ctx.device(3).isConnected() && ctx.device(1).isConnected();
             }
+            case Operation::FirStore: {
+                device::FirStore store(*comm, prompter, 1, kFirWay);
+                return store.store(kNewFir, kNewFirName) == device::FirStoreOutcome::Done && ctx.device(1).isConnected();
+            }
+            case Operation::AeqApply: {
+                // The measuring application chose slot 1's FIR table of way 0 (target 3).
+                const device::AeqSelection selection{1, 3};
+                return device::ApplyAeq(*comm, prompter, selection, 1, 3, kAeqResponse) == device::AeqOutcome::Done &&
+                       ctx.device(1).isConnected();
+            }
         }
         return false;
     }
@@ -411,6 +468,16 @@ protected:
                 if (deviceOf(2).readMemory(status::kGrpGain, 1)[0] == kDriftedGain)
                     return fail() << "the drifted gain stayed on the device";
                 break;
+            case Operation::FirStore:
+                if (keptFir().name != kNewFirName || keptFir().taps != static_cast<int>(kNewFir.size()) ||
+                    fir::FirWordsOf(keptFir()) != fir::EncodeFirWords(kNewFir))
+                    return fail() << "the kept FIR is not the stored one: " << keptFir().name;
+                return holdsKeptFir();
+            case Operation::AeqApply:
+                if (keptFir().name != device::kAeqFirName) return fail() << "the kept FIR is " << keptFir().name;
+                if (deviceOf(1).readMemory(384 + device::kAeqAppliedImage, 1)[0] != 1)
+                    return fail() << "the device does not flag the correction";
+                return holdsKeptFir();
         }
         return ::testing::AssertionSuccess();
     }
@@ -425,7 +492,9 @@ protected:
             case Operation::ConnectLoad:
             case Operation::Store:
             case Operation::Restore:
-            case Operation::GroupSync: return comm::TransferDirection::LoadToDevice;
+            case Operation::GroupSync:
+            case Operation::FirStore:
+            case Operation::AeqApply: return comm::TransferDirection::LoadToDevice;
             default: return comm::TransferDirection::ReadFromDevice;
         }
     }
@@ -516,11 +585,24 @@ TEST_P(FaultMatrix, OutcomeAndNothingLost) {
     }
     EXPECT_TRUE(settled()) << mirrorsAll().message();
     if (ok || recoveryDirection(c.operation) == comm::TransferDirection::LoadToDevice) {
-        // Store and restore are not repeated by a connection: only their live-program part is
-        // carried by the load.
-        if (ok || (c.operation != Operation::Store && c.operation != Operation::Restore)) {
+        // Store, restore and the FIR stores are not repeated by a connection: only their
+        // live-program part is carried by the load.
+        if (ok || (c.operation != Operation::Store && c.operation != Operation::Restore && !storesFir(c.operation))) {
             EXPECT_TRUE(landed(c.operation));
         }
+    }
+    if (storesFir(c.operation)) {
+        // The kept FIR changes only with a store that went through completely; whatever the device
+        // was left with, the kept set sent again (what `plenumctl fir store` does) is what it holds.
+        if (!ok && c.operation == Operation::FirStore) {
+            EXPECT_EQ(keptFir(), firBefore) << "a failed store keeps the last complete FIR";
+        }
+        if (!ok) {
+            device::FirStore again(*comm, prompter, 1, kFirWay);
+            EXPECT_EQ(again.storeKept(), device::FirStoreOutcome::Done) << prompter.lastText();
+        }
+        EXPECT_TRUE(holdsKeptFir());
+        EXPECT_TRUE(settled()) << mirrorsAll().message();
     }
 
     // The project file written now is complete: it reads back to the same images and records.
@@ -533,6 +615,7 @@ TEST_P(FaultMatrix, OutcomeAndNothingLost) {
         EXPECT_EQ(reread.statusOf(s).bytes, ctx.statusOf(s).bytes) << "slot " << s;
         EXPECT_EQ(reread.satImage[i].bytes, ctx.satImage[i].bytes) << "slot " << s;
         EXPECT_EQ(reread.subImage[i].bytes, ctx.subImage[i].bytes) << "slot " << s;
+        EXPECT_EQ(reread.satExtra[i], ctx.satExtra[i]) << "slot " << s;
     }
 }
 
