@@ -48,6 +48,17 @@ inline constexpr Bilingual kEqFlatButton{"EQ Flat", "EQ 平直"};
 inline constexpr Bilingual kGroupMembers{"Members…", "成员…"};
 inline constexpr Bilingual kGroupCompare{"Compare with devices…", "与设备比较…"};
 inline constexpr Bilingual kEqOnSub{"EQ on Sub", "超低音 EQ"};
+// The window's captions: levels, delays and the band's boxes.
+inline constexpr Bilingual kGroupMute{"MUTE", "静音"};
+inline constexpr Bilingual kGroupGainDb{"GAIN [dB]", "增益 [dB]"};
+inline constexpr Bilingual kGroupSatDelay{"SAT", "卫星箱"};
+inline constexpr Bilingual kGroupBand{"BAND", "频段"};
+inline constexpr Bilingual kGroupType{"TYPE", "类型"};
+inline constexpr Bilingual kGroupFreqHz{"FREQ [Hz]", "频率 [Hz]"};
+inline constexpr Bilingual kGroupQ{"Q", "Q"};
+inline constexpr Bilingual kGroupBandBypass{"BYPASS", "旁通"};
+inline constexpr Bilingual kGroupEqBypass{"EQ BYPASS", "EQ 旁通"};
+inline constexpr Bilingual kGroupSavePreset{"SAVE", "保存"};
 // The graph's drag readout: "Freq=" value "Hz; Gain=" value "dB".
 inline constexpr Bilingual kGroupBandReadout{"Freq={0}Hz; Gain={1}dB", "Freq={0}Hz; Gain={1}dB"};
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/Registry.h"
+#include "device/Locks.h"
 #include "ui/Controls.h"
 #include "ui/Theme.h"
 #include "ui/UiTexts.h"
@@ -243,13 +244,27 @@ void DeviceTile::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit editRequested(slot_);
 }
 
-void DeviceTile::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
+void DeviceTile::fillMenu(QMenu& menu) {
+    const bool online = ctx_.device(slot_).isConnected();
     menu.addAction(Pick(texts::kSwitchOnOffLine, ctx_.LanguageFlag), this, [this] { emit connectRequested(slot_); });
     QAction* drift = menu.addAction(Pick(captions::kCompareWithDevice, ctx_.LanguageFlag), this,
                                     [this] { emit driftRequested(slot_); });
     drift->setObjectName(QStringLiteral("MenuDrift"));
-    drift->setEnabled(ctx_.device(slot_).isConnected());
+    drift->setEnabled(online);
+    menu.addSeparator();
+    constexpr std::pair<device::LockMode, const char*> locks[] = {
+        {device::LockMode::Gui, "MenuLockGui"}, {device::LockMode::Panel, "MenuLockPanel"}, {device::LockMode::Admin, "MenuAdmin"}};
+    for (const auto& [mode, name] : locks) {
+        QAction* lock = menu.addAction(QString::fromStdString(device::LockActionCaption(ctx_, slot_, mode)), this,
+                                       [this, mode] { emit lockRequested(slot_, static_cast<int>(mode)); });
+        lock->setObjectName(QString::fromLatin1(name));
+        lock->setEnabled(online);
+    }
+}
+
+void DeviceTile::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    fillMenu(menu);
     menu.exec(event->globalPos());
 }
 

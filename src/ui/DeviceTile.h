@@ -9,6 +9,7 @@
 #include "ui/logic/TileMeter.h"
 
 class QLabel;
+class QMenu;
 class QPainter;
 
 namespace plenum::ui {
@@ -35,12 +36,18 @@ public:
 
     static QString MimeType() { return QStringLiteral("application/x-plenum-tile-slot"); }
 
+    // The tile's menu (right click): on-line/off-line, compare with the device, and the lock
+    // actions with the captions of the device's state ("Lock GUI" / "Unlock GUI", "Lock Panel" /
+    // "Unlock Panel", "Admin Login" / "Admin Logout"), the three for an on-line device only.
+    void fillMenu(QMenu& menu);
+
 signals:
     void connectRequested(int slot);     // off-line: connect; on-line: disconnect
     void editRequested(int slot);
     void removeRequested(int slot);
     void firmwareRequested(int slot);
     void driftRequested(int slot);  // compare the project with the device
+    void lockRequested(int slot, int mode);  // the password window in a device::LockMode
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -67,6 +67,9 @@ public:
     QAction& undoAction() { return *undo_; }
     QAction& redoAction() { return *redo_; }
     QLabel& captionLabel() { return *caption_; }
+    // The lock buttons' captions from the device's lock state (after a password window, also
+    // one the main window opened).
+    void updateLockCaptions();
     // The curves the graph draws from.
     const DeviceResponse& response() const { return response_; }
 
@@ -115,7 +118,6 @@ private:
     void redrawGraphs(unsigned graphs, std::span<const EditTarget> changed) override;
     QWidget* buildButtonBar();
     QWidget* buildDeviceBar();
-    void updateLockCaptions();
     int runDeviceWindow(QDialog& dialog);
     void openLockWindow(int mode);
     QWidget* buildGraphBar();

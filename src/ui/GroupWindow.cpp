@@ -63,7 +63,7 @@ void GroupWindow::build() {
     layout->addLayout(top);
 
     auto* levels = new QGridLayout;
-    mute_ = new QPushButton("MUTE", this);
+    mute_ = new QPushButton(Pick(ctx_, texts::kGroupMute), this);
     mute_->setObjectName("LabelMute");
     mute_->setCheckable(true);
     gainSlider_ = new QSlider(Qt::Horizontal, this);
@@ -76,13 +76,13 @@ void GroupWindow::build() {
     satDelay_ = Box("TextDly", this);
     subDelay_ = Box("TextDlySub", this);
     levels->addWidget(mute_, 0, 0);
-    levels->addWidget(new QLabel("GAIN [dB]", this), 0, 1);
+    levels->addWidget(new QLabel(Pick(ctx_, texts::kGroupGainDb), this), 0, 1);
     levels->addWidget(gainSlider_, 0, 2);
     levels->addWidget(gain_, 0, 3);
     levels->addWidget(unit_, 1, 0);
-    levels->addWidget(new QLabel("SAT", this), 1, 1);
+    levels->addWidget(new QLabel(Pick(ctx_, texts::kGroupSatDelay), this), 1, 1);
     levels->addWidget(satDelay_, 1, 2);
-    levels->addWidget(new QLabel("SUB", this), 1, 3);
+    levels->addWidget(new QLabel(Pick(ctx_, texts::kRoleSub), this), 1, 3);
     levels->addWidget(subDelay_, 1, 4);
     // Fine (1/48 ms) and coarse (1 ms) up-down buttons under each delay box: SAT, then SUB.
     const std::array<std::pair<const char*, std::pair<int, bool>>, 4> steps{
@@ -116,9 +116,9 @@ void GroupWindow::build() {
     frequency_ = Box("TextFreq", this);
     bandGain_ = Box("TextPeqGain", this);
     q_ = Box("TextQ", this);
-    bandBypass_ = new QCheckBox("BYPASS", this);
+    bandBypass_ = new QCheckBox(Pick(ctx_, texts::kGroupBandBypass), this);
     bandBypass_->setObjectName("LabelBandByp");
-    eqBypass_ = new QCheckBox("EQ BYPASS", this);
+    eqBypass_ = new QCheckBox(Pick(ctx_, texts::kGroupEqBypass), this);
     eqBypass_->setObjectName("LabelEqByp");
     eqOnSub_ = new QCheckBox(Pick(ctx_, texts::kEqOnSub), this);
     eqOnSub_->setObjectName("CheckEqOnSub");
@@ -129,13 +129,14 @@ void GroupWindow::build() {
     for (int p = 0; p < kGroupPresetCount; ++p) preset_->addItem(Text(std::string(GroupPresets::name(p))));
     // A curve that is none of the presets shows no preset in the list, only "CUSTOM".
     preset_->setPlaceholderText(Pick(ctx_, texts::kCustomPreset));
-    auto* save = new QPushButton("SAVE", this);
+    auto* save = new QPushButton(Pick(ctx_, texts::kGroupSavePreset), this);
     save->setObjectName("ButtonSavePreset");
     presetCaption_ = new QLabel(this);
     presetCaption_->setObjectName("LabelPreset");
     // Captions over the band's boxes, so that each number says what it is.
-    const char* heads[] = {"BAND", "TYPE", "FREQ [Hz]", "GAIN [dB]", "Q"};
-    for (int column = 0; column < 5; ++column) eq->addWidget(new QLabel(heads[column], this), 0, column);
+    const Bilingual* heads[] = {&texts::kGroupBand, &texts::kGroupType, &texts::kGroupFreqHz, &texts::kGroupGainDb,
+                                &texts::kGroupQ};
+    for (int column = 0; column < 5; ++column) eq->addWidget(new QLabel(Pick(ctx_, *heads[column]), this), 0, column);
     eq->addWidget(bandBox_, 1, 0);
     eq->addWidget(type_, 1, 1);
     eq->addWidget(frequency_, 1, 2);

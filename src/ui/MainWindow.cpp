@@ -184,6 +184,8 @@ void MainWindow::createTiles() {
         connect(tile, &DeviceTile::removeRequested, this, &MainWindow::removeDevice);
         connect(tile, &DeviceTile::firmwareRequested, this, &MainWindow::openFirmwareWindow);
         connect(tile, &DeviceTile::driftRequested, this, [this](int s) { openDriftWindow({s}); });
+        connect(tile, &DeviceTile::lockRequested, this,
+                [this](int s, int mode) { openLockWindow(s, static_cast<device::LockMode>(mode)); });
     }
     updateCounts();
 }

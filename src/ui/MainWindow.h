@@ -23,6 +23,7 @@
 #include "core/Config.h"
 #include "core/Prompter.h"
 #include "device/EditSink.h"
+#include "device/Locks.h"
 #include "ui/PostingEditSink.h"
 #include "dsp/Meters.h"
 #include "groups/GroupPresets.h"
@@ -100,6 +101,9 @@ public:
     // communication thread with a progress bar naming each device.
     void connectAllDevices();
     void openFirmwareWindow(int slot);
+    // The password window (FrmPwd) for a device from its tile's menu; the device's edit window,
+    // when open, shows the new captions afterwards.
+    void openLockWindow(int slot, device::LockMode mode);
     // One tick of the meter poll, posted to the communication thread unless the previous round
     // is still running: command 24 to each on-line device, the replies into the meter table and,
     // when the round has finished, the tiles' level bars; a device that reports a panel event is

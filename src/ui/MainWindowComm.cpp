@@ -1,5 +1,5 @@
-// The main window's work on the wire: connecting, disconnecting and removing devices, the meter
-// poll and the exit sequence. Each posts a job to the communication thread and finishes in a
+// The main window's work on the wire: connecting, disconnecting and removing devices, the lock
+// windows of the tiles' menus, the meter poll and the exit sequence. Each posts a job to the communication thread and finishes in a
 // completion on the window's thread; the window never waits for a reply.
 #include <QCloseEvent>
 #include <QDialog>
@@ -12,6 +12,7 @@
 #include "ui/DeviceTile.h"
 #include "ui/MainWindow.h"
 #include "ui/EditWindow.h"
+#include "ui/ProgramWindows.h"
 #include "ui/SmallWindows.h"
 #include "ui/Theme.h"
 #include "ui/TileArea.h"
@@ -30,6 +31,19 @@ void MainWindow::holdWire() {
 void MainWindow::releaseWire() { ctx_.flags.CommBusy = kFalse16; }
 
 // ---- Tiles -----------------------------------------------------------------------------------
+
+void MainWindow::openLockWindow(int slot, device::LockMode mode) {
+    if (!ctx_.device(slot).isConnected()) return;
+    holdWire();
+    {
+        PasswordWindow window(*commThread_, slot, mode, this);
+        connect(&window, &PasswordWindow::toggled, this, [this](int s) {
+            if (EditWindow* edit = editWindow(s)) edit->updateLockCaptions();
+        });
+        runModal_(window);
+    }
+    releaseWire();
+}
 
 void MainWindow::toggleConnection(int slot) {
     if (ctx_.device(slot).isConnected())

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -18,6 +19,7 @@
 #include "support/SimRig.h"
 #include "ui/BackupWindows.h"
 #include "ui/CommThread.h"
+#include "ui/DeviceTile.h"
 #include "ui/EditPanel.h"
 #include "ui/EditWindow.h"
 #include "ui/ProgramWindows.h"
@@ -28,29 +30,8 @@ namespace {
 
 using device::Control;
 
-class DeviceBarTest : public test_support::MainWindowTest {
+class DeviceBarTest : public test_support::OnlineDemoTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        open(true);
-        connectAll();
-        sat = slotOf("127.0.0.2");
-        window->vuMeterTimer()->stop();
-    }
-
-    sim::SimulatedDevice& device(const char* host) {
-        for (std::size_t i = 0; i < simulator.size(); ++i)
-            if (simulator.device(i).config().host == host) return simulator.device(i);
-        throw std::runtime_error("no simulated device at this address");
-    }
-
-    EditWindow& openEdit(int slot) {
-        window->openEditWindow(slot);
-        EditWindow* edit = window->editWindow(slot);
-        if (edit == nullptr) throw std::runtime_error("no edit window");
-        return *edit;
-    }
-
     // The next window a bar button opens is shown, its opening reads are waited for, then
     // `drive` works it (and the work it posted is waited for).
     template <typename Window>
@@ -77,13 +58,6 @@ protected:
         QApplication::processEvents();
         useDefaultDialogs();
     }
-
-    ::testing::AssertionResult mirrored() {
-        if (!window->commThread().settle(5000)) return ::testing::AssertionFailure() << "the wire did not settle";
-        return test::MirrorsDevices(ctx, simulator);
-    }
-
-    int sat = 0;
 };
 
 TEST_F(DeviceBarTest, EveryButtonOpensItsWindowForTheWindowsDevice) {
@@ -193,6 +167,46 @@ TEST_F(DeviceBarTest, LockButtonsFollowTheLockState) {
     EXPECT_TRUE(mirrored());
 }
 
+// The tile's menu offers the same three lock actions with the device's captions and opens the same
+// password window; the open edit window shows the new caption afterwards.
+TEST_F(DeviceBarTest, TileMenuLocksThroughThePasswordWindow) {
+    EditWindow& edit = openEdit(sat);
+    const test::WireBytes password{'s', 't', 'a', 'g', 'e', 0};
+    device("127.0.0.2").writeMemory(status::kUserPassword, password);
+    std::copy(password.begin(), password.end(), ctx.statusOf(sat).bytes.begin() + status::kUserPassword);
+    auto menuCaptions = [this] {
+        QMenu menu;
+        window->tile(sat)->fillMenu(menu);
+        QStringList captions;
+        for (const char* name : {"MenuLockGui", "MenuLockPanel", "MenuAdmin"}) {
+            QAction* action = menu.findChild<QAction*>(QString::fromLatin1(name));
+            captions << (action != nullptr && action->isEnabled() ? action->text() : QStringLiteral("?"));
+        }
+        return captions.join(QStringLiteral(", "));
+    };
+    EXPECT_EQ(menuCaptions(), QStringLiteral("Lock GUI, Lock Panel, Admin Login"));
+
+    QString opened;
+    onNextWindow<PasswordWindow>([&](PasswordWindow& pwd) {
+        opened = pwd.actionLabel()->text();
+        pwd.passwordBox()->setText(QStringLiteral("stage"));
+        QTest::keyClick(pwd.passwordBox(), Qt::Key_Return);
+    });
+    {
+        QMenu menu;
+        window->tile(sat)->fillMenu(menu);
+        menu.findChild<QAction*>(QStringLiteral("MenuLockPanel"))->trigger();
+    }
+    ASSERT_TRUE(window->commThread().settle(5000));
+    useDefaultDialogs();
+    EXPECT_EQ(opened, QStringLiteral("Lock Panel"));
+    EXPECT_EQ(device("127.0.0.2").readMemory(status::kPanelLocked, 1)[0], 1);
+    EXPECT_EQ(menuCaptions(), QStringLiteral("Lock GUI, Unlock Panel, Admin Login"));
+    EXPECT_EQ(edit.deviceButton(QStringLiteral("ButtonLockPanel"))->text(), QStringLiteral("Unlock Panel"));
+    EXPECT_EQ(ctx.flags.CommBusy, kFalse16) << "the wire is free again";
+    EXPECT_TRUE(mirrored());
+}
+
 TEST_F(DeviceBarTest, BackupThenRestoreShowsTheRestoredImage) {
     EditWindow& edit = openEdit(sat);
     sim::SimulatedDevice& speaker = device("127.0.0.2");
@@ -240,7 +254,6 @@ TEST_F(DeviceBarTest, BackupThenRestoreShowsTheRestoredImage) {
 }
 
 TEST_F(DeviceBarTest, SettingsOfASubwooferHaveNoAmplifierSection) {
-    const int sub = slotOf("127.0.0.4");
     EditWindow& edit = openEdit(sub);
     onNextWindow<SettingsWindow>([](SettingsWindow& settings) {
         EXPECT_EQ(settings.objectName(), QStringLiteral("FrmSettingsSUB"));

@@ -22,30 +22,8 @@ namespace {
 
 using device::Control;
 
-class EditWindowTest : public test_support::MainWindowTest {
+class EditWindowTest : public test_support::OnlineDemoTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        open(true);
-        connectAll();
-        sat = slotOf("127.0.0.2");
-        sub = slotOf("127.0.0.4");
-        window->vuMeterTimer()->stop();
-    }
-
-    sim::SimulatedDevice& device(const char* host) {
-        for (std::size_t i = 0; i < simulator.size(); ++i)
-            if (simulator.device(i).config().host == host) return simulator.device(i);
-        throw std::runtime_error("no simulated device at this address");
-    }
-
-    EditWindow& openEdit(int slot) {
-        window->openEditWindow(slot);
-        EditWindow* edit = window->editWindow(slot);
-        if (edit == nullptr) throw std::runtime_error("no edit window");
-        return *edit;
-    }
-
     // Requests other than meter polls since the log was cleared.
     static int editFrames(const sim::SimulatedDevice& device) {
         int n = 0;
@@ -67,13 +45,6 @@ protected:
 
     // The window's sends run on the communication thread: wait until they have gone out.
     void settle() { ASSERT_TRUE(window->commThread().settle(5000)); }
-    ::testing::AssertionResult mirrored() {
-        if (!window->commThread().settle(5000)) return ::testing::AssertionFailure() << "the wire did not settle";
-        return test::MirrorsDevices(ctx, simulator);
-    }
-
-    int sat = 0;
-    int sub = 0;
 };
 
 TEST_F(EditWindowTest, OpensTheWindowOfTheDevicesKind) {

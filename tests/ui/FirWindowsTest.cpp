@@ -12,24 +12,14 @@
 namespace plenum::ui {
 namespace {
 
-class FirWindowsTest : public test_support::MainWindowTest {
+class FirWindowsTest : public test_support::OnlineDemoTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        open(true);
-        connectAll();
-        sat = slotOf("127.0.0.2");
-        window->vuMeterTimer()->stop();
-        window->openEditWindow(sat);
-        edit = window->editWindow(sat);
-        ASSERT_NE(edit, nullptr);
+        OnlineDemoTest::SetUp();
+        edit = &openEdit(sat);
     }
 
-    sim::SimulatedDevice& satDevice() {
-        for (std::size_t i = 0; i < simulator.size(); ++i)
-            if (simulator.device(i).config().host == "127.0.0.2") return simulator.device(i);
-        throw std::runtime_error("no simulated satellite");
-    }
+    sim::SimulatedDevice& satDevice() { return device("127.0.0.2"); }
 
     template <typename Window>
     Window& openFir(FirWindowKind kind) {
@@ -56,7 +46,6 @@ protected:
         return path;
     }
 
-    int sat = 0;
     EditWindow* edit = nullptr;
 };
 

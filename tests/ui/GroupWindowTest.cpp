@@ -152,5 +152,31 @@ TEST_F(GroupWindowTest, ClosingAsksAndRemovesOnlyOnYes) {
     EXPECT_EQ(sink.count, 0u);
 }
 
+// In the Chinese interface every caption with words in it has its Chinese text; what stays
+// Latin is a symbol or a name (the Q, the preset names).
+TEST_F(GroupWindowTest, ChineseInterfaceHasChineseCaptions) {
+    ctx.LanguageFlag = 1;
+    GroupWindow window(ctx, 0, presets, prompter, sink);
+    EXPECT_EQ(find<QPushButton>(window, "LabelMute")->text(), "静音");
+    EXPECT_EQ(find<QCheckBox>(window, "LabelEqByp")->text(), "EQ 旁通");
+    EXPECT_EQ(find<QCheckBox>(window, "LabelBandByp")->text(), "旁通");
+    EXPECT_EQ(find<QPushButton>(window, "ButtonSavePreset")->text(), "保存");
+    auto latinOnly = [](const QString& text) {
+        bool letters = false;
+        for (const QChar ch : text) {
+            if (ch.unicode() >= 0x2E80) return false;
+            letters |= ch.isLetter();
+        }
+        return letters;
+    };
+    QStringList english;
+    for (auto* label : window.findChildren<QLabel*>())
+        if (label->objectName() != "LabelPreset" && latinOnly(label->text()) && label->text() != "Q")
+            english << label->text();
+    for (auto* button : window.findChildren<QAbstractButton*>())
+        if (latinOnly(button->text())) english << button->text();
+    EXPECT_TRUE(english.isEmpty()) << english.join(", ").toStdString();
+}
+
 }  // namespace
 }  // namespace plenum::ui

@@ -20,6 +20,7 @@
 #include "core/Registry.h"
 #include "sim/Simulator.h"
 #include "store/ProjectFile.h"
+#include "support/SimRig.h"
 #include "support/TempDir.h"
 #include "TestApp.h"
 #include "ui/AddDeviceDialog.h"
@@ -203,6 +204,43 @@ protected:
             ASSERT_TRUE(ctx.device(slot).isConnected()) << host << ": " << prompter.lastText();
         }
     }
+};
+
+// The demo's loudspeakers listed and on-line (two satellites and the subwoofer connected through
+// their tiles), the meter poll stopped so that a test sees only its own frames: the start of the
+// tests that drive an edit window or a window opened from it.
+class OnlineDemoTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        open(true);
+        connectAll();
+        sat = slotOf("127.0.0.2");
+        sub = slotOf("127.0.0.4");
+        window->vuMeterTimer()->stop();
+    }
+
+    sim::SimulatedDevice& device(const char* host) {
+        for (std::size_t i = 0; i < simulator.size(); ++i)
+            if (simulator.device(i).config().host == host) return simulator.device(i);
+        throw std::runtime_error("no simulated device at this address");
+    }
+
+    EditWindow& openEdit(int slot) {
+        window->openEditWindow(slot);
+        EditWindow* edit = window->editWindow(slot);
+        if (edit == nullptr) throw std::runtime_error("no edit window");
+        return *edit;
+    }
+
+    // Every on-line image equals its device once the window's work has gone out.
+    ::testing::AssertionResult mirrored() {
+        if (!window->commThread().settle(5000)) return ::testing::AssertionFailure() << "the wire did not settle";
+        return test::MirrorsDevices(ctx, simulator);
+    }
+
+    int sat = 0;
+    int sub = 0;
 };
 
 }  // namespace plenum::ui::test_support
