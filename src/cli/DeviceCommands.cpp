@@ -287,6 +287,15 @@ int SetParam(CliSession& session, int slot, const std::string& name, const std::
     return sent ? kExitOk : session.wireFailure(slot);
 }
 
+// Values computed from the image in steps like 0.2 dB carry binary noise (-1.5999999999999996);
+// rounded to three decimals they print as the display shows them (-1.6), in text and JSON.
+json RoundedForPrint(json value) {
+    if (value.is_number_float()) return std::round(value.get<double>() * 1000.0) / 1000.0 + 0.0;
+    if (value.is_object())
+        for (auto& [key, field] : value.items()) field = RoundedForPrint(field);
+    return value;
+}
+
 int GetParam(CliSession& session, int slot, const std::string& name) {
     std::vector<int> numbers;
     const ParamSpec* spec = FindParam(name, numbers);
@@ -313,7 +322,7 @@ int GetParam(CliSession& session, int slot, const std::string& name) {
         session.err() << "plenumctl: no such " << name << '\n';
         return kExitUsage;
     }
-    const json value = device::ParamValueOf(session.ctx(), slot, spec->pattern, numbers);
+    const json value = RoundedForPrint(device::ParamValueOf(session.ctx(), slot, spec->pattern, numbers));
     if (session.options().json) {
         session.out() << json{{"slot", slot}, {"param", name}, {"value", value}}.dump() << '\n';
     } else if (value.is_object()) {

@@ -78,6 +78,10 @@ TEST_F(DeviceCommands, SetSendsTheFamilyAndGetReadsItBack) {
     const auto frame = requests(*satDevice).back();
     EXPECT_EQ((test::WireBytes(frame.begin() + 3, frame.begin() + 7)), (test::WireBytes{1, 0, 0, 101}));
     EXPECT_EQ(run({"get", "1", "input.gain"}).out, "-6.0\n");
+    // A value on the 0.2 dB grid prints as the display shows it, without binary noise.
+    ASSERT_EQ(run({"set", "1", "input.gain", "-1.6"}).exitCode, 0);
+    EXPECT_EQ(run({"get", "1", "input.gain"}).out, "-1.6\n");
+    EXPECT_EQ(nlohmann::json::parse(run({"--json", "get", "1", "input.gain"}).out)["value"], -1.6);
 
     ASSERT_EQ(run({"set", "1", "peq.out.1.7", "type=HShQ", "freq=20000", "q=2.3", "gain=15"}).exitCode, 0);
     EXPECT_EQ(run({"get", "1", "peq.out.1.7"}).out, "bypass=0 freq=20000 gain=15.0 q=2.3 type=HShQ\n");
