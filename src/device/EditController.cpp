@@ -518,7 +518,9 @@ unsigned EditController::graphsOf(const EditTarget& target) const {
         case ParamFamily::OutputDelay:
         case ParamFamily::OutputPolarity:
         case ParamFamily::OutputMute:
-        case ParamFamily::InputPolarity: return kGraphCrossover;
+        case ParamFamily::InputPolarity:
+        case ParamFamily::FirOutput:
+        case ParamFamily::FirDesign: return kGraphCrossover;
         default: return kGraphNone;
     }
 }
@@ -564,6 +566,26 @@ bool EditController::apply(const Edit& edit, std::optional<Refusal> parseRefusal
     refresh();
     runSends(result.sends);
     return true;
+}
+
+bool EditController::setXoverMode(int code) {
+    return apply([&](ParamEditor& e) { return e.xoverMode(code); });
+}
+
+bool EditController::editFirWay(int way, const ParamEditor::FirWayChange& change) {
+    return apply([&](ParamEditor& e) { return e.firWay(way, change); });
+}
+
+bool EditController::setFirStopBand(int way, bool lowPass, int entry) {
+    return apply([&](ParamEditor& e) { return e.firStopBand(way, lowPass, entry); });
+}
+
+bool EditController::setFirEnable(int way, bool on) {
+    return apply([&](ParamEditor& e) { return e.firEnable(way, on); });
+}
+
+bool EditController::editOutputFilter(int way, bool lowPass, std::optional<int> slope, std::optional<double> frequencyHz) {
+    return apply([&](ParamEditor& e) { return e.outputFilter(way, lowPass, slope, frequencyHz); });
 }
 
 std::optional<double> EditController::parse(Control control, std::string_view text) const {

@@ -187,6 +187,16 @@ public:
     void graphRelease();
     std::string graphReadout() const { return readout_; }
 
+    // ---- Crossover FIR -----------------------------------------------------------------------
+    // The satellite's FIR settings (sat/FirSettings.h) through the edit flow: the crossover-mode
+    // window and the FIR controls of the output pages call these. Each returns false when
+    // ignored or refused (the refusal shown).
+    bool setXoverMode(int code);
+    bool editFirWay(int way, const ParamEditor::FirWayChange& change);
+    bool setFirStopBand(int way, bool lowPass, int entry);
+    bool setFirEnable(int way, bool on);
+    bool editOutputFilter(int way, bool lowPass, std::optional<int> slope, std::optional<double> frequencyHz);
+
     // ---- Button bar ----------------------------------------------------------------------------
     bool flatPeq();
     bool recallFactory();

@@ -20,6 +20,7 @@
 #include "ui/EditPanel.h"
 #include "ui/ResponseGraph.h"
 #include "ui/Theme.h"
+#include "ui/XoverModeWindow.h"
 
 namespace plenum::ui {
 namespace {
@@ -341,6 +342,9 @@ void EditWindow::updateCaption() {
 void EditWindow::refreshControls() {
     updateCaption();
     panel_->refresh();
+    // The crossover-mode window shows the same image bytes.
+    if (auto* xover = findChild<FrmOutXoverMode*>(QString(), Qt::FindDirectChildrenOnly); xover && xover->isVisible())
+        xover->refresh();
     // The selected band may have changed without a redraw (a band chosen elsewhere).
     if (graph_->selectedBand() != controller_->selectedBand()) updateHandles();
     {

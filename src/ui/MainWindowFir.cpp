@@ -26,7 +26,7 @@ QDialog* MainWindow::openFirWindow(int slot, int kind) {
     QDialog* dialog = nullptr;
     switch (static_cast<FirWindowKind>(kind)) {
         case FirWindowKind::XoverMode:
-            dialog = new FrmOutXoverMode(ctx_, *commThread_, prompter_, slot, edit);
+            dialog = new FrmOutXoverMode(ctx_, *commThread_, prompter_, edit->controller(), edit);
             break;
         case FirWindowKind::ExternalFir:
             dialog = new FormExternalFIRPhaseOut(ctx_, *commThread_, prompter_, slot, way, picker, edit);

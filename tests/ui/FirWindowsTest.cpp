@@ -5,7 +5,10 @@
 #include "MainWindowFixture.h"
 #include "device/FirStore.h"
 #include "dsp/FrequencyGrid.h"
+#include "core/ImageLayout.h"
 #include "fir/FirWord.h"
+#include "sat/DeviceMemory.h"
+#include "sat/FirSettings.h"
 #include "support/SimRig.h"
 #include "ui/FirWindows.h"
 
@@ -43,6 +46,10 @@ protected:
         return satDevice().readMemory(device::FirAreaAddress(way) + device::kFirHeaderLength, device::kFirWordArea);
     }
 
+    std::uint8_t liveByte(int offset) {
+        return satDevice().readMemory(kLiveProgramAddress + static_cast<std::uint32_t>(offset), 1)[0];
+    }
+
     int sentFrames() {
         int n = 0;
         for (const std::uint8_t code : satDevice().receivedCodes()) n += code == 24 ? 0 : 1;
@@ -62,11 +69,11 @@ protected:
 
 TEST_F(FirWindowsTest, ACrossoverFirLandsInTheSatellitesMemory) {
     auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
-    xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp));
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp)));
     EXPECT_EQ(xover.panelCaption(true), "IIR - HIGH PASS");
     EXPECT_EQ(xover.panelCaption(false), "FIR - LOW PASS");
-    xover.chooseWindow(false, static_cast<int>(FirWindow::Hamming));
-    xover.chooseTaps(false, 384);
+    ASSERT_TRUE(xover.chooseWindow(false, static_cast<int>(FirWindow::Hamming)));
+    ASSERT_TRUE(xover.chooseTaps(false, 384));
     ASSERT_TRUE(xover.enterFrequency(false, QStringLiteral("1500")));
     ASSERT_TRUE(xover.storeWay());
     ASSERT_TRUE(window->settle(20000));
@@ -76,22 +83,73 @@ TEST_F(FirWindowsTest, ACrossoverFirLandsInTheSatellitesMemory) {
     EXPECT_EQ(deviceWords(0), fir::FirWordStream(words));
     EXPECT_EQ(xover.firLabelText(), "FIR: Name=LP1500; Taps=384");
     EXPECT_TRUE(xover.latencyText().startsWith("Latency = "));
+    // The settings went to the device as they were edited: the mode, and the way's design bytes.
+    EXPECT_EQ(liveByte(520), 3);
+    const FirWaySettings kept = ReadFirWay(ctx.satImage[static_cast<std::size_t>(sat)], 0);
+    EXPECT_EQ(kept.taps, 384);
+    EXPECT_EQ(kept.lowPassHz, 1500);
+    EXPECT_EQ(kept.window, static_cast<int>(FirWindow::Hamming));
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// The window shows what the image holds when it opens, and every change reaches the device.
+TEST_F(FirWindowsTest, TheCrossoverWindowReadsAndWritesTheDevice) {
+    SatParamImage& image = ctx.satImage[static_cast<std::size_t>(sat)];
+    image[sat::kFirMirOutput] = static_cast<std::uint8_t>(fir::XoverMode::Mir);
+    WriteFirWay(image, 1, {.window = 1, .lowPassHz = 16000, .highPassHz = 2400, .attenuationSetting = 45,
+                           .taps = 320, .removeLatency = false});
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    xover.chooseWay(1);
+    EXPECT_EQ(xover.mode(), fir::XoverMode::Mir);
+    EXPECT_EQ(xover.panelCaption(true), "MIR - HIGH PASS");
+    const auto high = xover.settings(1, true);
+    EXPECT_EQ(high.frequencyHz, 2400);
+    EXPECT_EQ(high.window, FirWindow::Kaiser);
+    EXPECT_EQ(high.attenuationSetting, 45);
+    EXPECT_EQ(high.taps, 320);
+    EXPECT_FALSE(high.removeLatency);
+    EXPECT_EQ(xover.findChild<QLineEdit*>()->text(), "2400");
+
+    // A mode change: command 31 carries byte 520, and the image and the device agree.
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirHp)));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(image[sat::kFirMirOutput], 1);
+    EXPECT_EQ(liveByte(sat::kFirMirOutput), 1);
+    // A panel change: the design bytes of both ways as one block.
+    ASSERT_TRUE(xover.setRemoveLatency(true, true));
+    ASSERT_TRUE(xover.chooseStopBand(true, 4));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_TRUE(ReadFirWay(image, 1).removeLatency);
+    EXPECT_EQ(liveByte(FirWayByte(1, 6)), image[static_cast<std::size_t>(FirWayByte(1, 6))]);
+    EXPECT_EQ(xover.settings(1, true).stopBand, 4);
+    EXPECT_EQ(liveByte(sat::kOutHpSlope + 1), kFirStopBandFirstSlope + 4);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    // The edit window's undo takes the last change back on the device too.
+    ASSERT_TRUE(edit->controller().undo());
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(xover.settings(1, true).stopBand, 0);
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
     auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
-    satDevice().clearLog();
-    const int before = sentFrames();
     EXPECT_FALSE(xover.storeWay());  // mode 0: nothing to store
-    xover.chooseMode(static_cast<int>(fir::XoverMode::Mir));
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(window->settle(5000));
+    satDevice().clearLog();
+    const SatParamImage before = ctx.satImage[static_cast<std::size_t>(sat)];
     EXPECT_FALSE(xover.enterFrequency(true, QStringLiteral("249")));
     EXPECT_EQ(prompter.lastText(), "Wrong value");
-    EXPECT_TRUE(xover.enterFrequency(true, QStringLiteral("250")));
     EXPECT_FALSE(xover.enterAttenuation(true, QStringLiteral("-3")));
     EXPECT_EQ(prompter.lastText(), "Wong Value");
     ASSERT_TRUE(window->settle(5000));
-    EXPECT_EQ(sentFrames(), before);
+    EXPECT_EQ(sentFrames(), 0);
+    EXPECT_EQ(ctx.satImage[static_cast<std::size_t>(sat)], before);
+    EXPECT_TRUE(xover.enterFrequency(true, QStringLiteral("250")));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(sentFrames(), 1);
+    EXPECT_EQ(xover.settings(0, true).frequencyHz, 250);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
 TEST_F(FirWindowsTest, TheExternalFirIsStoredOnlyWhenTheUserSaysYes) {
