@@ -12,7 +12,7 @@
 #include "dsp/FrequencyGrid.h"
 #include "ui/ResponseGraph.h"
 
-class QPushButton;
+class QComboBox;
 
 namespace plenum::ui {
 
@@ -25,16 +25,29 @@ GraphView FirGraphView();
 // and group delay. An empty set or one that cannot be transformed gives a curve without values.
 GraphCurve FirCurve(std::span<const double> coefficients, CurveStyle style, std::string name);
 
-// The view controls above a FIR graph; each change sets the graph's view.
+// The view controls above a FIR graph; each choice sets the graph's view at once:
+//   "VIEW": the magnitude alone, with the phase, or with the group delay on the right scale;
+//   "Wrapped" / "Unwrapped" phase, and the unwrapped range ("-500 to 100", "-5K  to  1K",
+//   "-50k  to 10K"), offered while the phase is unwrapped;
+//   "Linear" / "Logarithm" frequency axis.
 class FirGraphBar final : public QWidget {
     Q_OBJECT
 public:
+    enum ViewChoice { kMagnitude = 0, kWithPhase = 1, kWithDelay = 2 };
     FirGraphBar(ResponseGraph& graph, int languageFlag, QWidget* parent = nullptr);
-    void setShowPhase(bool on);
+    void chooseView(int choice);
+    void choosePhase(bool unwrapped);
+    void chooseRange(int index);  // 0..2
+    void chooseLinear(bool linear);
 
 private:
+    void apply(GraphView view);
     ResponseGraph& graph_;
-    QPushButton* phase_ = nullptr;
+    QComboBox* view_ = nullptr;
+    QComboBox* phase_ = nullptr;
+    QComboBox* range_ = nullptr;
+    QComboBox* axis_ = nullptr;
+    int rangeIndex_ = 0;
 };
 
 inline QString Utf8(std::string_view text) {

@@ -397,6 +397,7 @@ void FrmOutXoverMode::redraw() {
         GraphCurve drawn;
         drawn.magnitudeDb = std::move(curve.magnitudeDb);
         drawn.phaseDeg = std::move(curve.phaseDeg);
+        drawn.delayMs = GroupDelayMsFromPhase(FirDisplayGrid(), drawn.phaseDeg);
         drawn.style = way == 0 ? kLowWayStyle : kHighWayStyle;
         drawn.name = way == 0 ? "LOW" : "HIGH";
         curves.push_back(std::move(drawn));

@@ -1,6 +1,8 @@
 // The FIR windows against the demo loudspeakers: what a store puts into the satellite's memory,
 // and that refusals send nothing.
+#include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include "MainWindowFixture.h"
 #include "device/FirStore.h"
@@ -10,6 +12,7 @@
 #include "sat/DeviceMemory.h"
 #include "sat/FirSettings.h"
 #include "support/SimRig.h"
+#include "ui/FirGraph.h"
 #include "ui/FirWindows.h"
 
 namespace plenum::ui {
@@ -129,6 +132,47 @@ TEST_F(FirWindowsTest, TheCrossoverWindowReadsAndWritesTheDevice) {
     ASSERT_TRUE(window->settle(5000));
     EXPECT_EQ(xover.settings(1, true).stopBand, 0);
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// The graph views: group delay on the right scale, the unwrapped ranges, the linear axis, and a
+// cursor that reads phase and delay as well.
+TEST_F(FirWindowsTest, TheCrossoverGraphShowsDelayAndUnwrappedPhase) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp)));
+    ASSERT_TRUE(xover.chooseTaps(false, 512));
+    ASSERT_TRUE(xover.setRemoveLatency(false, false));
+    xover.resize(900, 640);
+    xover.show();
+    FirGraphBar& bar = xover.graphBar();
+    bar.chooseView(FirGraphBar::kWithDelay);
+    EXPECT_TRUE(xover.graph().view().showDelay);
+    EXPECT_FALSE(xover.graph().view().showPhase);
+    // The LOW way's linear-phase low-pass delays its pass band by (512 - 2) / 2 samples.
+    const auto& low = xover.graph().curves().at(0);
+    ASSERT_EQ(low.delayMs.size(), static_cast<std::size_t>(FrequencyGrid::kPointCount));
+    EXPECT_NEAR(low.delayMs[static_cast<std::size_t>(FrequencyGrid().NearestPoint(400))], 255.0 / 48.0, 0.1);
+
+    bar.chooseView(FirGraphBar::kWithPhase);
+    bar.choosePhase(true);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Unwrapped500);
+    bar.chooseRange(2);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Unwrapped50k);
+    bar.choosePhase(false);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Wrapped);
+    bar.chooseLinear(true);
+    EXPECT_TRUE(xover.graph().view().linearFrequency);
+
+    QString readout;
+    QObject::connect(&xover.graph(), &ResponseGraph::cursorMoved, &xover,
+                     [&](double, double, const QString& text) { readout = text; });
+    const PlotArea area = xover.graph().plotArea();
+    QMouseEvent move(QEvent::MouseMove, QPointF(area.left + area.width / 4, area.top + 20), QPointF(), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&xover.graph(), &move);
+    EXPECT_TRUE(readout.contains(QStringLiteral("Hz "))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("dB; "))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("Deg; "))) << readout.toStdString();
+    EXPECT_TRUE(readout.endsWith(QStringLiteral("ms; "))) << readout.toStdString();
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
