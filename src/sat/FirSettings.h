@@ -65,6 +65,15 @@ constexpr int FirWayByte(int way, int i) { return 503 + way + 2 * i; }
 
 int XoverModeCode(const SatParamImage& image);  // byte 520, 0 when out of range
 
+// The FIR side whose frequency the edit window's FIR frequency entry edits: the FIR side of the
+// FIR + HP (1) and FIR + LP (3) modes; otherwise the side facing the other way (the LOW way's
+// low-pass, the HIGH way's high-pass). True for the low-pass side.
+constexpr bool FirEntryIsLowPass(int modeCode, int way) {
+    if (modeCode == 1) return false;
+    if (modeCode == 3) return true;
+    return way == 0;
+}
+
 // The stop-band entry of a side's slope byte: 0 ("---") for an IIR slope code.
 int FirStopBand(const SatParamImage& image, int way, bool lowPass);
 

@@ -85,6 +85,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     graph_->setObjectName(QStringLiteral("Label5"));
     meters_ = new EditMeters(meterTable_, slot(), controller_->kind(), scale, this);
     panel_ = new EditPanel(*controller_, scale, ctx_.LanguageFlag, this);
+    connect(panel_, &EditPanel::editModeRequested, this, [this] { requestFirWindow(FirWindowKind::XoverMode); });
 
     auto* tabs = new QHBoxLayout;
     tabs->addWidget(pages_);

@@ -1,6 +1,9 @@
 // The FIR windows against the demo loudspeakers: what a store puts into the satellite's memory,
 // and that refusals send nothing.
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabBar>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -173,6 +176,42 @@ TEST_F(FirWindowsTest, TheCrossoverGraphShowsDelayAndUnwrappedPhase) {
     EXPECT_TRUE(readout.contains(QStringLiteral("dB; "))) << readout.toStdString();
     EXPECT_TRUE(readout.contains(QStringLiteral("Deg; "))) << readout.toStdString();
     EXPECT_TRUE(readout.endsWith(QStringLiteral("ms; "))) << readout.toStdString();
+}
+
+// The edit window's FIR/MIR controls of an output page go to the loudspeaker through the same
+// live-edit path as every other control, and the crossover-mode window follows them.
+TEST_F(FirWindowsTest, TheEditWindowsFirControlsReachTheDevice) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    edit->pages().setCurrentIndex(2);  // the HIGH way
+    auto* windowType = edit->findChild<QComboBox*>(QStringLiteral("UCComboWinType"));
+    auto* mode = edit->findChild<QComboBox*>(QStringLiteral("LabelXoverMode"));
+    auto* frequency = edit->findChild<QLineEdit*>(QStringLiteral("TextFirFreq"));
+    auto* enable = edit->findChild<QPushButton*>(QStringLiteral("UCBtnFirEn"));
+    ASSERT_TRUE(windowType && mode && frequency && enable);
+    EXPECT_TRUE(windowType->isVisibleTo(edit));
+    emit mode->activated(2);
+    emit windowType->activated(static_cast<int>(FirWindow::Blackman));
+    frequency->setText(QStringLiteral("1800"));
+    emit frequency->returnPressed();
+    enable->click();
+    ASSERT_TRUE(window->settle(5000));
+    const SatParamImage& image = ctx.satImage[static_cast<std::size_t>(sat)];
+    EXPECT_EQ(liveByte(sat::kFirMirOutput), 2);
+    EXPECT_EQ(liveByte(FirWayByte(1, 0)), static_cast<int>(FirWindow::Blackman));
+    EXPECT_EQ(ReadFirWay(image, 1).highPassHz, 1800);  // MIR mode: the HIGH way's high-pass
+    EXPECT_EQ(satDevice().readMemory(status::kFirEnabled, 1)[0] & 0x02, 0x02);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    xover.chooseWay(1);
+    EXPECT_EQ(xover.mode(), fir::XoverMode::Mir);
+    EXPECT_EQ(xover.settings(1, true).frequencyHz, 1800);
+    EXPECT_EQ(xover.settings(1, true).window, FirWindow::Blackman);
+    // A refused entry shows the edit window's text and sends nothing.
+    satDevice().clearLog();
+    frequency->setText(QStringLiteral("249"));
+    emit frequency->returnPressed();
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(prompter.lastText(), "Wrong value");
+    EXPECT_EQ(sentFrames(), 0);
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
