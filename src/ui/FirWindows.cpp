@@ -29,6 +29,11 @@ namespace plenum::ui {
 
 namespace {
 
+// The import is shown, but could not be copied into the data folder for the next session.
+constexpr MessageText kIrNotKept{{" Error", " 错误"},
+                                 {"The imported IR could not be kept for the next session.", "导入的 IR 无法保存到下次使用."},
+                                 Icon::Exclamation};
+
 constexpr CurveStyle kCurrentStyle{{160, 160, 160}, 1};
 constexpr CurveStyle kImportedStyle{{74, 222, 128}, 2};
 constexpr CurveStyle kIrStyle{{244, 114, 182}, 2};
@@ -207,9 +212,21 @@ FormExternalFIRPhase::FormExternalFIRPhase(AppContext& ctx, CommThread& thread, 
 
 // ---- The IR import window ------------------------------------------------------------------
 
-FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, int slot, int way, FirFilePicker pickFile,
-                           QWidget* parent)
-    : QDialog(parent), ctx_(ctx), prompter_(prompter), device_(slot), way_(way), pickFile_(std::move(pickFile)) {
+FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, fir::IrLibrary& library, int slot, int way,
+                           FirFilePicker pickFile, QWidget* parent)
+    : QDialog(parent),
+      ctx_(ctx),
+      prompter_(prompter),
+      library_(library),
+      deviceKey_(fir::IrDeviceKey(ctx.device(slot))),
+      device_(slot),
+      way_(way),
+      pickFile_(std::move(pickFile)) {
+    for (int i = 0; i < kSlots; ++i) {
+        const fir::KeptIr* kept = library_.find(deviceKey_, i);
+        auto curve = library_.curve(deviceKey_, i);
+        if (kept != nullptr && curve) slots_[static_cast<std::size_t>(i)] = ImportedIr{kept->name, kept->way, std::move(*curve)};
+    }
     setObjectName(QStringLiteral("FrmImportFdt"));
     setWindowTitle(QStringLiteral("Import IR"));
     auto* layout = new QGridLayout(this);
@@ -267,6 +284,7 @@ bool FrmImportFdt::importFile(const QString& path) {
     ir.way = way_;
     ir.curve = std::move(*curve);
     slots_[static_cast<std::size_t>(slot_)] = std::move(ir);
+    if (!library_.keep(deviceKey_, slot_, path.toStdString(), smoothingOctaves_, way_)) Tell(prompter_, ctx_.LanguageFlag, kIrNotKept);
     label_->setText(labelText());
     emit imported(slot_, QString::fromStdString(slots_[static_cast<std::size_t>(slot_)]->name));
     return true;

@@ -17,6 +17,7 @@
 #include "device/FirStore.h"
 #include "fir/ExternalFir.h"
 #include "fir/IrImport.h"
+#include "fir/IrLibrary.h"
 #include "ui/CommThread.h"
 #include "ui/ResponseGraph.h"
 #include "ui/XoverModeWindow.h"
@@ -99,7 +100,8 @@ class FrmImportFdt final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kSlots = 8;
-    FrmImportFdt(AppContext& ctx, Prompter& prompter, int slot, int way, FirFilePicker pickFile,
+    // The slots start with what `library` keeps for the device; every import is kept there.
+    FrmImportFdt(AppContext& ctx, Prompter& prompter, fir::IrLibrary& library, int slot, int way, FirFilePicker pickFile,
                  QWidget* parent = nullptr);
 
     void chooseSmoothing(int index);
@@ -118,6 +120,8 @@ signals:
 private:
     AppContext& ctx_;
     Prompter& prompter_;
+    fir::IrLibrary& library_;
+    std::string deviceKey_;
     int device_;
     int way_;
     FirFilePicker pickFile_;

@@ -293,6 +293,18 @@ TEST_F(FirWindowsTest, AnImportedIrIsDrawnOnTheEditGraph) {
     ASSERT_EQ(edit->graph().curves().size(), curves + 1);
     EXPECT_EQ(edit->graph().curves().back().name, "External IR: m.txt");
     EXPECT_EQ(edit->graph().curves().back().magnitudeDb.size(), static_cast<std::size_t>(FrequencyGrid::kPointCount));
+
+    // The import is kept for the loudspeaker: the next session's import window starts with it,
+    // even when the original file is gone.
+    std::filesystem::remove(path);
+    fir::IrLibrary nextSession(ctx.dataDir / "IR");
+    nextSession.load();
+    ASSERT_NE(nextSession.find(fir::IrDeviceKey(ctx.device(sat)), 0), nullptr);
+    FrmImportFdt reopened(ctx, prompter, nextSession, sat, 0, {});
+    ASSERT_TRUE(reopened.slotCurve(0).has_value());
+    EXPECT_EQ(reopened.labelText(), "External IR: m.txt");
+    EXPECT_EQ(reopened.slotCurve(0)->curve.magnitudeDb, import.slotCurve(0)->curve.magnitudeDb);
+    EXPECT_FALSE(reopened.slotCurve(1).has_value());
 }
 
 }  // namespace
