@@ -95,7 +95,7 @@ void EditPanel::addFirControls(QBoxLayout* strip) {
     addText(fir, 4, Control::FirFrequency, "FIR Hz", "FIR 频率 Hz", false);
     auto* switches = new QHBoxLayout;
     addToggle(switches, Control::FirEnable, "FIR ON", "FIR 开");
-    addToggle(switches, Control::MirMinLatency, "MIN LATENCY", "最小延时");
+    addToggle(switches, Control::MirMinLatency, "MIN LAT", "最小延时");
     fir->addLayout(switches, 5, 0, 1, 2);
     auto* editMode = new QPushButton(pick("XOVER MODE...", "分频模式..."), this);
     editMode->setObjectName(QStringLiteral("UCBtnEditMode"));

@@ -34,6 +34,12 @@ GraphCurve FirCurve(std::span<const double> coefficients, CurveStyle style, std:
     return curve;
 }
 
+void HoldWhereQuiet(GraphCurve& curve, double thresholdDb) {
+    for (std::vector<double>* values : {&curve.phaseDeg, &curve.delayMs})
+        for (std::size_t k = 1; k < curve.magnitudeDb.size() && k < values->size(); ++k)
+            if (curve.magnitudeDb[k] < thresholdDb) (*values)[k] = (*values)[k - 1];
+}
+
 FirGraphBar::FirGraphBar(ResponseGraph& graph, int languageFlag, QWidget* parent) : QWidget(parent), graph_(graph) {
     const bool zh = languageFlag == 1;
     auto* row = new QHBoxLayout(this);

@@ -25,6 +25,10 @@ GraphView FirGraphView();
 // and group delay. An empty set or one that cannot be transformed gives a curve without values.
 GraphCurve FirCurve(std::span<const double> coefficients, CurveStyle style, std::string name);
 
+// Where the magnitude lies below `thresholdDb` the phase and the group delay mean nothing (a
+// stop band's nulls turn them into noise): there the curve holds its last value from below.
+void HoldWhereQuiet(GraphCurve& curve, double thresholdDb);
+
 // The view controls above a FIR graph; each choice sets the graph's view at once:
 //   "VIEW": the magnitude alone, with the phase, or with the group delay on the right scale;
 //   "Wrapped" / "Unwrapped" phase, and the unwrapped range ("-500 to 100", "-5K  to  1K",

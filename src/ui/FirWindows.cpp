@@ -185,12 +185,8 @@ void FormExternalFIRPhaseOut::refresh() {
     std::vector<GraphCurve> curves;
     curves.push_back(FirCurve(rules_.current(), kCurrentStyle, "Current FIR"));
     if (rules_.hasImport()) curves.push_back(FirCurve(rules_.imported().coefficients(), kImportedStyle, "Imported FIR"));
-    // The phase means nothing where the magnitude is below the threshold: it is not drawn there
-    // (the curve's last drawn value is held).
-    for (GraphCurve& curve : curves) {
-        for (std::size_t k = 0; k < curve.magnitudeDb.size() && k < curve.phaseDeg.size(); ++k)
-            if (curve.magnitudeDb[k] < threshold_ && k > 0) curve.phaseDeg[k] = curve.phaseDeg[k - 1];
-    }
+    // The phase and the delay mean nothing where the magnitude is below the threshold.
+    for (GraphCurve& curve : curves) HoldWhereQuiet(curve, threshold_);
     curves.erase(std::remove_if(curves.begin(), curves.end(), [](const GraphCurve& c) { return c.magnitudeDb.empty(); }),
                  curves.end());
     graph_->setCurves(std::move(curves));

@@ -26,6 +26,8 @@ namespace {
 
 constexpr CurveStyle kLowWayStyle{{250, 204, 21}, 2};
 constexpr CurveStyle kHighWayStyle{{56, 189, 248}, 2};
+// Below this level a way's phase and delay are held (a FIR's stop band lies at -40 dB and below).
+constexpr double kQuietDb = -60.0;
 
 }  // namespace
 
@@ -398,6 +400,7 @@ void FrmOutXoverMode::redraw() {
         drawn.magnitudeDb = std::move(curve.magnitudeDb);
         drawn.phaseDeg = std::move(curve.phaseDeg);
         drawn.delayMs = GroupDelayMsFromPhase(FirDisplayGrid(), drawn.phaseDeg);
+        HoldWhereQuiet(drawn, kQuietDb);
         drawn.style = way == 0 ? kLowWayStyle : kHighWayStyle;
         drawn.name = way == 0 ? "LOW" : "HIGH";
         curves.push_back(std::move(drawn));
