@@ -218,8 +218,7 @@ void FrmOutXoverMode::chooseWay(int way) {
     refresh();
 }
 
-bool FrmOutXoverMode::editFir(bool highPass, ParamEditor::FirWayChange change) {
-    (void)highPass;
+bool FrmOutXoverMode::editFir(const ParamEditor::FirWayChange& change) {
     const bool ok = controller_.editFirWay(way_, change);
     refresh();
     return ok;
@@ -239,16 +238,16 @@ bool FrmOutXoverMode::enterFrequency(bool highPass, const QString& text) {
     }
     ParamEditor::FirWayChange change;
     (highPass ? change.highPassHz : change.lowPassHz) = *value;
-    return editFir(highPass, change);
+    return editFir(change);
 }
 
-bool FrmOutXoverMode::enterAttenuation(bool highPass, const QString& text) {
+bool FrmOutXoverMode::enterAttenuation(bool, const QString& text) {
     const auto value = fir::CheckAttenuationSetting(text.toStdString(), prompter_, ctx_.LanguageFlag);
     if (!value) {
         refresh();
         return false;
     }
-    return editFir(highPass, {.attenuationSetting = *value});
+    return editFir({.attenuationSetting = *value});
 }
 
 bool FrmOutXoverMode::chooseSlope(bool highPass, int code) {
@@ -263,9 +262,10 @@ bool FrmOutXoverMode::chooseStopBand(bool highPass, int entry) {
     return ok;
 }
 
-bool FrmOutXoverMode::chooseWindow(bool highPass, int code) { return editFir(highPass, {.window = code}); }
-bool FrmOutXoverMode::chooseTaps(bool highPass, int taps) { return editFir(highPass, {.taps = taps}); }
-bool FrmOutXoverMode::setRemoveLatency(bool highPass, bool on) { return editFir(highPass, {.removeLatency = on}); }
+// The way's FIR sides share the window, taps and latency switch: either panel edits them.
+bool FrmOutXoverMode::chooseWindow(bool, int code) { return editFir({.window = code}); }
+bool FrmOutXoverMode::chooseTaps(bool, int taps) { return editFir({.taps = taps}); }
+bool FrmOutXoverMode::setRemoveLatency(bool, bool on) { return editFir({.removeLatency = on}); }
 
 bool FrmOutXoverMode::design() {
     for (const bool highPass : {true, false}) {

@@ -108,7 +108,7 @@ private:
     // The side's design for the graph: the last design when it still matches the settings,
     // otherwise a fresh one (without a message).
     std::vector<double> tapsForGraph(int way, bool highPass) const;
-    bool editFir(bool highPass, ParamEditor::FirWayChange change);
+    bool editFir(const ParamEditor::FirWayChange& change);
     QString pick(const char* en, const char* zh) const;
 
     AppContext& ctx_;
