@@ -111,6 +111,7 @@ inline constexpr int kSystemMode = 261;
 inline constexpr int kSpeakerLoad = 262;
 inline constexpr int kHwVariant = 265;
 inline constexpr int kAmpBoost = 266;
+inline constexpr int kFirEnabled = 380;  // bit w: the FIR of output way w runs (command 13)
 }  // namespace status
 
 int FirmwareVersion(const DeviceStatusRecord& record);

@@ -57,6 +57,8 @@ inline constexpr MessageText kSwitchToEnglish{
 // Refused typed values. The satellite edit window says "Wrong value" and names a wrong Q or
 // frequency in Chinese; the subwoofer edit window says "  Incorrect value" and names only a Q.
 inline constexpr MessageText kWrongValue{{"Warning", "警告"}, {"Wrong value", "  不正确的值"}, Icon::Exclamation};
+// A FIR window attenuation outside its range (the device family's own spelling).
+inline constexpr MessageText kWrongAttenuation{{"Warning", "警告"}, {"Wong Value", "  不正确的值"}, Icon::Exclamation};
 inline constexpr MessageText kWrongQ{{"Warning", "警告"}, {"Wrong value", "  不正确的 Q 值"}, Icon::Exclamation};
 inline constexpr MessageText kWrongFrequency{{"Warning", "警告"}, {"Wrong value", "  不正确的频率值"}, Icon::Exclamation};
 inline constexpr MessageText kIncorrectValue{{"Warning", "警告"}, {"  Incorrect value", "  不正确的值"}, Icon::Exclamation};

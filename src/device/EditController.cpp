@@ -17,6 +17,9 @@
 #include "device/EditTexts.h"
 #include "device/ProgramFile.h"
 #include "device/ProgramMemory.h"
+#include "fir/FirFile.h"
+#include "fir/XoverMode.h"
+#include "sat/FirSettings.h"
 
 namespace plenum::device {
 namespace {
@@ -82,7 +85,17 @@ constexpr std::array<ControlNames, kControlCount> kControlNames{{
     {Control::XoverHpFreq, "TextHpLpF", "TextHpLpF"},
     {Control::XoverLpSlope, "UCComboHpLp", "ComboHpLp"},
     {Control::XoverLpFreq, "TextHpLpF", "TextHpLpF"},
+    {Control::FirEnable, "UCBtnFirEn", "UCBtnFirEn"},
+    {Control::FirWindowType, "UCComboWinType", "UCComboWinType"},
+    {Control::FirTaps, "UCComboNtaps", "UCComboNtaps"},
+    {Control::FirAttenuation, "UCWinAtt", "UCWinAtt"},
+    {Control::FirFrequency, "TextFirFreq", "TextFirFreq"},
+    {Control::MirMinLatency, "UCBtnMirMinLatency", "UCBtnMirMinLatency"},
+    {Control::XoverMode, "LabelXoverMode", "LabelXoverMode"},
+    {Control::FirLabel, "LabelFir", "LabelFir"},
 }};
+
+constexpr std::array<std::string_view, 9> kFirTapNames{"256", "288", "320", "352", "384", "416", "448", "480", "512"};
 
 std::string Fixed(double value, int decimals, bool decimalComma) {
     char buffer[32];
@@ -185,6 +198,18 @@ std::vector<std::string_view> EditController::slopeMenu() const {
 std::vector<std::string_view> EditController::peqTypeMenu() { return {kPeqTypeNames.begin(), kPeqTypeNames.end()}; }
 
 std::vector<std::string_view> EditController::delayUnitMenu() { return {"ms", "m"}; }
+
+std::vector<std::string_view> EditController::firWindowMenu() {
+    std::vector<std::string_view> names;
+    for (const auto& info : kFirWindows) names.push_back(info.label);
+    return names;
+}
+
+std::vector<std::string_view> EditController::firTapsMenu() { return {kFirTapNames.begin(), kFirTapNames.end()}; }
+
+std::vector<std::string_view> EditController::xoverModeMenu() {
+    return {fir::kXoverModeLabels.begin(), fir::kXoverModeLabels.end()};
+}
 
 std::string EditController::programLabel() const {
     std::string label;
@@ -458,8 +483,58 @@ ControlState EditController::state(Control control) const {
             }
             break;
         }
+        case Control::FirEnable:
+        case Control::FirWindowType:
+        case Control::FirTaps:
+        case Control::FirAttenuation:
+        case Control::FirFrequency:
+        case Control::MirMinLatency:
+        case Control::XoverMode:
+        case Control::FirLabel: firState(control, s); break;
     }
     return s;
+}
+
+void EditController::firState(Control control, ControlState& s) const {
+    s.visible = kind_ == DeviceKind::Sat && way() >= 0;
+    if (!s.visible) return;
+    const SatParamImage& sat = ctx_.satImage[static_cast<std::size_t>(slot_)];
+    const FirWaySettings fir = ReadFirWay(sat, way());
+    const int mode = XoverModeCode(sat);
+    switch (control) {
+        case Control::FirEnable: s.checked = Bit(statusByte(status::kFirEnabled), way()); break;
+        case Control::FirWindowType:
+            s.position = fir.window;
+            s.text = kFirWindows[static_cast<std::size_t>(fir.window)].label;
+            break;
+        case Control::FirTaps:
+            s.position = (fir.taps - kFirSettingMinTaps) / kFirSettingTapStep;
+            s.text = std::to_string(fir.taps);
+            break;
+        case Control::FirAttenuation:
+            s.position = fir.attenuationSetting;
+            s.text = std::to_string(fir.attenuationSetting);
+            s.enabled = kFirWindows[static_cast<std::size_t>(fir.window)].adjustable;
+            break;
+        case Control::FirFrequency:
+            s.position = FirEntryIsLowPass(mode, way()) ? fir.lowPassHz : fir.highPassHz;
+            s.text = std::to_string(s.position);
+            break;
+        case Control::MirMinLatency:
+            s.checked = fir.removeLatency;
+            s.text = fir::LatencySwitchCaption(mode == 2 ? fir::XoverSideKind::Mir : fir::XoverSideKind::Fir);
+            break;
+        case Control::XoverMode:
+            s.position = mode;
+            s.text = fir::kXoverModeLabels[static_cast<std::size_t>(mode)];
+            break;
+        case Control::FirLabel: {
+            const auto& table = ctx_.satExtra[static_cast<std::size_t>(slot_)].fir[static_cast<std::size_t>(way())];
+            s.text = fir::FirLabel(table.name, table.taps);
+            break;
+        }
+        default: break;
+    }
 }
 
 std::int16_t EditController::filterKey(Control control, TextBoxModel& box, int& key) const {
@@ -474,7 +549,9 @@ std::int16_t EditController::filterKey(Control control, TextBoxModel& box, int& 
         case Control::NoiseLevel:
         case Control::EqFreq:
         case Control::XoverHpFreq:
-        case Control::XoverLpFreq: decimals = false; break;
+        case Control::XoverLpFreq:
+        case Control::FirAttenuation:
+        case Control::FirFrequency: decimals = false; break;
         default: break;
     }
     // The ratio box shows "N:1"; only its digits are typed, and Enter drops the ":1".
@@ -518,7 +595,9 @@ unsigned EditController::graphsOf(const EditTarget& target) const {
         case ParamFamily::OutputDelay:
         case ParamFamily::OutputPolarity:
         case ParamFamily::OutputMute:
-        case ParamFamily::InputPolarity: return kGraphCrossover;
+        case ParamFamily::InputPolarity:
+        case ParamFamily::FirOutput:
+        case ParamFamily::FirDesign: return kGraphCrossover;
         default: return kGraphNone;
     }
 }
@@ -564,6 +643,26 @@ bool EditController::apply(const Edit& edit, std::optional<Refusal> parseRefusal
     refresh();
     runSends(result.sends);
     return true;
+}
+
+bool EditController::setXoverMode(int code) {
+    return apply([&](ParamEditor& e) { return e.xoverMode(code); });
+}
+
+bool EditController::editFirWay(int way, const ParamEditor::FirWayChange& change) {
+    return apply([&](ParamEditor& e) { return e.firWay(way, change); });
+}
+
+bool EditController::setFirStopBand(int way, bool lowPass, int entry) {
+    return apply([&](ParamEditor& e) { return e.firStopBand(way, lowPass, entry); });
+}
+
+bool EditController::setFirEnable(int way, bool on) {
+    return apply([&](ParamEditor& e) { return e.firEnable(way, on); });
+}
+
+bool EditController::editOutputFilter(int way, bool lowPass, std::optional<int> slope, std::optional<double> frequencyHz) {
+    return apply([&](ParamEditor& e) { return e.outputFilter(way, lowPass, slope, frequencyHz); });
 }
 
 std::optional<double> EditController::parse(Control control, std::string_view text) const {
@@ -627,6 +726,16 @@ bool EditController::applyValue(Control control, double v) {
         case Control::XoverLpFreq:
             if (w < 0) return false;
             return apply([&](ParamEditor& e) { return e.outputFilter(w, true, std::nullopt, v); });
+        case Control::FirAttenuation:
+            if (w < 0) return false;
+            return apply([&](ParamEditor& e) { return e.firWay(w, {.attenuationSetting = v}); });
+        case Control::FirFrequency: {
+            if (w < 0 || kind_ != DeviceKind::Sat) return false;
+            ParamEditor::FirWayChange change;
+            const bool lowPass = FirEntryIsLowPass(XoverModeCode(ctx_.satImage[static_cast<std::size_t>(slot_)]), w);
+            (lowPass ? change.lowPassHz : change.highPassHz) = v;
+            return apply([&](ParamEditor& e) { return e.firWay(w, change); });
+        }
         default: return false;
     }
 }
@@ -637,9 +746,10 @@ bool EditController::enterText(Control control, std::string_view text) {
     if (!value) {
         const Refusal refusal = control == Control::EqQ ? Refusal::WrongQ
                                 : (control == Control::EqFreq || control == Control::XoverHpFreq ||
-                                   control == Control::XoverLpFreq)
+                                   control == Control::XoverLpFreq || control == Control::FirFrequency)
                                     ? Refusal::WrongFrequency
-                                    : Refusal::WrongValue;
+                                : control == Control::FirAttenuation ? Refusal::WrongAttenuation
+                                                                     : Refusal::WrongValue;
         refuse(refusal);
         return false;
     }
@@ -742,6 +852,15 @@ bool EditController::choose(Control control, int index) {
         case Control::XoverLpSlope:
             if (w < 0) return false;
             return apply([&](ParamEditor& e) { return e.outputFilter(w, true, index, std::nullopt); });
+        case Control::FirWindowType:
+            if (w < 0) return false;
+            return apply([&](ParamEditor& e) { return e.firWay(w, {.window = index}); });
+        case Control::FirTaps:
+            if (w < 0) return false;
+            return apply([&](ParamEditor& e) {
+                return e.firWay(w, {.taps = kFirSettingMinTaps + kFirSettingTapStep * index});
+            });
+        case Control::XoverMode: return apply([&](ParamEditor& e) { return e.xoverMode(index); });
         default: return false;
     }
 }
@@ -764,6 +883,12 @@ bool EditController::toggle(Control control) {
             if (limiterWay() < 0) return false;
             return apply([&](ParamEditor& e) { return e.limiter(limiterWay(), !now, std::nullopt); });
         case Control::DlfEnable: return apply([&](ParamEditor& e) { return e.dlf(!now, std::nullopt, std::nullopt); });
+        case Control::FirEnable:
+            if (w < 0) return false;
+            return apply([&](ParamEditor& e) { return e.firEnable(w, !now); });
+        case Control::MirMinLatency:
+            if (w < 0) return false;
+            return apply([&](ParamEditor& e) { return e.firWay(w, {.removeLatency = !now}); });
         case Control::NoiseEnable:
             return apply([&](ParamEditor& e) { return e.noise(!now, std::nullopt, std::nullopt); });
         case Control::EqBypass:

@@ -75,8 +75,17 @@ enum class Control : std::uint8_t {
     XoverHpFreq,     // TextHpLpF(0)
     XoverLpSlope,    // UCComboHpLp(1) / ComboHpLp(1)
     XoverLpFreq,     // TextHpLpF(1)
+    // The FIR/MIR crossover of the way shown (satellite output pages; sat/FirSettings.h).
+    FirEnable,       // UCBtnFirEn: the way's FIR runs (toggle)
+    FirWindowType,   // UCComboWinType: choose the FIR window 0..10
+    FirTaps,         // UCComboNtaps: choose a position in firTapsMenu() (256..512 taps)
+    FirAttenuation,  // UCWinAtt: the attenuation setting in dB (0..99, added to 21 dB)
+    FirFrequency,    // TextFirFreq: the way's FIR frequency, 250..20000 Hz (FirEntryIsLowPass)
+    MirMinLatency,   // UCBtnMirMinLatency: the latency switch (toggle)
+    XoverMode,       // LabelXoverMode: choose the output crossover mode 0..3; shows its caption
+    FirLabel,        // LabelFir: "FIR: Name=...; Taps=..." of the FIR the way holds (shown only)
 };
-inline constexpr int kControlCount = static_cast<int>(Control::XoverLpFreq) + 1;
+inline constexpr int kControlCount = static_cast<int>(Control::FirLabel) + 1;
 std::string_view ControlName(Control control, DeviceKind kind);
 
 // What a view shows for a control.
@@ -156,6 +165,10 @@ public:
     // to choose() / chooseDelayUnit().
     std::vector<std::string_view> slopeMenu() const;
     static std::vector<std::string_view> peqTypeMenu();
+    // The FIR controls' lists: the window types, the tap counts, the crossover modes.
+    static std::vector<std::string_view> firWindowMenu();
+    static std::vector<std::string_view> firTapsMenu();
+    static std::vector<std::string_view> xoverModeMenu();
     static std::vector<std::string_view> delayUnitMenu();
     // Device name and program label.
     std::string caption() const;
@@ -186,6 +199,16 @@ public:
     std::string graphMove(double frequencyHz, double gainDb);
     void graphRelease();
     std::string graphReadout() const { return readout_; }
+
+    // ---- Crossover FIR -----------------------------------------------------------------------
+    // The satellite's FIR settings (sat/FirSettings.h) through the edit flow: the crossover-mode
+    // window and the FIR controls of the output pages call these. Each returns false when
+    // ignored or refused (the refusal shown).
+    bool setXoverMode(int code);
+    bool editFirWay(int way, const ParamEditor::FirWayChange& change);
+    bool setFirStopBand(int way, bool lowPass, int entry);
+    bool setFirEnable(int way, bool on);
+    bool editOutputFilter(int way, bool lowPass, std::optional<int> slope, std::optional<double> frequencyHz);
 
     // ---- Button bar ----------------------------------------------------------------------------
     bool flatPeq();
@@ -219,6 +242,7 @@ private:
     void redraw(unsigned graphs, std::span<const EditTarget> changed);
     unsigned graphsOf(const EditTarget& target) const;
     std::optional<double> parse(Control control, std::string_view text) const;
+    void firState(Control control, ControlState& s) const;
     bool applyValue(Control control, double value);
     void wholeProgramChanged();
     void loadFactoryImage(int slot);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dsp/MeasureGrid.h"
 #include "dsp/Response.h"
 
 namespace plenum {
@@ -68,16 +69,39 @@ PlotArea PlotAreaOf(int canvasWidth, int canvasHeight) {
     return area;
 }
 
-double PlotScales::X(double frequencyHz) const { return kX * std::log10(frequencyHz / fMinHz); }
+double PlotScales::X(double frequencyHz) const {
+    return linear ? kX * frequencyHz : kX * std::log10(frequencyHz / fMinHz);
+}
 
-double PlotScales::FrequencyAtX(double x) const { return fMinHz * std::pow(10.0, x / kX); }
+double PlotScales::FrequencyAtX(double x) const { return linear ? x / kX : fMinHz * std::pow(10.0, x / kX); }
+
+RightScale PhaseScaleOf(PhaseScale scale) {
+    switch (scale) {
+        case PhaseScale::Wrapped: return {180, -180, 60};
+        case PhaseScale::Unwrapped500: return {100, -500, 100};
+        case PhaseScale::Unwrapped5k: return {1000, -5000, 1000};
+        case PhaseScale::Unwrapped50k: return {10000, -50000, 10000};
+    }
+    return {};
+}
+
+std::string RightScaleLabel(double value, double step) {
+    const long whole = std::lround(value);
+    if (whole == 0) return "0";
+    const bool thousands = step >= 1000;
+    char text[24];
+    std::snprintf(text, sizeof text, "%+ld%s", thousands ? whole / 1000 : whole, thousands ? "K" : "");
+    return text;
+}
 
 PlotScales ComputeScales(const PlotArea& area, const GraphView& view, double fMinHz, double fMaxHz) {
     PlotScales s;
     s.width = area.width;
     s.height = area.height;
     s.fMinHz = fMinHz;
-    s.kX = area.width / (std::log10(fMaxHz) - std::log10(fMinHz));
+    s.linear = view.linearFrequency;
+    s.phase = PhaseScaleOf(view.phaseScale);
+    s.kX = s.linear ? area.width / fMaxHz : area.width / (std::log10(fMaxHz) - std::log10(fMinHz));
     s.kY = area.height / ZoomOf(view.zoomLevel).spanDb;
     s.y0 = area.height / 2 - s.kY * view.offsetDb;
     return s;
@@ -92,8 +116,20 @@ void DrawGrid(Canvas& canvas, const PlotArea& area, const PlotScales& scales, co
     canvas.Line(At(area, scales.width, scales.height), At(area, 0, scales.height));
     canvas.Line(At(area, 0, scales.height), At(area, 0, 0));
 
-    // Frequency lines and labels.
-    for (const auto& mark : FrequencyMarks()) {
+    // Frequency lines and labels: the decades, or every 2 kHz on a linear axis.
+    static const std::array<FrequencyMark, 11> kLinearMarks{{{0, nullptr},
+                                                             {2000, "2kHz"},
+                                                             {4000, "4kHz"},
+                                                             {6000, "6kHz"},
+                                                             {8000, "8kHz"},
+                                                             {10000, "10kHz"},
+                                                             {12000, "12kHz"},
+                                                             {14000, "14kHz"},
+                                                             {16000, "16kHz"},
+                                                             {18000, "18kHz"},
+                                                             {20000, "20kHz"}}};
+    const std::span<const FrequencyMark> marks = scales.linear ? std::span<const FrequencyMark>(kLinearMarks) : FrequencyMarks();
+    for (const auto& mark : marks) {
         const double x = scales.X(mark.frequencyHz);
         canvas.SetPen(kGridGrey, 1);
         canvas.Line(At(area, x, 0), At(area, x, scales.height));
@@ -120,15 +156,20 @@ void DrawGrid(Canvas& canvas, const PlotArea& area, const PlotScales& scales, co
                     AxisLabel(static_cast<int>(db)));
     }
 
-    // The phase grid on the right, every 60 degrees across the plot.
-    if (view.showPhase) {
-        for (int deg = 180; deg >= -180; deg -= 60) {
-            const double y = scales.PhaseY(deg);
+    // The right-hand grid: the phase every 60 degrees (or the unwrapped range's steps), or the
+    // group delay every 2 ms.
+    if (view.showPhase || view.showDelay) {
+        const bool wrapped = view.showPhase && view.phaseScale == PhaseScale::Wrapped;
+        const RightScale right = view.showPhase ? scales.phase : kDelayScale;
+        const int steps = static_cast<int>(std::lround((right.top - right.bottom) / right.step));
+        for (int i = 0; i <= steps; ++i) {
+            const double value = right.top - i * right.step;
+            const double y = scales.RightY(right, value);
             canvas.SetPen(kGridGrey, 1);
             canvas.Line(At(area, 0, y), At(area, scales.width, y));
             canvas.SetPen(kLabelColour, 1);
             canvas.Text(At(area, scales.width + 4, std::clamp(y - kCharHeight / 2, -kTopMargin, scales.height)),
-                        AxisLabel(deg));
+                        wrapped ? AxisLabel(static_cast<int>(value)) : RightScaleLabel(value, right.step));
         }
     }
 }
@@ -148,7 +189,7 @@ void DrawGridCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scale
     bool havePrevious = false;
     bool started = false;
     for (int k = 1; k < FrequencyGrid::kPointCount; ++k) {
-        const double x = scales.XFromLog(grid.log(k) - logMin);
+        const double x = scales.linear ? scales.X(grid.frequency(k)) : scales.XFromLog(grid.log(k) - logMin);
         const double y = toRow(values[static_cast<std::size_t>(k)]);
         if (x > scales.width) break;
         if (x < 0) {
@@ -182,9 +223,39 @@ void DrawMagnitudeCurve(Canvas& canvas, const PlotArea& area, const PlotScales& 
 
 void DrawPhaseCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
                     std::span<const double> phaseDeg, const CurveStyle& style) {
+    if (scales.phase.top - scales.phase.bottom > 360.0) {
+        std::vector<double> unwrapped(phaseDeg.size());
+        UnwrapPhaseDeg(unwrapped, phaseDeg);
+        DrawGridCurve(
+            canvas, area, scales, grid, std::span<const double>(unwrapped), style,
+            [&](double deg) { return scales.PhaseY(deg); }, [](double, double) { return false; });
+        return;
+    }
     DrawGridCurve(
         canvas, area, scales, grid, phaseDeg, style, [&](double deg) { return scales.PhaseY(deg); },
         [](double before, double after) { return std::abs(after - before) > 180.0; });
+}
+
+void DrawDelayCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
+                    std::span<const double> delayMs, const CurveStyle& style) {
+    DrawGridCurve(
+        canvas, area, scales, grid, delayMs, style, [&](double ms) { return scales.DelayY(ms); },
+        [](double, double) { return false; });
+}
+
+std::vector<double> GroupDelayMsFromPhase(const FrequencyGrid& grid, std::span<const double> wrappedPhaseDeg) {
+    const std::size_t n = std::min(wrappedPhaseDeg.size(), static_cast<std::size_t>(FrequencyGrid::kPointCount));
+    std::vector<double> phase(n), delay(n, 0.0);
+    if (n < 2) return delay;
+    UnwrapPhaseDeg(phase, wrappedPhaseDeg.first(n));
+    // tau = -dphi / (2 pi df) with phi in degrees: -dphi_deg / (360 df) s.
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t lo = k == 0 ? 0 : k - 1;
+        const std::size_t hi = k + 1 == n ? n - 1 : k + 1;
+        const double df = grid.frequency(static_cast<int>(hi)) - grid.frequency(static_cast<int>(lo));
+        delay[k] = -(phase[hi] - phase[lo]) / (360.0 * df) * 1000.0;
+    }
+    return delay;
 }
 
 void DrawResponseGraph(Canvas& canvas, const DeviceResponse& response, std::span<const CurveStyle> styles) {

@@ -10,6 +10,7 @@
 // and are shifted by the plot's top-left corner when drawn.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -23,13 +24,36 @@ namespace plenum {
 
 class DeviceResponse;
 
+// How the phase is drawn: wrapped into +-180 degrees, or made continuous and drawn over one of
+// three ranges (the FIR windows, where a linear-phase FIR turns through tens of thousands of
+// degrees across the band).
+enum class PhaseScale : std::uint8_t { Wrapped = 0, Unwrapped500 = 1, Unwrapped5k = 2, Unwrapped50k = 3 };
+inline constexpr int kPhaseScaleCount = 4;
+// The range labels as the FIR windows list them ("-500 to 100" ...), index 1..3 of PhaseScale.
+inline constexpr std::array<std::string_view, 3> kUnwrappedRangeLabels{"-500 to 100", "-5K  to  1K", "-50k  to 10K"};
+
 // The per-device view settings of a response graph.
 struct GraphView {
     std::int16_t zoomLevel = 0;  // 0..3, see ZoomOf
     double offsetDb = 0.0;       // shift of the 0 dB line
     bool showPhase = false;
+    // The FIR windows' views: the phase scale, a linear frequency axis (0..20 kHz) instead of the
+    // logarithmic one (20 Hz..20 kHz), and the group delay on the right-hand scale (+10..-2 ms)
+    // instead of the phase.
+    PhaseScale phaseScale = PhaseScale::Wrapped;
+    bool linearFrequency = false;
+    bool showDelay = false;
     bool operator==(const GraphView&) const = default;
 };
+
+// The right-hand scale of a view: top and bottom value, the step between its lines and labels.
+struct RightScale {
+    double top = 180, bottom = -180, step = 60;
+};
+RightScale PhaseScaleOf(PhaseScale scale);
+inline constexpr RightScale kDelayScale{10, -2, 2};
+// A label of the unwrapped phase and delay scales: "+100", "0", "-500", "+1K", "-50K", "+10", "-2".
+std::string RightScaleLabel(double value, double step);
 
 struct ZoomLevel {
     double spanDb;  // the whole height
@@ -71,15 +95,21 @@ PlotArea PlotAreaOf(int canvasWidth, int canvasHeight);
 // Scales recomputed whenever the grid is drawn (the canvas may have been resized).
 struct PlotScales {
     double width = 0, height = 0;
-    double kX = 0;  // pixels per decade
+    double kX = 0;  // pixels per decade (per Hz on a linear axis)
     double kY = 0;  // pixels per dB
     double y0 = 0;  // row of 0 dB after the offset
     double fMinHz = kAxisMinHz;
+    bool linear = false;  // linear frequency axis from 0 Hz
+    RightScale phase{};   // the phase range the plot's height spans
 
     double X(double frequencyHz) const;           // relative to the plot's left edge
     double XFromLog(double log10OverMin) const { return kX * log10OverMin; }
     double Y(double magnitudeDb) const { return y0 - kY * magnitudeDb; }
-    double PhaseY(double phaseDeg) const { return height / 2 - phaseDeg * height / 360.0; }
+    double PhaseY(double phaseDeg) const { return RightY(phase, phaseDeg); }
+    double DelayY(double delayMs) const { return RightY(kDelayScale, delayMs); }
+    double RightY(const RightScale& scale, double value) const {
+        return (scale.top - value) * height / (scale.top - scale.bottom);
+    }
     double FrequencyAtX(double x) const;          // the inverse of X
 };
 PlotScales ComputeScales(const PlotArea& area, const GraphView& view, double fMinHz = kAxisMinHz,
@@ -109,9 +139,15 @@ void DrawMagnitudeCurve(Canvas& canvas, const PlotArea& area, const PlotScales& 
                         std::span<const double> magnitudeDb, const CurveStyle& style);
 // The same for a phase curve that is already wrapped (DeviceResponse::DrawnPhaseDeg); where the
 // wrap jumps by more than 180 degrees between neighbours the line is broken instead of crossing
-// the plot.
+// the plot. With an unwrapped scale the curve is made continuous first and drawn over its range.
 void DrawPhaseCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
                     std::span<const double> phaseDeg, const CurveStyle& style);
+// A group delay curve in ms over the delay scale.
+void DrawDelayCurve(Canvas& canvas, const PlotArea& area, const PlotScales& scales, const FrequencyGrid& grid,
+                    std::span<const double> delayMs, const CurveStyle& style);
+// The group delay of a wrapped phase on the display grid: the phase unwrapped, then
+// -dphi/domega by central differences (one-sided at the ends), in ms.
+std::vector<double> GroupDelayMsFromPhase(const FrequencyGrid& grid, std::span<const double> wrappedPhaseDeg);
 
 // The whole graph of a device in drawing order: clear, grid and labels, then for each channel its
 // summed magnitude and, in phase view, its drawn phase. styles[ch] styles channel ch (the last

@@ -58,6 +58,7 @@ struct FirDesignRequest {
     bool highPass = false;
     bool minimumPhase = false;        // the MIR form
     bool removeLatency = false;       // the latency switch
+    bool operator==(const FirDesignRequest&) const = default;
 };
 
 // Design results: 0 is success, anything else means the crossover cannot be built.

@@ -13,7 +13,6 @@ namespace plenum::fir {
 
 namespace {
 
-inline constexpr MessageText kWrongAttenuation{{"Warning", "警告"}, {"Wong Value", "  不正确的值"}, Icon::Exclamation};
 inline constexpr MessageText kXoverDesignError{{"Warning", "警告"}, kWrongXoverParameters, Icon::Exclamation};
 
 }  // namespace
@@ -73,7 +72,7 @@ std::optional<double> CheckAttenuationSetting(std::string_view text, Prompter& p
     const auto value = ParseDecimal(text, false);
     const double most = kMaxAdjustableAttenuationDb - kMinAdjustableAttenuationDb;
     if (!value || *value < 0 || *value > most) {
-        Tell(prompter, languageFlag, kWrongAttenuation);
+        Tell(prompter, languageFlag, texts::kWrongAttenuation);
         return std::nullopt;
     }
     return value;

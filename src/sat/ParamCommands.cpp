@@ -8,7 +8,7 @@ namespace {
 
 // Where one payload byte comes from.
 struct Src {
-    enum class K : std::uint8_t { Zero, Const, Way, Band, Section, Caller, Image, ImageBitWay, ImageBitSection, Status };
+    enum class K : std::uint8_t { Zero, Const, Way, Band, Section, Caller, Image, ImageBitWay, ImageBitSection, Status, StatusBitWay };
     K kind = K::Zero;
     int base = 0;        // constant value, or image / status offset
     int wayStride = 0;   // image offset grows by this per way
@@ -25,20 +25,44 @@ constexpr Src S(int offset, int wayStride = 0, int bandStride = 0) { return {Src
 constexpr Src BitOfWay(int offset) { return {Src::K::ImageBitWay, offset}; }
 constexpr Src BitOfSection(int offset) { return {Src::K::ImageBitSection, offset}; }
 constexpr Src A(int offset, int bandStride = 0) { return {Src::K::Status, offset, 0, bandStride}; }
+constexpr Src StatusBitOfWay(int offset) { return {Src::K::StatusBitWay, offset}; }
 
 struct Form {
-    std::array<Src, 9> bytes{};
+    std::array<Src, 8> params{};
+    std::array<Src, kParamBlockMax> block{};
+    std::size_t blockLength = 0;
     bool nineByte = false;
     AddressLimits limits{};
 };
 
 constexpr Form Short(std::array<Src, 8> p, AddressLimits limits = {}) {
     Form form;
-    std::copy(p.begin(), p.end(), form.bytes.begin());
+    form.params = p;
     form.limits = limits;
     return form;
 }
-constexpr Form Nine(std::array<Src, 9> p, AddressLimits limits = {}) { return {p, true, limits}; }
+constexpr Form Nine(std::array<Src, 9> p, AddressLimits limits = {}) {
+    Form form;
+    std::copy(p.begin(), p.end(), form.block.begin());
+    form.blockLength = p.size();
+    form.nineByte = true;
+    form.limits = limits;
+    return form;
+}
+// A block write of image bytes first .. first + N - 1 of the live program (memory address 384 +
+// offset): P1..P3 the 24-bit address, P4:P5 the length.
+template <std::size_t N>
+constexpr Form ImageBlock(int first) {
+    static_assert(N <= kParamBlockMax);
+    constexpr int kLiveProgram = 384;
+    const int address = kLiveProgram + first;
+    Form form;
+    form.params = {C((address >> 16) & 0xFF), C((address >> 8) & 0xFF), C(address & 0xFF), C(0), C(static_cast<int>(N)),
+                   Src{}, Src{}, Src{}};
+    for (std::size_t i = 0; i < N; ++i) form.block[i] = Src{Src::K::Image, first + static_cast<int>(i)};
+    form.blockLength = N;
+    return form;
+}
 
 struct Row {
     FamilyInfo info;
@@ -108,7 +132,7 @@ const std::array<Row, kParamFamilyCount> kTable{{
     {{ParamFamily::NoiseGenerator, "noise", 12, true, true},
      Short({A(222), A(223), A(224), Z, Z, Z, Z, Z}), Short({A(222), A(223), A(224), Z, Z, Z, Z, Z})},
     {{ParamFamily::FirEnable, "fir.enable", 13, true, false},
-     Short({C(0), kWay, kCaller, Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
+     Short({C(0), kWay, StatusBitOfWay(status::kFirEnabled), Z, Z, Z, Z, Z}, kTwoWays), std::nullopt},
     {{ParamFamily::Dlf, "dlf", 16, true, true},
      Short({C(0), S(30), S(29), Z, Z, Z, Z, Z}), Short({C(0), S(29), Z, Z, Z, Z, Z, Z})},
     {{ParamFamily::ApplyFirWay, "fir.apply", 17, true, false},
@@ -119,6 +143,7 @@ const std::array<Row, kParamFamilyCount> kTable{{
      Short({S(500), Z, Z, Z, Z, Z, Z, Z}), std::nullopt},
     {{ParamFamily::FirOutput, "fir.output", 31, true, false},
      Short({C(0), S(520), Z, Z, Z, Z, Z, Z}), std::nullopt},
+    {{ParamFamily::FirDesign, "fir.design", 23, true, false}, ImageBlock<14>(503), std::nullopt},
     {{ParamFamily::AutoStandby, "standby", 20, true, true},
      Short({A(227), A(228), Z, Z, Z, Z, Z, Z}), Short({A(227), A(228), Z, Z, Z, Z, Z, Z})},
     {{ParamFamily::AutoSleep, "sleep", 21, true, true},
@@ -191,16 +216,17 @@ ParamCommand BuildParamCommand(ParamFamily family, DeviceKind kind, const ParamA
             case Src::K::ImageBitWay: return (image[static_cast<std::size_t>(src.base)] >> a.way) & 1;
             case Src::K::ImageBitSection: return (image[static_cast<std::size_t>(src.base)] >> a.section) & 1;
             case Src::K::Status: return status[static_cast<std::size_t>(ImageOffset(src, a))];
+            case Src::K::StatusBitWay: return (status[static_cast<std::size_t>(src.base)] >> a.way) & 1;
         }
         return 0;
     };
     ParamCommand command;
     command.code = InfoOf(family).code;
     command.nineByte = form.nineByte;
-    if (form.nineByte)
-        for (std::size_t i = 0; i < 9; ++i) command.block[i] = byteOf(form.bytes[i]);
-    else
-        for (std::size_t i = 0; i < 8; ++i) command.params[i] = byteOf(form.bytes[i]);
+    command.blockLength = static_cast<std::uint8_t>(form.blockLength);
+    for (std::size_t i = 0; i < form.blockLength; ++i) command.block[i] = byteOf(form.block[i]);
+    if (!form.nineByte)
+        for (std::size_t i = 0; i < 8; ++i) command.params[i] = byteOf(form.params[i]);
     return command;
 }
 
@@ -211,12 +237,16 @@ template ParamCommand BuildParamCommand(ParamFamily, DeviceKind, const ParamAddr
 
 CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddress& a) {
     CarriedBytes carried;
-    for (const Src& src : FormOf(family, kind).bytes) {
+    const Form& form = FormOf(family, kind);
+    std::vector<Src> sources(form.block.begin(), form.block.begin() + static_cast<std::ptrdiff_t>(form.blockLength));
+    if (!form.nineByte) sources.insert(sources.begin(), form.params.begin(), form.params.end());
+    for (const Src& src : sources) {
         switch (src.kind) {
             case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
             case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
             case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
-            case Src::K::Status: carried.status.push_back(ImageOffset(src, a)); break;
+            case Src::K::Status:
+            case Src::K::StatusBitWay: carried.status.push_back(ImageOffset(src, a)); break;
             default: break;
         }
     }

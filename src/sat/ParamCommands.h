@@ -49,6 +49,8 @@ enum class ParamFamily : std::uint8_t {
     OutputLimiter,
     RoomCorrection,
     FirOutput,
+    // The 14 FIR design bytes of both ways (image 503..516) as one block write (command 23).
+    FirDesign,
     AutoStandby,
     AutoSleep,
     SpeakerLoad,
@@ -75,13 +77,16 @@ struct ParamAddress {
     std::uint8_t callerValue = 0;
 };
 
-// A command ready for the transaction: a short command with eight payload bytes, or the nine-byte
-// form of the compressor (payload in TxBlockBuffer bytes 0..8).
+// A command ready for the transaction: a short command with eight payload bytes, the nine-byte
+// form of the compressor (payload in TxBlockBuffer bytes 0..8), or a block write whose params
+// give address and length and whose data goes through TxBlockBuffer (blockLength bytes).
+inline constexpr std::size_t kParamBlockMax = 14;
 struct ParamCommand {
     std::uint8_t code = 0;
     std::array<std::uint8_t, 8> params{};
     bool nineByte = false;
-    std::array<std::uint8_t, 9> block{};
+    std::array<std::uint8_t, kParamBlockMax> block{};
+    std::uint8_t blockLength = 0;  // bytes of `block` that go to TxBlockBuffer (9 for nineByte)
     bool operator==(const ParamCommand&) const = default;
 };
 

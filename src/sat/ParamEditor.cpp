@@ -6,6 +6,7 @@
 
 #include "core/ImageLayout.h"
 #include "core/ValueCodecs.h"
+#include "sat/FirSettings.h"
 
 namespace plenum {
 namespace {
@@ -15,9 +16,12 @@ struct RefusalTexts {
     const MessageText* wrongValue;
     const MessageText* wrongQ;
     const MessageText* wrongFrequency;
+    const MessageText* wrongAttenuation;
 };
-constexpr RefusalTexts kSatRefusals{&texts::kWrongValue, &texts::kWrongQ, &texts::kWrongFrequency};
-constexpr RefusalTexts kSubRefusals{&texts::kIncorrectValue, &texts::kIncorrectQ, &texts::kIncorrectValue};
+constexpr RefusalTexts kSatRefusals{&texts::kWrongValue, &texts::kWrongQ, &texts::kWrongFrequency,
+                                    &texts::kWrongAttenuation};
+constexpr RefusalTexts kSubRefusals{&texts::kIncorrectValue, &texts::kIncorrectQ, &texts::kIncorrectValue,
+                                    &texts::kIncorrectValue};
 
 EditResult Refused(Refusal refusal = Refusal::WrongValue) { return {refusal, {}}; }
 EditResult Send(ParamFamily family, ParamAddress address = {}) { return {Refusal::None, {{family, address}}}; }
@@ -45,6 +49,7 @@ const MessageText& RefusalText(Refusal refusal, DeviceKind kind) {
     switch (refusal) {
         case Refusal::WrongQ: return *family.wrongQ;
         case Refusal::WrongFrequency: return *family.wrongFrequency;
+        case Refusal::WrongAttenuation: return *family.wrongAttenuation;
         default: return *family.wrongValue;
     }
 }
@@ -330,6 +335,46 @@ EditResult ParamEditor::noise(std::optional<bool> on, std::optional<int> type, s
     if (type) status(status::kNoiseType) = static_cast<std::uint8_t>(*type);
     if (levelDb) status(status::kNoiseLevel) = static_cast<std::uint8_t>(std::lround(-*levelDb));
     return Send(ParamFamily::NoiseGenerator);
+}
+
+EditResult ParamEditor::xoverMode(int code) {
+    if (kind_ != DeviceKind::Sat || code < 0 || code >= kXoverModeCodes) return Refused();
+    image(sat::kFirMirOutput) = static_cast<std::uint8_t>(code);
+    return Send(ParamFamily::FirOutput);
+}
+
+EditResult ParamEditor::firWay(int way, const FirWayChange& change) {
+    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
+    SatParamImage& sat = ctx_.satImage[static_cast<std::size_t>(slot_)];
+    FirWaySettings settings = ReadFirWay(sat, way);
+    auto firFrequency = [](double hz) { return Finite(hz) && hz >= kFirSettingMinHz && hz <= kFirSettingMaxHz; };
+    if ((change.lowPassHz && !firFrequency(*change.lowPassHz)) || (change.highPassHz && !firFrequency(*change.highPassHz)))
+        return Refused(Refusal::WrongFrequency);
+    if (change.attenuationSetting &&
+        !(Finite(*change.attenuationSetting) && *change.attenuationSetting >= 0 &&
+          *change.attenuationSetting <= kFirAttenuationSettingMax))
+        return Refused(Refusal::WrongAttenuation);
+    if (change.window) settings.window = *change.window;
+    if (change.lowPassHz) settings.lowPassHz = static_cast<int>(std::lround(*change.lowPassHz));
+    if (change.highPassHz) settings.highPassHz = static_cast<int>(std::lround(*change.highPassHz));
+    if (change.attenuationSetting) settings.attenuationSetting = static_cast<int>(std::lround(*change.attenuationSetting));
+    if (change.taps) settings.taps = *change.taps;
+    if (change.removeLatency) settings.removeLatency = *change.removeLatency;
+    if (!FirWaySettingsValid(settings)) return Refused();
+    WriteFirWay(sat, way, settings);
+    return Send(ParamFamily::FirDesign);
+}
+
+EditResult ParamEditor::firStopBand(int way, bool lowPass, int entry) {
+    if (kind_ != DeviceKind::Sat || !wayValid(way) || entry < 0 || entry >= kFirStopBandCount) return Refused();
+    image((lowPass ? sat::kOutLpSlope : sat::kOutHpSlope) + way) = static_cast<std::uint8_t>(kFirStopBandFirstSlope + entry);
+    return Send(lowPass ? ParamFamily::OutputLowPass : ParamFamily::OutputHighPass, {way, 0, 0, 0});
+}
+
+EditResult ParamEditor::firEnable(int way, bool on) {
+    if (kind_ != DeviceKind::Sat || !wayValid(way)) return Refused();
+    status(status::kFirEnabled) = WithBit(status(status::kFirEnabled), way, on);
+    return Send(ParamFamily::FirEnable, {way, 0, 0, 0});
 }
 
 }  // namespace plenum

@@ -34,7 +34,7 @@
 
 namespace plenum {
 
-enum class Refusal { None, WrongValue, WrongQ, WrongFrequency };
+enum class Refusal { None, WrongValue, WrongQ, WrongFrequency, WrongAttenuation };
 // The message a device family's edit window shows for a refusal: the satellite's and the
 // subwoofer's windows word it differently.
 const MessageText& RefusalText(Refusal refusal, DeviceKind kind);
@@ -105,6 +105,24 @@ public:
     EditResult makeUpDb(int way, double db);
     EditResult roomCorrection(double value);
     EditResult noise(std::optional<bool> on, std::optional<int> type, std::optional<double> levelDb);
+
+    // Crossover FIR settings of a satellite (FirSettings.h): the output crossover mode (byte 520,
+    // command 31), a way's FIR design settings (both ways' 14 bytes as one block write), the
+    // stop-band entry of a FIR side (its slope byte, the side's crossover command) and the FIR
+    // enable of a way (status byte 380, command 13). A FIR frequency outside 250..20000 Hz is
+    // refused as a wrong frequency, an attenuation outside 0..99 as a wrong attenuation.
+    EditResult xoverMode(int code);
+    struct FirWayChange {
+        std::optional<int> window{};
+        std::optional<double> lowPassHz{};
+        std::optional<double> highPassHz{};
+        std::optional<double> attenuationSetting{};
+        std::optional<int> taps{};
+        std::optional<bool> removeLatency{};
+    };
+    EditResult firWay(int way, const FirWayChange& change);
+    EditResult firStopBand(int way, bool lowPass, int entry);
+    EditResult firEnable(int way, bool on);
 
 private:
     std::uint8_t& image(int offset);

@@ -1,5 +1,7 @@
 #include "sat/ParamSender.h"
 
+#include <algorithm>
+
 #include "core/DeviceState.h"
 
 namespace plenum {
@@ -20,7 +22,7 @@ ParamCommand PrepareParam(const AppContext& ctx, int slot, ParamFamily family, c
 }
 
 std::int16_t SendPrepared(comm::DeviceComm& comm, int slot, const ParamCommand& command) {
-    if (command.nineByte) std::copy(command.block.begin(), command.block.end(), comm.TxBlockBuffer.begin());
+    std::copy_n(command.block.begin(), command.blockLength, comm.TxBlockBuffer.begin());
     comm.LastTxResult = comm.SendCommand(slot, command.code, command.params);
     return comm.LastTxResult;
 }

@@ -80,8 +80,39 @@ EditPanel::EditPanel(device::EditController& controller, double screenScale, int
     auto* noiseRow = static_cast<QHBoxLayout*>(noise->parentWidget()->layout());
     addToggle(noiseRow, Control::NoiseEnable, "ON", "开");
     addText(more, 8, Control::NoiseLevel, "NOISE dB", "噪声电平 dB", true);
+    if (controller_.kind() == DeviceKind::Sat) addFirControls(strip);
     more->setRowStretch(10, 1);
     strip->addLayout(more, 4);
+}
+
+void EditPanel::addFirControls(QBoxLayout* strip) {
+    auto* fir = new QGridLayout;
+    fir->setVerticalSpacing(Px(scale_, 3));
+    addList(fir, 0, Control::XoverMode, "MODE", "模式");
+    addList(fir, 1, Control::FirWindowType, "WINDOW", "窗");
+    addList(fir, 2, Control::FirTaps, "TAPS", "抽头数");
+    addText(fir, 3, Control::FirAttenuation, "ATT dB", "衰减 dB", false);
+    addText(fir, 4, Control::FirFrequency, "FIR Hz", "FIR 频率 Hz", false);
+    auto* switches = new QHBoxLayout;
+    addToggle(switches, Control::FirEnable, "FIR ON", "FIR 开");
+    addToggle(switches, Control::MirMinLatency, "MIN LAT", "最小延时");
+    fir->addLayout(switches, 5, 0, 1, 2);
+    auto* editMode = new QPushButton(pick("XOVER MODE...", "分频模式..."), this);
+    editMode->setObjectName(QStringLiteral("UCBtnEditMode"));
+    connect(editMode, &QPushButton::clicked, this, &EditPanel::editModeRequested);
+    fir->addWidget(editMode, 6, 0, 1, 2);
+    addLabel(fir, 7, Control::FirLabel);
+    fir->setRowStretch(8, 1);
+    strip->addLayout(fir, 3);
+}
+
+void EditPanel::addLabel(QGridLayout* grid, int row, Control control) {
+    Binding b{control, Kind::Label};
+    b.label = new QLabel(this);
+    b.label->setObjectName(name(control));
+    b.box = b.label;
+    grid->addWidget(b.label, row, 0, 1, 2);
+    bindings_.push_back(b);
 }
 
 QString EditPanel::pick(const char* en, const char* zh) const { return QString::fromUtf8(language_ == 1 ? zh : en); }
@@ -174,8 +205,16 @@ QComboBox* EditPanel::addList(QGridLayout* grid, int row, Control control, const
     Binding b{control, Kind::List};
     b.list = new QComboBox(this);
     b.list->setObjectName(name(control));
-    const bool slope = control == Control::XoverHpSlope || control == Control::XoverLpSlope;
-    for (const auto entry : slope ? controller_.slopeMenu() : device::EditController::peqTypeMenu()) b.list->addItem(Q(entry));
+    std::vector<std::string_view> entries;
+    switch (control) {
+        case Control::XoverHpSlope:
+        case Control::XoverLpSlope: entries = controller_.slopeMenu(); break;
+        case Control::FirWindowType: entries = device::EditController::firWindowMenu(); break;
+        case Control::FirTaps: entries = device::EditController::firTapsMenu(); break;
+        case Control::XoverMode: entries = device::EditController::xoverModeMenu(); break;
+        default: entries = device::EditController::peqTypeMenu(); break;
+    }
+    for (const auto entry : entries) b.list->addItem(Q(entry));
     b.box = b.list;
     b.caption = new QLabel(pick(en, zh), this);
     grid->addWidget(b.caption, row, 0);
@@ -263,7 +302,10 @@ void EditPanel::refresh(Binding& b) {
             b.text->setText(Q(s.text));
             break;
         case Kind::Text: b.text->setText(Q(s.text)); break;
-        case Kind::Toggle: b.button->setChecked(s.checked); break;
+        case Kind::Toggle:
+            b.button->setChecked(s.checked);
+            if (b.control == Control::MirMinLatency && !s.text.empty()) b.button->setToolTip(Q(s.text));
+            break;
         case Kind::Switch:
             // The noise generator's two types have no names of their own.
             b.button->setText(s.text.empty() ? pick("TYPE %1", "类型 %1").arg(s.position + 1) : Q(s.text));
@@ -273,6 +315,7 @@ void EditPanel::refresh(Binding& b) {
             b.list->setCurrentIndex(s.position);
             break;
         }
+        case Kind::Label: b.label->setText(Q(s.text)); break;
     }
 }
 

@@ -32,12 +32,16 @@ public:
     EditFader* fader(device::Control control) const;
     QLineEdit* textBox(device::Control control) const;
 
+signals:
+    // UCBtnEditMode: the crossover-mode window of the device.
+    void editModeRequested();
+
 protected:
     // The text boxes' key filter: each typed key goes through the control's numeric rules first.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Kind { Fader, Text, Toggle, List, Switch };
+    enum class Kind { Fader, Text, Toggle, List, Switch, Label };
     struct Binding {
         device::Control control;
         Kind kind;
@@ -47,6 +51,7 @@ private:
         QPushButton* button = nullptr;  // Toggle, Switch
         QComboBox* list = nullptr;
         QLabel* caption = nullptr;
+        QLabel* label = nullptr;  // Label
     };
 
     QBoxLayout* addFader(QBoxLayout* row, device::Control control, const char* en, const char* zh, const char* sliderName);
@@ -54,6 +59,9 @@ private:
     QPushButton* addToggle(QBoxLayout* row, device::Control control, const char* en, const char* zh);
     QComboBox* addList(QGridLayout* grid, int row, device::Control control, const char* en, const char* zh);
     QPushButton* addSwitch(QGridLayout* grid, int row, device::Control control, const char* en, const char* zh);
+    void addLabel(QGridLayout* grid, int row, device::Control control);
+    // The FIR/MIR crossover controls of an output way (satellites).
+    void addFirControls(QBoxLayout* strip);
     QToolButton* stepper(device::Control control, int delta, QWidget* parent);
     QString name(device::Control control) const;
     QString pick(const char* en, const char* zh) const;

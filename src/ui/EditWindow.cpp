@@ -20,6 +20,7 @@
 #include "ui/EditPanel.h"
 #include "ui/ResponseGraph.h"
 #include "ui/Theme.h"
+#include "ui/XoverModeWindow.h"
 
 namespace plenum::ui {
 namespace {
@@ -84,6 +85,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     graph_->setObjectName(QStringLiteral("Label5"));
     meters_ = new EditMeters(meterTable_, slot(), controller_->kind(), scale, this);
     panel_ = new EditPanel(*controller_, scale, ctx_.LanguageFlag, this);
+    connect(panel_, &EditPanel::editModeRequested, this, [this] { requestFirWindow(FirWindowKind::XoverMode); });
 
     auto* tabs = new QHBoxLayout;
     tabs->addWidget(pages_);
@@ -341,6 +343,9 @@ void EditWindow::updateCaption() {
 void EditWindow::refreshControls() {
     updateCaption();
     panel_->refresh();
+    // The crossover-mode window shows the same image bytes.
+    if (auto* xover = findChild<FrmOutXoverMode*>(QString(), Qt::FindDirectChildrenOnly); xover && xover->isVisible())
+        xover->refresh();
     // The selected band may have changed without a redraw (a band chosen elsewhere).
     if (graph_->selectedBand() != controller_->selectedBand()) updateHandles();
     {

@@ -17,16 +17,14 @@
 #include "device/FirStore.h"
 #include "fir/ExternalFir.h"
 #include "fir/IrImport.h"
-#include "fir/XoverMode.h"
+#include "fir/IrLibrary.h"
 #include "ui/CommThread.h"
 #include "ui/ResponseGraph.h"
+#include "ui/XoverModeWindow.h"
 
-class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace plenum::ui {
 
@@ -37,81 +35,6 @@ using FirFilePicker = std::function<QString(const QString& folder, const QString
 // over `receiver` counts the blocks; its Cancel stops the store before the next block.
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
                   std::string name, std::function<void(device::FirStoreOutcome)> done);
-
-class FrmOutXoverMode final : public QDialog {
-    Q_OBJECT
-public:
-    FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& prompter, int slot, QWidget* parent = nullptr);
-
-    struct Side {
-        double frequencyHz = 1000;
-        int slope = 0;  // the IIR slope code
-        FirWindow window = FirWindow::Hamming;
-        double attenuationSetting = 40;  // added to 21 dB for the adjustable windows
-        int taps = 512;
-        bool removeLatency = false;
-        std::vector<double> designed;  // the last design of the side (quantised)
-        double latencyMs = 0;
-    };
-
-    void chooseMode(int code);
-    void chooseWay(int way);
-    fir::XoverMode mode() const { return mode_; }
-    int way() const { return way_; }
-    Side& side(int way, bool highPass) { return sides_[static_cast<std::size_t>(way * 2 + (highPass ? 0 : 1))]; }
-    // Entries as typed; a refusal shows its message and keeps the old value.
-    bool enterFrequency(bool highPass, const QString& text);
-    bool enterAttenuation(bool highPass, const QString& text);
-    void chooseWindow(bool highPass, int code);
-    void chooseTaps(bool highPass, int taps);
-    void setRemoveLatency(bool highPass, bool on);
-    // Designs the FIR sides of the shown way; false after "Wrong XOver paramaters".
-    bool design();
-    // Designs and posts the store of the shown way's FIR; false when nothing was posted.
-    bool storeWay();
-
-    QString panelCaption(bool highPass) const;
-    QString firLabelText() const;
-    QString latencyText() const;
-    ResponseGraph& graph() { return *graph_; }
-
-signals:
-    void stored(int way, int outcome);
-
-private:
-    struct Panel {
-        QGroupBox* box = nullptr;
-        QLineEdit* frequency = nullptr;
-        QComboBox* slope = nullptr;
-        QComboBox* window = nullptr;
-        QComboBox* attenuation = nullptr;
-        QComboBox* taps = nullptr;
-        QPushButton* latency = nullptr;
-        QLabel* latencyCaption = nullptr;
-        std::array<QLabel*, 4> rowLabels{};  // slope, window, attenuation, taps
-    };
-    Panel buildPanel(bool highPass);
-    void refresh();
-    void redraw();
-    FirDesignRequest requestOf(bool highPass) const;
-    QString pick(const char* en, const char* zh) const;
-
-    AppContext& ctx_;
-    CommThread& thread_;
-    Prompter& prompter_;
-    int slot_;
-    fir::XoverMode mode_ = fir::XoverMode::Iir;
-    int way_ = 0;
-    std::array<Side, 4> sides_{};
-    std::array<Panel, 2> panels_{};
-    QComboBox* modes_ = nullptr;
-    QComboBox* ways_ = nullptr;
-    QLabel* firLabel_ = nullptr;
-    QLabel* latency_ = nullptr;
-    QPushButton* store_ = nullptr;
-    ResponseGraph* graph_ = nullptr;
-    bool filling_ = false;
-};
 
 class FormExternalFIRPhaseOut : public QDialog {
     Q_OBJECT
@@ -132,6 +55,7 @@ public:
     QString importedText() const;
     QString announcementText() const;
     ResponseGraph& graph() { return *graph_; }
+    FirGraphBar& graphBar() { return *graphBar_; }
 
 signals:
     void stored(bool ok);
@@ -154,6 +78,7 @@ private:
     QLabel* announcement_ = nullptr;
     QLineEdit* thresholdEntry_ = nullptr;
     ResponseGraph* graph_ = nullptr;
+    FirGraphBar* graphBar_ = nullptr;
 };
 
 // The input FIR of a cabinet: the same window on the input slot with the input window's wording.
@@ -175,7 +100,8 @@ class FrmImportFdt final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kSlots = 8;
-    FrmImportFdt(AppContext& ctx, Prompter& prompter, int slot, int way, FirFilePicker pickFile,
+    // The slots start with what `library` keeps for the device; every import is kept there.
+    FrmImportFdt(AppContext& ctx, Prompter& prompter, fir::IrLibrary& library, int slot, int way, FirFilePicker pickFile,
                  QWidget* parent = nullptr);
 
     void chooseSmoothing(int index);
@@ -194,6 +120,8 @@ signals:
 private:
     AppContext& ctx_;
     Prompter& prompter_;
+    fir::IrLibrary& library_;
+    std::string deviceKey_;
     int device_;
     int way_;
     FirFilePicker pickFile_;

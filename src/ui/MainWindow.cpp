@@ -56,6 +56,8 @@ MainWindow::MainWindow(MainWindowDeps deps)
     // Edits go to the communication thread; the link fan-out refreshes linked windows on this one.
     postingSink_ = std::make_unique<PostingEditSink>(ctx_, *commThread_, static_cast<EditWindowRefresher*>(this));
     editSink_ = postingSink_.get();
+    irLibrary_ = std::make_unique<fir::IrLibrary>(ctx_.dataDir / "IR");
+    irLibrary_->load();
     // Group commands go to the communication thread as one job per group operation.
     groupSink_ = std::make_unique<PostingGroupSink>(*commThread_);
     // The connector runs on the communication thread: its questions go through the forwarding prompter.
@@ -363,6 +365,7 @@ void MainWindow::openEditWindow(int slot) {
     connect(window, &EditWindow::activated, this, [this](int active) { currentDevice_ = active; });
     connect(window, &EditWindow::firWindowRequested, this, &MainWindow::openFirWindow);
     editWindows_[slot] = window;
+    showKeptIr(*window, slot);
     // A slot has one edit window at a time (EditOpen), and closeEditWindows disconnects the windows
     // it deletes, so the closing window is the slot's registered one.
     connect(window, &QObject::destroyed, this, [this, slot] {

@@ -26,6 +26,7 @@
 #include "device/Locks.h"
 #include "ui/PostingEditSink.h"
 #include "dsp/Meters.h"
+#include "fir/IrLibrary.h"
 #include "groups/GroupPresets.h"
 #include "sat/DeviceMemory.h"
 #include "ui/CommThread.h"
@@ -134,6 +135,7 @@ public:
     void openEditWindow(int slot);
     // A satellite's FIR window (FirWindowKind) over its edit window; an open one is raised.
     QDialog* openFirWindow(int slot, int kind);
+    fir::IrLibrary& irLibrary() { return *irLibrary_; }
     void moveTile(int slot, int position);
     // Lists the found devices (FoundTable) as the search window's closing does.
     void mergeFoundDevices();
@@ -167,6 +169,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Draws the first import kept for the slot's loudspeaker on a newly opened edit window.
+    void showKeptIr(EditWindow& window, int slot);
     // The transaction's off-line switch (already on this thread). tileOnline and refreshWindow
     // come from the connector and the meter poll on the communication thread: they queue the
     // tile's refresh here.
@@ -238,6 +242,8 @@ private:
     QTimer* timerCheckEqGrp_;
     std::map<int, QPointer<EditWindow>> editWindows_;
     std::unique_ptr<PostingEditSink> postingSink_;
+    // The imported measured responses kept per loudspeaker (the IR import window's slots).
+    std::unique_ptr<fir::IrLibrary> irLibrary_;
     std::unique_ptr<PostingGroupSink> groupSink_;
     GroupPresets presets_;
     std::map<int, QPointer<GroupWindow>> groupWindows_;

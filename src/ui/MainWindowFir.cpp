@@ -26,13 +26,13 @@ QDialog* MainWindow::openFirWindow(int slot, int kind) {
     QDialog* dialog = nullptr;
     switch (static_cast<FirWindowKind>(kind)) {
         case FirWindowKind::XoverMode:
-            dialog = new FrmOutXoverMode(ctx_, *commThread_, prompter_, slot, edit);
+            dialog = new FrmOutXoverMode(ctx_, *commThread_, prompter_, edit->controller(), edit);
             break;
         case FirWindowKind::ExternalFir:
             dialog = new FormExternalFIRPhaseOut(ctx_, *commThread_, prompter_, slot, way, picker, edit);
             break;
         case FirWindowKind::ImportIr: {
-            auto* import = new FrmImportFdt(ctx_, prompter_, slot, way, picker, edit);
+            auto* import = new FrmImportFdt(ctx_, prompter_, *irLibrary_, slot, way, picker, edit);
             connect(import, &FrmImportFdt::imported, edit, [edit, import](int index, const QString&) {
                 if (const auto& held = import->slotCurve(index)) edit->setExternalIr(ImportedIrCurve(*held));
             });
@@ -43,6 +43,19 @@ QDialog* MainWindow::openFirWindow(int slot, int kind) {
     dialog->setWindowFlag(Qt::Window);
     dialog->show();
     return dialog;
+}
+
+void MainWindow::showKeptIr(EditWindow& window, int slot) {
+    if (ctx_.device(slot).isSub()) return;
+    const std::string key = fir::IrDeviceKey(ctx_.device(slot));
+    for (int i = 0; i < FrmImportFdt::kSlots; ++i) {
+        const fir::KeptIr* kept = irLibrary_->find(key, i);
+        if (kept == nullptr) continue;
+        if (auto curve = irLibrary_->curve(key, i)) {
+            window.setExternalIr(ImportedIrCurve(ImportedIr{kept->name, kept->way, std::move(*curve)}));
+            return;
+        }
+    }
 }
 
 }  // namespace plenum::ui

@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "dsp/MeasureGrid.h"
 #include "dsp/Response.h"
 #include "sat/ImageResponse.h"
 #include "ui/QtCanvas.h"
@@ -94,10 +95,11 @@ void ResponseGraph::paintOn(Canvas& canvas) const {
     for (const auto& curve : curves_) {
         if (curve.magnitudeDb.size() == static_cast<std::size_t>(FrequencyGrid::kPointCount))
             DrawMagnitudeCurve(canvas, area, s, grid_, curve.magnitudeDb, curve.style);
-        if (view_.showPhase && curve.phaseDeg.size() == static_cast<std::size_t>(FrequencyGrid::kPointCount)) {
-            const CurveStyle phaseStyle{PhaseShade(curve.style.colour), 1};
-            DrawPhaseCurve(canvas, area, s, grid_, curve.phaseDeg, phaseStyle);
-        }
+        const CurveStyle rightStyle{PhaseShade(curve.style.colour), 1};
+        if (view_.showPhase && curve.phaseDeg.size() == static_cast<std::size_t>(FrequencyGrid::kPointCount))
+            DrawPhaseCurve(canvas, area, s, grid_, curve.phaseDeg, rightStyle);
+        else if (view_.showDelay && curve.delayMs.size() == static_cast<std::size_t>(FrequencyGrid::kPointCount))
+            DrawDelayCurve(canvas, area, s, grid_, curve.delayMs, rightStyle);
     }
     double legendTop = area.top + 14;  // below the cursor readout's row
     for (const auto& curve : curves_) {
@@ -130,7 +132,18 @@ void ResponseGraph::updateCursor(PointF pointer) {
     }
     const auto& curve = curves_[static_cast<std::size_t>(std::clamp<int>(readoutCurve_, 0, static_cast<int>(curves_.size()) - 1))];
     if (curve.magnitudeDb.size() != static_cast<std::size_t>(FrequencyGrid::kPointCount)) return;
-    const CursorValue value = CursorAt(grid_, scales(), x, curve.magnitudeDb);
+    CursorValue value = CursorAt(grid_, scales(), x, curve.magnitudeDb);
+    const auto point = static_cast<std::size_t>(value.point);
+    if (point < curve.delayMs.size() && point < curve.phaseDeg.size()) {
+        // The phase as the view draws it: wrapped, or continuous over an unwrapped range.
+        double phase = curve.phaseDeg[point];
+        if (view_.phaseScale != PhaseScale::Wrapped) {
+            std::vector<double> unwrapped(point + 1);
+            UnwrapPhaseDeg(unwrapped, std::span<const double>(curve.phaseDeg).first(point + 1));
+            phase = unwrapped.back();
+        }
+        value.readout = CursorReadout(value.frequencyHz, value.magnitudeDb, phase, curve.delayMs[point]);
+    }
     cursorX_ = x;
     cursorReadout_ = value.readout;
     emit cursorMoved(value.frequencyHz, value.magnitudeDb, QString::fromStdString(value.readout));

@@ -25,6 +25,8 @@ namespace plenum::ui {
 struct GraphCurve {
     std::vector<double> magnitudeDb;  // FrequencyGrid::kPointCount values
     std::vector<double> phaseDeg;     // the drawn (wrapped) phase; empty: none drawn in phase view
+    // The group delay in ms (the FIR windows); when present the cursor reads phase and delay too.
+    std::vector<double> delayMs;
     CurveStyle style;
     std::string name;  // shown in the legend at the plot's top left in the curve's colour; "": none
 };

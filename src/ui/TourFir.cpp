@@ -1,5 +1,6 @@
 // The tour's visit of the FIR windows on the demo satellite: the crossover-mode window with the
-// LOW way's low-pass built as a linear-phase FIR and stored, the external FIR window with a
+// LOW way's low-pass built as a linear-phase FIR and stored (with its group delay, then its phase
+// unwrapped), the edit window's FIR/MIR controls, the external FIR window with a
 // coefficient file loaded next to the stored FIR, and a measured response imported onto the
 // edit window's graph.
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 #include "fir/FirDesign.h"
 #include "ui/EditWindow.h"
+#include "ui/FirGraph.h"
 #include "ui/FirWindows.h"
 #include "ui/MainWindow.h"
 #include "ui/Tour.h"
@@ -69,14 +71,16 @@ void Tour::firStep(MainWindow& window, bool english) {
     if (edit == nullptr) return;
     edit->show();
 
-    // The crossover: the LOW way's low-pass as a 512-tap Kaiser FIR at 1.2 kHz, stored.
+    // The crossover: the LOW way's low-pass as a 512-tap Kaiser FIR at 1.2 kHz, stored, shown
+    // with its group delay; then the same way's phase unwrapped over the widest range.
     if (auto* xover = dynamic_cast<FrmOutXoverMode*>(window.openFirWindow(sat, static_cast<int>(FirWindowKind::XoverMode)))) {
-        xover->resize(900, 640);
+        xover->resize(900, 680);
         xover->chooseMode(static_cast<int>(fir::XoverMode::FirLp));
         xover->chooseWay(0);
         xover->chooseWindow(false, static_cast<int>(FirWindow::Kaiser));
         xover->enterAttenuation(false, QStringLiteral("60"));
         xover->chooseTaps(false, 512);
+        xover->setRemoveLatency(false, false);
         xover->enterFrequency(false, QStringLiteral("1200"));
         if (english) {
             xover->storeWay();
@@ -84,15 +88,28 @@ void Tour::firStep(MainWindow& window, bool english) {
         } else {
             xover->design();
         }
+        xover->graphBar().chooseView(FirGraphBar::kWithDelay);
         camera_.shoot(*xover, QStringLiteral("fir-xover-mode") + suffix);
+        xover->graphBar().chooseView(FirGraphBar::kWithPhase);
+        xover->graphBar().choosePhase(true);
+        xover->graphBar().chooseRange(1);
+        camera_.shoot(*xover, QStringLiteral("fir-xover-unwrapped") + suffix);
+        xover->graphBar().chooseView(FirGraphBar::kMagnitude);
+        xover->graphBar().choosePhase(false);
         xover->close();
     }
+
+    // The FIR/MIR controls of the LOW way's output page in the edit window.
+    edit->pages().setCurrentIndex(1);
+    window.settle();
+    camera_.shoot(*edit, QStringLiteral("fir-edit-controls") + suffix);
 
     // The external FIR of the LOW way: a file loaded beside what the device holds.
     if (auto* external = dynamic_cast<FormExternalFIRPhaseOut*>(
             window.openFirWindow(sat, static_cast<int>(FirWindowKind::ExternalFir)))) {
         external->resize(900, 560);
         external->loadFile(QString::fromStdString(WriteFirFile(ctx_.dataDir / "FIR").string()));
+        external->graphBar().chooseView(FirGraphBar::kWithDelay);
         camera_.shoot(*external, QStringLiteral("fir-external") + suffix);
         // Leaving without storing asks first.
         prompter_.expect(QStringLiteral("fir-external-close-question") + suffix, true);

@@ -134,6 +134,20 @@ std::vector<EditRow> EditRows() {
         {"SatInputCrossover", false, 0,
          [](EditController& c) { return c.choose(C::XoverHpSlope, 5) && c.enterText(C::XoverHpFreq, "45"); }, {{31, 5}, {33, 45}}, 10},
         {"SatLowPassLow", false, 1, [](EditController& c) { return c.enterText(C::XoverLpFreq, "1800"); }, {{352, 7}, {354, 8}}, 10},
+        // The FIR/MIR crossover of the way shown: design bytes 503 + way + 2 i as one block (23),
+        // the mode (31), the way's FIR enable in the status record (13).
+        {"SatFirWindowHigh", false, 2, [](EditController& c) { return c.choose(C::FirWindowType, 1); }, {{504, 1}}, 23},
+        {"SatFirTapsLow", false, 1, [](EditController& c) { return c.choose(C::FirTaps, 4); }, {{515, 8}}, 23},
+        {"SatFirFrequencyLow", false, 1, [](EditController& c) { return c.enterText(C::FirFrequency, "2400"); },
+         {{505, 9}, {507, 96}}, 23},
+        {"SatFirFrequencyHighInFirLpMode", false, 2,
+         [](EditController& c) { return c.choose(C::XoverMode, 3) && c.enterText(C::FirFrequency, "20000"); },
+         {{520, 3}, {506, 78}, {508, 32}}, 23},
+        {"SatFirAttenuationHigh", false, 2, [](EditController& c) { return c.enterText(C::FirAttenuation, "30"); }, {{514, 30}}, 23},
+        {"SatMirMinLatencyHigh", false, 2, [](EditController& c) { return c.toggle(C::MirMinLatency); }, {{516, 1}}, 23},
+        {"SatXoverMode", false, 1, [](EditController& c) { return c.choose(C::XoverMode, 2); }, {{520, 2}}, 31},
+        {"SatFirEnableHigh", false, 2,
+         [](EditController& c) { return c.toggle(C::FirEnable) && c.state(C::FirEnable).checked; }, {}, 13},
         {"SubBand5IsOutputBand0", true, 1, [](EditController& c) { return c.enterText(C::EqGain, "3"); }, {{109, 36}}, 5},
         {"SubInputDelayLimit", true, 0, [](EditController& c) { return c.enterText(C::Delay, "250"); }, {{23, 0}, {24, 200}}, 2},
         {"SubMakeUpLowest", true, 1, [](EditController& c) { return c.enterText(C::MakeUp, "-9"); }, {{127, 6}}, 1},
@@ -234,12 +248,36 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"SatPeqQ", false, 0, Control::EqQ, "q", "Wrong value", "  不正确的 Q 值"},
         RefusalRow{"SatPeqFrequency", false, 0, Control::EqFreq, "19", "Wrong value", "  不正确的频率值"},
         RefusalRow{"SatCrossoverFrequency", false, 1, Control::XoverHpFreq, "20001", "Wrong value", "  不正确的频率值"},
+        RefusalRow{"SatFirFrequency", false, 1, Control::FirFrequency, "249", "Wrong value", "  不正确的频率值"},
+        RefusalRow{"SatFirAttenuation", false, 2, Control::FirAttenuation, "100", "Wong Value", "  不正确的值"},
         RefusalRow{"SubMakeUpBelowRange", true, 1, Control::MakeUp, "-10", "  Incorrect value", "  不正确的值"},
         RefusalRow{"SubPeqQ", true, 0, Control::EqQ, "99", "  Incorrect value", "  不正确的 Q 值"},
         RefusalRow{"SubPeqGain", true, 1, Control::EqGain, "-16", "  Incorrect value", "  不正确的值"}),
     [](const auto& info) { return info.param.name; });
 
 // ---- Pages, faders, double-click ----------------------------------------------------------------
+
+// The FIR controls belong to a satellite's output pages; the edit window shows the way's FIR label.
+TEST_F(EditRig, FirControlsShowOnASatellitesOutputPagesOnly) {
+    const auto satWindow = windowFor(false);
+    const auto subWindow = windowFor(true);
+    for (const Control control : {Control::FirEnable, Control::FirWindowType, Control::FirFrequency, Control::XoverMode}) {
+        EXPECT_FALSE(satWindow->state(control).visible);
+        subWindow->selectPage(1);
+        EXPECT_FALSE(subWindow->state(control).visible);
+    }
+    satWindow->selectPage(2);
+    ctx.satExtra[1].fir[1].name = "HP1200";
+    ctx.satExtra[1].fir[1].taps = 448;
+    EXPECT_EQ(satWindow->state(Control::FirLabel).text, "FIR: Name=HP1200; Taps=448");
+    EXPECT_EQ(satWindow->state(Control::XoverMode).text, "XOVER IIR");
+    ASSERT_TRUE(satWindow->choose(Control::XoverMode, 2));
+    EXPECT_EQ(satWindow->state(Control::XoverMode).text, "XOVER MIR");
+    EXPECT_EQ(satWindow->state(Control::MirMinLatency).text, "Remove MIR latency");
+    EXPECT_EQ(ControlName(Control::FirTaps, DeviceKind::Sat), "UCComboNtaps");
+    EXPECT_EQ(EditController::firTapsMenu().front(), "256");
+    EXPECT_EQ(EditController::firWindowMenu().size(), 11u);
+}
 
 TEST_F(EditRig, PagesShowTheirBands) {
     EditSatController window(ctx, 1, *sink, prompter);

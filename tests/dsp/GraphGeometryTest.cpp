@@ -343,5 +343,79 @@ TEST(BandDrag, PointerToBandValuesAndReadout) {
     EXPECT_LE(text.from.y + 8.0, 330.0);
 }
 
+// The right-hand scales of the FIR windows: each unwrapped range and the delay scale, with the
+// labels they show from top to bottom.
+struct RightScaleRow {
+    const char* name;
+    GraphView view;
+    std::vector<std::string> labels;
+};
+void PrintTo(const RightScaleRow& row, std::ostream* out) { *out << row.name; }
+class RightScales : public ::testing::TestWithParam<RightScaleRow> {};
+
+TEST_P(RightScales, LabelsFromTopToBottom) {
+    const RightScaleRow& row = GetParam();
+    const PlotArea area = PlotAreaOf(700, 330);
+    const PlotScales scales = ComputeScales(area, row.view);
+    RecordingCanvas canvas(700, 330);
+    DrawGrid(canvas, area, scales, row.view);
+    const auto texts = Texts(canvas);
+    ASSERT_GE(texts.size(), row.labels.size());
+    EXPECT_EQ(std::vector<std::string>(texts.end() - static_cast<std::ptrdiff_t>(row.labels.size()), texts.end()), row.labels);
+}
+
+GraphView FirView(PhaseScale scale, bool delay) {
+    GraphView view;
+    view.showPhase = !delay;
+    view.showDelay = delay;
+    view.phaseScale = scale;
+    return view;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fir, RightScales,
+    ::testing::Values(
+        RightScaleRow{"Wrapped", FirView(PhaseScale::Wrapped, false), {"+180", "+120", "+60", " 0", "-60", "-120", "-180"}},
+        RightScaleRow{"Unwrapped500", FirView(PhaseScale::Unwrapped500, false), {"+100", "0", "-100", "-200", "-300", "-400", "-500"}},
+        RightScaleRow{"Unwrapped5k", FirView(PhaseScale::Unwrapped5k, false), {"+1K", "0", "-1K", "-2K", "-3K", "-4K", "-5K"}},
+        RightScaleRow{"Unwrapped50k", FirView(PhaseScale::Unwrapped50k, false), {"+10K", "0", "-10K", "-20K", "-30K", "-40K", "-50K"}},
+        RightScaleRow{"Delay", FirView(PhaseScale::Unwrapped5k, true), {"+10", "+8", "+6", "+4", "+2", "0", "-2"}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Scales, LinearFrequencyAxis) {
+    const PlotArea area = PlotAreaOf(700, 330);
+    GraphView view;
+    view.linearFrequency = true;
+    const PlotScales scales = ComputeScales(area, view);
+    EXPECT_DOUBLE_EQ(scales.X(0), 0);
+    EXPECT_DOUBLE_EQ(scales.X(10000), area.width / 2);
+    EXPECT_DOUBLE_EQ(scales.FrequencyAtX(area.width), 20000);
+    RecordingCanvas canvas(700, 330);
+    DrawGrid(canvas, area, scales, view);
+    const auto texts = Texts(canvas);
+    EXPECT_EQ(texts.front(), "2kHz");
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), "20kHz") != texts.end());
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), "100Hz") == texts.end());
+    // A curve's point at 10 kHz lands in the middle.
+    std::vector<double> flat(FrequencyGrid::kPointCount, 0.0);
+    RecordingCanvas curve(700, 330);
+    DrawMagnitudeCurve(curve, area, scales, Grid(), flat, {});
+    ASSERT_FALSE(curve.ops().empty());
+}
+
+// A pure delay of D samples has the phase -360 f D / fs degrees: its group delay is D / fs at
+// every frequency, whatever the wraps.
+TEST(GroupDelay, PureDelayFromTheWrappedPhase) {
+    const double delaySamples = 96.0;  // 2 ms
+    std::vector<double> phase(FrequencyGrid::kPointCount);
+    for (int k = 0; k < FrequencyGrid::kPointCount; ++k)
+        phase[static_cast<std::size_t>(k)] = std::remainder(-360.0 * Grid().frequency(k) * delaySamples / 48000.0, 360.0);
+    const auto delay = GroupDelayMsFromPhase(Grid(), phase);
+    ASSERT_EQ(delay.size(), phase.size());
+    for (const int k : {0, 1, 341, 3000, FrequencyGrid::kPointCount - 1}) EXPECT_NEAR(delay[static_cast<std::size_t>(k)], 2.0, 1e-9) << k;
+    EXPECT_EQ(RightScaleLabel(-50000, 10000), "-50K");
+    EXPECT_EQ(RightScaleLabel(0, 2), "0");
+}
+
 }  // namespace
 }  // namespace plenum

@@ -87,7 +87,9 @@ const Golden kRows[] = {
      {1, 0, 1, P(352), P(354), P(350), 0, 0}},
     {"SatInput", ParamFamily::Input, DeviceKind::Sat, {}, 11, {0, P(17), P(18), P(19), 0, 0, 0, 0}},
     {"SatNoiseFromStatus", ParamFamily::NoiseGenerator, DeviceKind::Sat, {}, 12, {P(222), P(223), P(224), 0, 0, 0, 0, 0}},
-    {"SatFirEnable", ParamFamily::FirEnable, DeviceKind::Sat, {1, 0, 0, 1}, 13, {0, 1, 1, 0, 0, 0, 0, 0}},
+    {"SatFirEnable", ParamFamily::FirEnable, DeviceKind::Sat, {1, 0, 0, 0}, 13, {0, 1, Bit(380, 1), 0, 0, 0, 0, 0}},
+    // Block write of image 503..516: live program address 384 + 503 = 0x000377, 14 bytes.
+    {"SatFirDesign", ParamFamily::FirDesign, DeviceKind::Sat, {}, 23, {0, 3, 0x77, 0, 14, 0, 0, 0}},
     {"SatDlfTwoBytes", ParamFamily::Dlf, DeviceKind::Sat, {}, 16, {0, P(30), P(29), 0, 0, 0, 0, 0}},
     {"SatApplyFirWay", ParamFamily::ApplyFirWay, DeviceKind::Sat, {1, 0, 0, 0}, 17, {1, 1, 0, 0, 0, 0, 0, 0}},
     {"SatOutputLimiterWay1", ParamFamily::OutputLimiter, DeviceKind::Sat, {1, 0, 0, 0}, 19, {1, P(493), 0, 0, 0, 0, 0, 0}},
@@ -165,6 +167,19 @@ TEST(ParamCommands, CarriedBytesFollowThePayload) {
     EXPECT_EQ(BytesCarried(ParamFamily::NoiseGenerator, DeviceKind::Sat, {}).status,
               (std::vector<int>{222, 223, 224}));
     EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, (Bytes{{29}}));
+    Bytes design;
+    for (int offset = 503; offset <= 516; ++offset) design.push_back({offset});
+    EXPECT_EQ(BytesCarried(ParamFamily::FirDesign, DeviceKind::Sat, {}).image, design);
+    EXPECT_EQ(BytesCarried(ParamFamily::FirEnable, DeviceKind::Sat, {1, 0, 0, 0}).status, (std::vector<int>{380}));
+}
+
+// The FIR design block carries the 14 design bytes through TxBlockBuffer.
+TEST(ParamCommands, FirDesignBlockHoldsBothWaysBytes) {
+    const auto image = Patterned<576>();
+    const auto command = BuildParamCommand(ParamFamily::FirDesign, DeviceKind::Sat, {}, image, Patterned<384>());
+    ASSERT_EQ(command.blockLength, 14);
+    for (std::size_t i = 0; i < 14; ++i) EXPECT_EQ(command.block[i], P(503 + static_cast<int>(i))) << i;
+    EXPECT_FALSE(FamilyExists(ParamFamily::FirDesign, DeviceKind::Sub));
 }
 
 // A byte shared by ways or sections is carried only with the bit of the instance sent.

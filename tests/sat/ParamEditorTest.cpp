@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/FactoryPrograms.h"
+#include "sat/FirSettings.h"
 
 namespace plenum {
 namespace {
@@ -215,6 +216,48 @@ TEST_F(Editor, CrossoversPerKind) {
     EXPECT_EQ(subImage()[70], 8);
     EXPECT_EQ(subImage()[72], 25);
     EXPECT_EQ(sat.inputCrossover(std::nullopt, 19).refusal, Refusal::WrongFrequency);
+}
+
+// The crossover FIR settings: each edit names the command that carries it, a refusal changes
+// nothing, and the subwoofer has none of them.
+TEST_F(Editor, CrossoverFirSettings) {
+    const auto mode = sat.xoverMode(2);
+    ASSERT_TRUE(mode.ok());
+    EXPECT_EQ(mode.sends[0].family, ParamFamily::FirOutput);
+    EXPECT_EQ(satImage()[520], 2);
+    EXPECT_FALSE(sat.xoverMode(4).ok());
+
+    const auto way = sat.firWay(1, {.window = 2, .highPassHz = 800.4, .taps = 448});
+    ASSERT_TRUE(way.ok());
+    EXPECT_EQ(way.sends[0].family, ParamFamily::FirDesign);
+    const FirWaySettings kept = ReadFirWay(satImage(), 1);
+    EXPECT_EQ(kept.window, 2);
+    EXPECT_EQ(kept.highPassHz, 800);
+    EXPECT_EQ(kept.taps, 448);
+
+    const SatParamImage before = satImage();
+    EXPECT_EQ(sat.firWay(1, {.lowPassHz = 249}).refusal, Refusal::WrongFrequency);
+    EXPECT_EQ(sat.firWay(1, {.lowPassHz = 20001}).refusal, Refusal::WrongFrequency);
+    EXPECT_EQ(sat.firWay(0, {.attenuationSetting = 100}).refusal, Refusal::WrongAttenuation);
+    EXPECT_EQ(sat.firWay(0, {.taps = 500}).refusal, Refusal::WrongValue);
+    EXPECT_EQ(sat.firWay(0, {.window = 11}).refusal, Refusal::WrongValue);
+    EXPECT_EQ(satImage(), before);
+    EXPECT_EQ(RefusalText(Refusal::WrongAttenuation, DeviceKind::Sat).text.en, "Wong Value");
+
+    const auto stop = sat.firStopBand(0, true, 8);
+    ASSERT_TRUE(stop.ok());
+    EXPECT_EQ(stop.sends[0].family, ParamFamily::OutputLowPass);
+    EXPECT_EQ(satImage()[350], 21);
+    EXPECT_FALSE(sat.firStopBand(0, true, 9).ok());
+
+    ASSERT_TRUE(sat.firEnable(1, true).ok());
+    EXPECT_EQ(ctx.statusOf(1)[status::kFirEnabled] & 0x02, 0x02);
+    ASSERT_TRUE(sat.firEnable(1, false).ok());
+    EXPECT_EQ(ctx.statusOf(1)[status::kFirEnabled] & 0x02, 0);
+
+    EXPECT_FALSE(sub.xoverMode(1).ok());
+    EXPECT_FALSE(sub.firWay(0, {.taps = 256}).ok());
+    EXPECT_FALSE(sub.firEnable(0, true).ok());
 }
 
 }  // namespace

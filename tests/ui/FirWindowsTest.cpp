@@ -1,12 +1,21 @@
 // The FIR windows against the demo loudspeakers: what a store puts into the satellite's memory,
 // and that refusals send nothing.
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabBar>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include "MainWindowFixture.h"
 #include "device/FirStore.h"
 #include "dsp/FrequencyGrid.h"
+#include "core/ImageLayout.h"
 #include "fir/FirWord.h"
+#include "sat/DeviceMemory.h"
+#include "sat/FirSettings.h"
 #include "support/SimRig.h"
+#include "ui/FirGraph.h"
 #include "ui/FirWindows.h"
 
 namespace plenum::ui {
@@ -33,6 +42,10 @@ protected:
         return satDevice().readMemory(device::FirAreaAddress(way) + device::kFirHeaderLength, device::kFirWordArea);
     }
 
+    std::uint8_t liveByte(int offset) {
+        return satDevice().readMemory(kLiveProgramAddress + static_cast<std::uint32_t>(offset), 1)[0];
+    }
+
     int sentFrames() {
         int n = 0;
         for (const std::uint8_t code : satDevice().receivedCodes()) n += code == 24 ? 0 : 1;
@@ -51,11 +64,11 @@ protected:
 
 TEST_F(FirWindowsTest, ACrossoverFirLandsInTheSatellitesMemory) {
     auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
-    xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp));
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp)));
     EXPECT_EQ(xover.panelCaption(true), "IIR - HIGH PASS");
     EXPECT_EQ(xover.panelCaption(false), "FIR - LOW PASS");
-    xover.chooseWindow(false, static_cast<int>(FirWindow::Hamming));
-    xover.chooseTaps(false, 384);
+    ASSERT_TRUE(xover.chooseWindow(false, static_cast<int>(FirWindow::Hamming)));
+    ASSERT_TRUE(xover.chooseTaps(false, 384));
     ASSERT_TRUE(xover.enterFrequency(false, QStringLiteral("1500")));
     ASSERT_TRUE(xover.storeWay());
     ASSERT_TRUE(window->settle(20000));
@@ -65,22 +78,150 @@ TEST_F(FirWindowsTest, ACrossoverFirLandsInTheSatellitesMemory) {
     EXPECT_EQ(deviceWords(0), fir::FirWordStream(words));
     EXPECT_EQ(xover.firLabelText(), "FIR: Name=LP1500; Taps=384");
     EXPECT_TRUE(xover.latencyText().startsWith("Latency = "));
+    // The settings went to the device as they were edited: the mode, and the way's design bytes.
+    EXPECT_EQ(liveByte(520), 3);
+    const FirWaySettings kept = ReadFirWay(ctx.satImage[static_cast<std::size_t>(sat)], 0);
+    EXPECT_EQ(kept.taps, 384);
+    EXPECT_EQ(kept.lowPassHz, 1500);
+    EXPECT_EQ(kept.window, static_cast<int>(FirWindow::Hamming));
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// The window shows what the image holds when it opens, and every change reaches the device.
+TEST_F(FirWindowsTest, TheCrossoverWindowReadsAndWritesTheDevice) {
+    SatParamImage& image = ctx.satImage[static_cast<std::size_t>(sat)];
+    image[sat::kFirMirOutput] = static_cast<std::uint8_t>(fir::XoverMode::Mir);
+    WriteFirWay(image, 1, {.window = 1, .lowPassHz = 16000, .highPassHz = 2400, .attenuationSetting = 45,
+                           .taps = 320, .removeLatency = false});
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    xover.chooseWay(1);
+    EXPECT_EQ(xover.mode(), fir::XoverMode::Mir);
+    EXPECT_EQ(xover.panelCaption(true), "MIR - HIGH PASS");
+    const auto high = xover.settings(1, true);
+    EXPECT_EQ(high.frequencyHz, 2400);
+    EXPECT_EQ(high.window, FirWindow::Kaiser);
+    EXPECT_EQ(high.attenuationSetting, 45);
+    EXPECT_EQ(high.taps, 320);
+    EXPECT_FALSE(high.removeLatency);
+    EXPECT_EQ(xover.findChild<QLineEdit*>()->text(), "2400");
+
+    // A mode change: command 31 carries byte 520, and the image and the device agree.
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirHp)));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(image[sat::kFirMirOutput], 1);
+    EXPECT_EQ(liveByte(sat::kFirMirOutput), 1);
+    // A panel change: the design bytes of both ways as one block.
+    ASSERT_TRUE(xover.setRemoveLatency(true, true));
+    ASSERT_TRUE(xover.chooseStopBand(true, 4));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_TRUE(ReadFirWay(image, 1).removeLatency);
+    EXPECT_EQ(liveByte(FirWayByte(1, 6)), image[static_cast<std::size_t>(FirWayByte(1, 6))]);
+    EXPECT_EQ(xover.settings(1, true).stopBand, 4);
+    EXPECT_EQ(liveByte(sat::kOutHpSlope + 1), kFirStopBandFirstSlope + 4);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    // The edit window's undo takes the last change back on the device too.
+    ASSERT_TRUE(edit->controller().undo());
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(xover.settings(1, true).stopBand, 0);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// The graph views: group delay on the right scale, the unwrapped ranges, the linear axis, and a
+// cursor that reads phase and delay as well.
+TEST_F(FirWindowsTest, TheCrossoverGraphShowsDelayAndUnwrappedPhase) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::FirLp)));
+    ASSERT_TRUE(xover.chooseTaps(false, 512));
+    ASSERT_TRUE(xover.setRemoveLatency(false, false));
+    xover.resize(900, 640);
+    xover.show();
+    FirGraphBar& bar = xover.graphBar();
+    bar.chooseView(FirGraphBar::kWithDelay);
+    EXPECT_TRUE(xover.graph().view().showDelay);
+    EXPECT_FALSE(xover.graph().view().showPhase);
+    // The LOW way's linear-phase low-pass delays its pass band by (512 - 2) / 2 samples.
+    const auto& low = xover.graph().curves().at(0);
+    ASSERT_EQ(low.delayMs.size(), static_cast<std::size_t>(FrequencyGrid::kPointCount));
+    EXPECT_NEAR(low.delayMs[static_cast<std::size_t>(FrequencyGrid().NearestPoint(400))], 255.0 / 48.0, 0.1);
+
+    bar.chooseView(FirGraphBar::kWithPhase);
+    bar.choosePhase(true);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Unwrapped500);
+    bar.chooseRange(2);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Unwrapped50k);
+    bar.choosePhase(false);
+    EXPECT_EQ(xover.graph().view().phaseScale, PhaseScale::Wrapped);
+    bar.chooseLinear(true);
+    EXPECT_TRUE(xover.graph().view().linearFrequency);
+
+    QString readout;
+    QObject::connect(&xover.graph(), &ResponseGraph::cursorMoved, &xover,
+                     [&](double, double, const QString& text) { readout = text; });
+    const PlotArea area = xover.graph().plotArea();
+    QMouseEvent move(QEvent::MouseMove, QPointF(area.left + area.width / 4, area.top + 20), QPointF(), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&xover.graph(), &move);
+    EXPECT_TRUE(readout.contains(QStringLiteral("Hz "))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("dB; "))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("Deg; "))) << readout.toStdString();
+    EXPECT_TRUE(readout.endsWith(QStringLiteral("ms; "))) << readout.toStdString();
+}
+
+// The edit window's FIR/MIR controls of an output page go to the loudspeaker through the same
+// live-edit path as every other control, and the crossover-mode window follows them.
+TEST_F(FirWindowsTest, TheEditWindowsFirControlsReachTheDevice) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    edit->pages().setCurrentIndex(2);  // the HIGH way
+    auto* windowType = edit->findChild<QComboBox*>(QStringLiteral("UCComboWinType"));
+    auto* mode = edit->findChild<QComboBox*>(QStringLiteral("LabelXoverMode"));
+    auto* frequency = edit->findChild<QLineEdit*>(QStringLiteral("TextFirFreq"));
+    auto* enable = edit->findChild<QPushButton*>(QStringLiteral("UCBtnFirEn"));
+    ASSERT_TRUE(windowType && mode && frequency && enable);
+    EXPECT_TRUE(windowType->isVisibleTo(edit));
+    emit mode->activated(2);
+    emit windowType->activated(static_cast<int>(FirWindow::Blackman));
+    frequency->setText(QStringLiteral("1800"));
+    emit frequency->returnPressed();
+    enable->click();
+    ASSERT_TRUE(window->settle(5000));
+    const SatParamImage& image = ctx.satImage[static_cast<std::size_t>(sat)];
+    EXPECT_EQ(liveByte(sat::kFirMirOutput), 2);
+    EXPECT_EQ(liveByte(FirWayByte(1, 0)), static_cast<int>(FirWindow::Blackman));
+    EXPECT_EQ(ReadFirWay(image, 1).highPassHz, 1800);  // MIR mode: the HIGH way's high-pass
+    EXPECT_EQ(satDevice().readMemory(status::kFirEnabled, 1)[0] & 0x02, 0x02);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+    xover.chooseWay(1);
+    EXPECT_EQ(xover.mode(), fir::XoverMode::Mir);
+    EXPECT_EQ(xover.settings(1, true).frequencyHz, 1800);
+    EXPECT_EQ(xover.settings(1, true).window, FirWindow::Blackman);
+    // A refused entry shows the edit window's text and sends nothing.
+    satDevice().clearLog();
+    frequency->setText(QStringLiteral("249"));
+    emit frequency->returnPressed();
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(prompter.lastText(), "Wrong value");
+    EXPECT_EQ(sentFrames(), 0);
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
     auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
-    satDevice().clearLog();
-    const int before = sentFrames();
     EXPECT_FALSE(xover.storeWay());  // mode 0: nothing to store
-    xover.chooseMode(static_cast<int>(fir::XoverMode::Mir));
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(window->settle(5000));
+    satDevice().clearLog();
+    const SatParamImage before = ctx.satImage[static_cast<std::size_t>(sat)];
     EXPECT_FALSE(xover.enterFrequency(true, QStringLiteral("249")));
     EXPECT_EQ(prompter.lastText(), "Wrong value");
-    EXPECT_TRUE(xover.enterFrequency(true, QStringLiteral("250")));
     EXPECT_FALSE(xover.enterAttenuation(true, QStringLiteral("-3")));
     EXPECT_EQ(prompter.lastText(), "Wong Value");
     ASSERT_TRUE(window->settle(5000));
-    EXPECT_EQ(sentFrames(), before);
+    EXPECT_EQ(sentFrames(), 0);
+    EXPECT_EQ(ctx.satImage[static_cast<std::size_t>(sat)], before);
+    EXPECT_TRUE(xover.enterFrequency(true, QStringLiteral("250")));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(sentFrames(), 1);
+    EXPECT_EQ(xover.settings(0, true).frequencyHz, 250);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
 TEST_F(FirWindowsTest, TheExternalFirIsStoredOnlyWhenTheUserSaysYes) {
@@ -141,6 +282,18 @@ TEST_F(FirWindowsTest, AnImportedIrIsDrawnOnTheEditGraph) {
     ASSERT_EQ(edit->graph().curves().size(), curves + 1);
     EXPECT_EQ(edit->graph().curves().back().name, "External IR: m.txt");
     EXPECT_EQ(edit->graph().curves().back().magnitudeDb.size(), static_cast<std::size_t>(FrequencyGrid::kPointCount));
+
+    // The import is kept for the loudspeaker: the next session's import window starts with it,
+    // even when the original file is gone.
+    std::filesystem::remove(path);
+    fir::IrLibrary nextSession(ctx.dataDir / "IR");
+    nextSession.load();
+    ASSERT_NE(nextSession.find(fir::IrDeviceKey(ctx.device(sat)), 0), nullptr);
+    FrmImportFdt reopened(ctx, prompter, nextSession, sat, 0, {});
+    ASSERT_TRUE(reopened.slotCurve(0).has_value());
+    EXPECT_EQ(reopened.labelText(), "External IR: m.txt");
+    EXPECT_EQ(reopened.slotCurve(0)->curve.magnitudeDb, import.slotCurve(0)->curve.magnitudeDb);
+    EXPECT_FALSE(reopened.slotCurve(1).has_value());
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+#include "fir/IrLibrary.h"
+
+#include <cctype>
+#include <nlohmann/json.hpp>
+
+#include "core/BinaryIO.h"
+
+namespace plenum::fir {
+
+namespace {
+
+constexpr int kIndexVersion = 1;
+const char* const kIndexName = "index.json";
+
+// A device key as a folder name: letters, digits, '-' and '_' kept, anything else '_'.
+std::string FolderName(const std::string& key) {
+    std::string out = key;
+    for (char& c : out)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    return out.empty() ? "_" : out;
+}
+
+}  // namespace
+
+std::string IrDeviceKey(const DeviceRecord& device) {
+    return device.UniqueId.empty() ? "address-" + device.Address : device.UniqueId;
+}
+
+IrLibrary::IrLibrary(std::filesystem::path irFolder) : folder_(std::move(irFolder) / "imported") {}
+
+void IrLibrary::load() {
+    devices_.clear();
+    std::error_code error;
+    const auto bytes = ReadWholeFile(folder_ / kIndexName, error);
+    if (!bytes) return;
+    const auto index = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
+    if (!index.is_object() || index.value("version", 0) != kIndexVersion || !index.contains("devices") ||
+        !index["devices"].is_object())
+        return;
+    for (const auto& [device, slots] : index["devices"].items()) {
+        if (!slots.is_array()) continue;
+        for (const auto& entry : slots) {
+            if (!entry.is_object()) continue;
+            const int slot = entry.value("slot", -1);
+            if (slot < 0 || slot >= kIrSlots || !entry.contains("file") || !entry["file"].is_string()) continue;
+            KeptIr kept;
+            kept.name = entry.value("name", std::string());
+            kept.file = std::filesystem::path(entry["file"].get<std::string>());
+            kept.smoothingOctaves = entry.value("smoothing", 0.0);
+            kept.way = entry.value("way", 0);
+            devices_[device][static_cast<std::size_t>(slot)] = std::move(kept);
+        }
+    }
+}
+
+bool IrLibrary::save() const {
+    nlohmann::json devices = nlohmann::json::object();
+    for (const auto& [device, slots] : devices_) {
+        nlohmann::json list = nlohmann::json::array();
+        for (int slot = 0; slot < kIrSlots; ++slot) {
+            const auto& kept = slots[static_cast<std::size_t>(slot)];
+            if (!kept) continue;
+            list.push_back({{"slot", slot},
+                            {"name", kept->name},
+                            {"file", kept->file.generic_string()},
+                            {"smoothing", kept->smoothingOctaves},
+                            {"way", kept->way}});
+        }
+        devices[device] = std::move(list);
+    }
+    const std::string text = nlohmann::json{{"version", kIndexVersion}, {"devices", devices}}.dump(2);
+    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return !WriteFileAtomic(folder_ / kIndexName, data);
+}
+
+bool IrLibrary::keep(const std::string& device, int slot, const std::filesystem::path& source,
+                     double smoothingOctaves, int way) {
+    if (slot < 0 || slot >= kIrSlots) return false;
+    const std::filesystem::path relative =
+        std::filesystem::path(FolderName(device)) / (std::to_string(slot + 1) + "-" + source.filename().string());
+    std::error_code error;
+    std::filesystem::create_directories((folder_ / relative).parent_path(), error);
+    if (error) return false;
+    // Re-importing the kept copy itself needs no copy.
+    if (!std::filesystem::equivalent(source, folder_ / relative, error)) {
+        const auto bytes = ReadWholeFile(source, error);
+        if (!bytes || WriteFileAtomic(folder_ / relative, *bytes)) return false;
+    }
+    auto& slots = devices_[device];
+    const auto previous = slots[static_cast<std::size_t>(slot)];
+    slots[static_cast<std::size_t>(slot)] = KeptIr{source.filename().string(), relative, smoothingOctaves, way};
+    if (save()) return true;
+    slots[static_cast<std::size_t>(slot)] = previous;
+    return false;
+}
+
+const KeptIr* IrLibrary::find(const std::string& device, int slot) const {
+    if (slot < 0 || slot >= kIrSlots) return nullptr;
+    const auto it = devices_.find(device);
+    if (it == devices_.end() || !it->second[static_cast<std::size_t>(slot)]) return nullptr;
+    return &*it->second[static_cast<std::size_t>(slot)];
+}
+
+std::optional<IrCurve> IrLibrary::curve(const std::string& device, int slot) const {
+    const KeptIr* kept = find(device, slot);
+    if (kept == nullptr) return std::nullopt;
+    // The copy was parsed with the point as decimal separator or it would not have been kept.
+    const auto measurement = LoadIrFile(folder_ / kept->file, false);
+    if (!measurement) return std::nullopt;
+    return ConditionIr(*measurement, kept->smoothingOctaves);
+}
+
+}  // namespace plenum::fir

@@ -1,0 +1,86 @@
+#include "fir/IrLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/TempDir.h"
+
+namespace plenum::fir {
+namespace {
+
+class IrLibraryTest : public ::testing::Test {
+protected:
+    // A RiTA export: a level of `db` with a dip around 1 kHz.
+    std::filesystem::path writeExport(const std::string& name, double db) {
+        const auto path = dir / name;
+        std::ofstream out(path);
+        out << "Frequency,Values\n";
+        for (int f = 10; f <= 24000; f += 10) out << f << "," << (std::abs(f - 1000) < 100 ? db - 6 : db) << ",0,1\n";
+        return path;
+    }
+    test::TempDir dir;
+    std::filesystem::path irFolder() const { return dir.path() / "IR"; }
+};
+
+// What one session keeps, the next one reads back, even after the original file is gone.
+TEST_F(IrLibraryTest, KeptImportsSurviveARestartAndTheirOriginals) {
+    const auto original = writeExport("room.txt", -3);
+    {
+        IrLibrary library(irFolder());
+        library.load();
+        ASSERT_TRUE(library.keep("SN-0042", 3, original, 1.0 / 6, 1));
+    }
+    const auto expected = ConditionIr(*LoadIrFile(original, false), 1.0 / 6);
+    std::filesystem::remove(original);
+
+    IrLibrary next(irFolder());
+    next.load();
+    const KeptIr* kept = next.find("SN-0042", 3);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->name, "room.txt");
+    EXPECT_EQ(kept->way, 1);
+    EXPECT_DOUBLE_EQ(kept->smoothingOctaves, 1.0 / 6);
+    EXPECT_EQ(next.find("SN-0042", 2), nullptr);
+    EXPECT_EQ(next.find("SN-0043", 3), nullptr);
+    const auto curve = next.curve("SN-0042", 3);
+    ASSERT_TRUE(curve && expected);
+    EXPECT_EQ(curve->magnitudeDb, expected->magnitudeDb);
+    EXPECT_EQ(curve->phaseDeg, expected->phaseDeg);
+}
+
+// Replacing a slot's import keeps the earlier copy on disk; the slot shows the new one.
+TEST_F(IrLibraryTest, ReplacingASlotNeverDeletesAnImport) {
+    IrLibrary library(irFolder());
+    ASSERT_TRUE(library.keep("address-10.0.0.7", 0, writeExport("first.txt", 0), 0, 0));
+    ASSERT_TRUE(library.keep("address-10.0.0.7", 0, writeExport("second.txt", -10), 0, 0));
+    EXPECT_EQ(library.find("address-10.0.0.7", 0)->name, "second.txt");
+    const auto folder = library.folder() / "address-10_0_0_7";
+    EXPECT_TRUE(std::filesystem::exists(folder / "1-first.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "1-second.txt"));
+    // Keeping the kept copy again (a re-import from the library folder) works on itself.
+    ASSERT_TRUE(library.keep("address-10.0.0.7", 0, folder / "1-second.txt", 0.5, 0));
+    EXPECT_TRUE(library.curve("address-10.0.0.7", 0).has_value());
+    EXPECT_FALSE(library.keep("address-10.0.0.7", 8, folder / "1-second.txt", 0, 0));
+    EXPECT_FALSE(library.keep("address-10.0.0.7", 1, dir / "missing.txt", 0, 0));
+    EXPECT_EQ(library.find("address-10.0.0.7", 1), nullptr);
+}
+
+TEST_F(IrLibraryTest, ABadIndexLoadsNothing) {
+    IrLibrary library(irFolder());
+    ASSERT_TRUE(library.keep("SN-1", 0, writeExport("a.txt", 0), 0, 0));
+    for (const char* text : {"not json", "{\"version\": 2, \"devices\": {}}", "{\"version\": 1, \"devices\": []}"}) {
+        std::ofstream(library.folder() / "index.json") << text;
+        IrLibrary reread(irFolder());
+        reread.load();
+        EXPECT_EQ(reread.find("SN-1", 0), nullptr) << text;
+    }
+    DeviceRecord device;
+    device.Address = "192.168.1.20";
+    EXPECT_EQ(IrDeviceKey(device), "address-192.168.1.20");
+    device.UniqueId = "A1B2C3";
+    EXPECT_EQ(IrDeviceKey(device), "A1B2C3");
+}
+
+}  // namespace
+}  // namespace plenum::fir
