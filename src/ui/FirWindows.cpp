@@ -70,15 +70,14 @@ GraphView FirGraphView() {
     return view;
 }
 
-// The filter list of an open dialog ("name|pattern|name|pattern") in Qt's form.
+}  // namespace
+
 QString QtFilter(std::string_view filter) {
     const QStringList parts = Utf8(filter).split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
     return out.join(QStringLiteral(";;"));
 }
-
-}  // namespace
 
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
                   std::string name, std::function<void(device::FirStoreOutcome)> done) {

@@ -28,6 +28,7 @@
 #include "groups/GroupPresets.h"
 #include "sat/DeviceMemory.h"
 #include "ui/CommThread.h"
+#include "ui/SoundCards.h"
 #include "ui/logic/MeterPoll.h"
 
 class QDialog;
@@ -89,6 +90,8 @@ public:
     // Picks a project file (save = true for the save dialog); an empty result cancels.
     using FilePicker = std::function<QString(bool save, const QString& folder, const QString& filter)>;
     void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
+    // The real sound cards the FIR wizard lists beside its virtual one (PortAudio's by default).
+    void setSoundCards(SoundCards cards) { soundCards_ = std::move(cards); }
     // Where the edit windows' sends go; by default straight over the window's DeviceComm.
     void setEditSink(device::EditSink* sink) { editSink_ = sink != nullptr ? sink : postingSink_.get(); }
 
@@ -241,6 +244,7 @@ private:
     int currentDevice_ = 0;
     ModalRunner runModal_;
     FilePicker pickFile_;
+    SoundCards soundCards_ = PortAudioCards();
     bool exitRan_ = false;
     bool exitRunning_ = false;
     bool pollRunning_ = false;
