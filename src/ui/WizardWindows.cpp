@@ -117,9 +117,12 @@ FrmWizardFIR::FrmWizardFIR(AppContext& ctx, CommThread& thread, Prompter& prompt
     title_->setFont(big);
     layout->addWidget(title_);
     pages_ = new QStackedWidget(this);
-    for (QWidget* page : {buildWelcome(), buildGeometry(), buildWiring(), buildMeasure(), new QWidget(this),
-                          buildCalculate(), buildVerify()})
+    for (QWidget* page : {buildWelcome(), buildGeometry(), buildWiring(), buildMeasure(), buildViewIr(),
+                          buildCalculate(), buildVerify()}) {
+        // Each page's controls sit at its top left; the graph below takes the rest.
+        page->layout()->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         pages_->addWidget(page);
+    }
     layout->addWidget(pages_);
     auto* statusRow = new QHBoxLayout;
     statusLabel_ = new QLabel(this);
@@ -242,6 +245,20 @@ QWidget* FrmWizardFIR::buildMeasure() {
     row->addWidget(start);
     row->addStretch(1);
     connect(start, &QPushButton::clicked, this, [this] { measure(); });
+    return page;
+}
+
+QWidget* FrmWizardFIR::buildViewIr() {
+    auto* page = new QWidget(this);
+    auto* row = new QHBoxLayout(page);
+    auto* save = new QPushButton(text(texts::kWizardSaveIr), page);
+    row->addWidget(save);
+    connect(save, &QPushButton::clicked, this, [this] {
+        const QString folder = QString::fromStdString((ctx_.dataDir / "IR").string());
+        if (const QString path = pickSaveFile_ ? pickSaveFile_(folder, QtFilter(texts::kWizardIrSaveFilter)) : QString();
+            !path.isEmpty())
+            flow_.saveIr(path.toStdString());
+    });
     return page;
 }
 
@@ -536,6 +553,8 @@ void FrmWizardFIR::refresh() {
     const WizardPage page = flow_.page();
     title_->setText(pageTitle());
     pages_->setCurrentIndex(static_cast<int>(page));
+    // The stack is as tall as the page it shows, so the graph keeps the rest.
+    pages_->setMaximumHeight(pages_->currentWidget()->sizeHint().height());
     back_->setEnabled(flow_.canGoBack() && !work_.busy());
     next_->setEnabled(flow_.canGoNext() && !work_.busy());
     statusLabel_->setText(status_);

@@ -200,6 +200,7 @@ private:
     QWidget* buildGeometry();
     QWidget* buildWiring();
     QWidget* buildMeasure();
+    QWidget* buildViewIr();
     QWidget* buildCalculate();
     QWidget* buildVerify();
     QLineEdit* settingEntry(WizardSetting setting);
