@@ -141,6 +141,8 @@ public:
     // The transaction: only for jobs on the communication thread, or while settled.
     comm::DeviceComm& comm() { return commThread_->comm(); }
     CommThread& commThread() { return *commThread_; }
+    // The port the automatic-EQ bridge listens on; 0 when it does not.
+    std::uint16_t bridgeListeningPort() const;
     bool meterPollRunning() const { return pollRunning_; }
     QProgressBar* connectProgress() const { return connectProgress_; }
     comm::DeviceConnector& connector() { return *connector_; }
