@@ -179,13 +179,19 @@ bool WizardFlow::wiringComplete() const {
     return false;
 }
 
-void WizardFlow::measured(const audio::AudioResult& result, const audio::Measurement& m) {
-    if (result.status == audio::AudioStatus::Cancelled) return;
+std::optional<WizardMeasurement> WizardFlow::accepted(const audio::AudioResult& result, const audio::Measurement& m) {
+    if (result.status == audio::AudioStatus::Cancelled) return std::nullopt;
     if (!result.ok()) {
         Tell(prompter_, language_, texts::kWizardMeasureFailed);
-        return;
+        return std::nullopt;
     }
-    measurement_ = Kept(m);
+    return Kept(m);
+}
+
+void WizardFlow::measured(const audio::AudioResult& result, const audio::Measurement& m) {
+    auto kept = accepted(result, m);
+    if (!kept) return;
+    measurement_ = std::move(kept);
     correction_.reset();
     verification_.reset();
     stored_ = false;
@@ -264,12 +270,7 @@ bool WizardFlow::saveIr(const std::filesystem::path& path) {
 bool WizardFlow::confirmVerify() { return stored_ || Ask(prompter_, language_, texts::kWizardVerifyNotStored); }
 
 void WizardFlow::verified(const audio::AudioResult& result, const audio::Measurement& m) {
-    if (result.status == audio::AudioStatus::Cancelled) return;
-    if (!result.ok()) {
-        Tell(prompter_, language_, texts::kWizardMeasureFailed);
-        return;
-    }
-    verification_ = Kept(m);
+    if (auto kept = accepted(result, m)) verification_ = std::move(kept);
 }
 
 bool WizardFlow::verifyFromFile(const std::filesystem::path& path) {

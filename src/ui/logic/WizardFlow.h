@@ -145,6 +145,8 @@ public:
     bool askStoreConfig();
 
 private:
+    // A finished measurement worth keeping: nothing for a cancel, the ASIO message for a failure.
+    std::optional<WizardMeasurement> accepted(const audio::AudioResult& result, const audio::Measurement& m);
     Prompter& prompter_;
     int language_;
     bool decimalComma_;
