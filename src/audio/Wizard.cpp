@@ -73,7 +73,9 @@ void ForBand(double lowHz, double highHz, F&& f) {
     }
 }
 
-double WeightedMeanDifference(const std::vector<double>& a, const std::vector<double>& b, double lowHz, double highHz) {
+}  // namespace
+
+double MeanDifferenceDb(const std::vector<double>& a, const std::vector<double>& b, double lowHz, double highHz) {
     double sum = 0, weight = 0;
     ForBand(lowHz, highHz, [&](int k, double w) {
         sum += w * (a[k] - b[k]);
@@ -81,8 +83,6 @@ double WeightedMeanDifference(const std::vector<double>& a, const std::vector<do
     });
     return weight > 0 ? sum / weight : 0.0;
 }
-
-}  // namespace
 
 double SnapToGrid(double value, double start, double step, double upper) {
     if (!(value > start)) return start;
@@ -497,7 +497,7 @@ Correction DesignCorrection(const std::vector<double>& measuredDb, const std::ve
                             const WizardSettings& settingsIn) {
     const WizardSettings s = Snapped(settingsIn);
     Correction c;
-    const double offset = WeightedMeanDifference(measuredDb, targetDb, s.lowerHz, s.upperHz);
+    const double offset = MeanDifferenceDb(measuredDb, targetDb, s.lowerHz, s.upperHz);
     std::vector<double> wanted(kBins, 0.0);
     int lowBin = kBins, highBin = 0;
     ForBand(s.lowerHz, s.upperHz, [&](int k, double) {
@@ -565,7 +565,7 @@ Correction DesignCorrection(const std::vector<double>& measuredDb, const std::ve
 }
 
 double LargestDeviationDb(const std::vector<double>& a, const std::vector<double>& b, double lowHz, double highHz) {
-    const double mean = WeightedMeanDifference(a, b, lowHz, highHz);
+    const double mean = MeanDifferenceDb(a, b, lowHz, highHz);
     double worst = 0;
     ForBand(lowHz, highHz, [&](int k, double) { worst = std::max(worst, std::abs(a[k] - b[k] - mean)); });
     return worst;

@@ -46,7 +46,7 @@
 namespace plenum::audio {
 
 inline constexpr Bilingual kFilterGainReduced{"Filter gain has been reduced to avoid clipping",
-                                              "Filter gain has been reduced to avoid clipping"};
+                                              "滤波器增益已降低以避免削波"};
 
 inline constexpr int kWizardMaxTaps = 1024;
 inline constexpr double kMaxCutDb = 30.0;
@@ -176,6 +176,9 @@ struct Correction {
 Correction DesignCorrection(const std::vector<double>& measuredDb, const std::vector<double>& targetDb,
                             const WizardSettings& settings);
 
+// The mean of a - b between `lowHz` and `highHz` on a logarithmic frequency axis (1/f weights):
+// the level the target takes from a measurement.
+double MeanDifferenceDb(const std::vector<double>& a, const std::vector<double>& b, double lowHz, double highHz);
 // The largest |a - b - mean(a - b)| between `lowHz` and `highHz` (mean on a log frequency axis).
 double LargestDeviationDb(const std::vector<double>& a, const std::vector<double>& b, double lowHz, double highHz);
 // The largest |a - b| between `lowHz` and `highHz`.

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <iosfwd>
+#include <span>
+#include <string>
 
 #include "cli/CliSession.h"
 
@@ -25,8 +27,14 @@ void AddFirCommands(CLI::App& app, Action& action);  // fir load|store, ir impor
 // fir design, fir response: computations that need no session; they print to `out` while the
 // arguments are parsed and report refusals on `err` (in the language of --lang).
 void AddFirDesignCommands(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
-// wizard: the FIR wizard's measurement and design, headless (needs no session either).
+// wizard: the FIR wizard's measurement and design, headless (needs no session either, unless
+// --store sends the designed FIR to a satellite of the data folder's list).
 void AddWizardCommand(CLI::App& app, std::ostream& out, std::ostream& err, const GlobalOptions& options);
+
+// Stores coefficients into (slot, way) of an on-line satellite with the FIR store and prints the
+// way's label; the exit code says how it went (the reason is on the error stream).
+int StoreFirCoefficients(CliSession& session, int slot, int way, std::span<const double> coefficients,
+                         const std::string& name);
 
 // Runs plenumctl with the given arguments (argv[0] is the program name), on the wire with the given
 // time-outs (the protocol's own by default).

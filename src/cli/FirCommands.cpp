@@ -59,6 +59,17 @@ int FirLoad(CliSession& session, int slot, int way, const std::string& file) {
     return Finish(session, slot, way, store.store(buffer.coefficients(), buffer.name()), store);
 }
 
+}  // namespace
+
+int StoreFirCoefficients(CliSession& session, int slot, int way, std::span<const double> coefficients,
+                         const std::string& name) {
+    if (!RequireSatOnline(session, slot)) return kExitRefused;
+    device::FirStore store(session.comm(), session.prompter(), slot, way);
+    return Finish(session, slot, way, store.store(coefficients, name), store);
+}
+
+namespace {
+
 int FirStoreKept(CliSession& session, int slot, int way) {
     if (!RequireSatOnline(session, slot)) return kExitRefused;
     device::FirStore store(session.comm(), session.prompter(), slot, way);

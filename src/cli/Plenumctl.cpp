@@ -43,6 +43,9 @@ int RunPlenumctl(int argc, const char* const argv[], std::ostream& out, std::ost
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error, out, err);
+        // The commands that run while the arguments are parsed (fir design, wizard) end with
+        // their own exit code; anything else here is a usage error.
+        if (dynamic_cast<const CLI::RuntimeError*>(&error) != nullptr) return code;
         return code == 0 ? kExitOk : kExitUsage;
     }
     if (!action) return kExitOk;

@@ -10,6 +10,8 @@
 // 20 Hz..20 kHz, both windowed alike and 1/6-octave smoothed ("nan" without a known response);
 // Y: the largest deviation of the corrected response from the target within the frequency limits
 // (levels aligned on the mean); Z: the boost limit used.
+// `--store SLOT [--way W]` also stores the designed FIR into that satellite of the data folder's
+// list (on line, as `plenumctl connect` left it) with the FIR store, before the verify pass.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -46,6 +48,8 @@ struct WizardOptions {
     std::optional<std::string> smoothing;
     bool minimumPhase = false;
     bool minimizeRipple = false;
+    std::optional<int> storeSlot;
+    int way = 0;
 };
 
 std::string Fixed(double v, int decimals = 2) {
@@ -169,6 +173,15 @@ int RunWizard(const WizardOptions& o, std::ostream& out, std::ostream& err, cons
         if (!fir) Refuse(err, "cannot write " + o.saveFir, kExitIo);
     }
     const double before = LargestDeviationDb(measuredDb, targetDb, settings.lowerHz, settings.upperHz);
+    if (o.storeSlot) {
+        // The designed FIR goes to a satellite of the data folder's list, as the wizard's Store.
+        CliSession session(global, out, err);
+        if (!session.open()) throw CLI::RuntimeError(kExitRefused);
+        const int stored = StoreFirCoefficients(session, *o.storeSlot, o.way, correction.taps, "FIR Wizard");
+        const bool saved = session.save();
+        if (stored != kExitOk) throw CLI::RuntimeError(stored);
+        if (!saved) throw CLI::RuntimeError(kExitIo);
+    }
 
     std::vector<double> correctedDb(measuredDb.size());
     if (virtualCard != nullptr) {
@@ -220,6 +233,9 @@ void AddWizardCommand(CLI::App& app, std::ostream& out, std::ostream& err, const
     cmd->add_option("--save-ir", o->saveIr, "Write the measured impulse response (.irw)");
     cmd->add_option("--save-fir", o->saveFir, "Write the FIR coefficients (.txt, one a line)");
     cmd->add_option("--ts-dir", o->tsDir, "Write TS/SW.wav and TS/ISW.wav there and measure with them");
+    cmd->add_option("--store", o->storeSlot, "Store the designed FIR into the satellite in this slot (1-24)")
+        ->check(CLI::Range(kFirstUserSlot, kLastUserSlot));
+    cmd->add_option("--way", o->way, "Output way the FIR is stored into: 0 LOW (default), 1 HIGH")->check(CLI::Range(0, 1));
     cmd->callback([o, &out, &err, &options] { RunWizard(*o, out, err, options); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -200,9 +201,14 @@ int RunApplication(int argc, char** argv) {
     Prompter& prompter = tour ? tour->prompter() : static_cast<Prompter&>(livePrompter);
 
     const QSize screenSize = screen ? screen->size() : QSize(1920, 1080);
-    // A measurement or a tour runs unattended: a message box would wait for a user who is not there.
+    // A measurement, a tour or a run without a display (the offscreen and minimal platforms: a
+    // test, a server) is unattended: a message box would wait for a user who is not there, and
+    // the start-up (the main window, the bridge server) would never come. The notice goes to
+    // standard error instead.
+    const QString platform = QGuiApplication::platformName();
+    const bool headless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
     if (!touring && DisplayTooSmall(screenSize.width(), screenSize.height(), ctx.ScreenScale)) {
-        if (options->timing)
+        if (options->timing || headless)
             std::fprintf(stderr, "plenum: %s\n", std::string(texts::kDisplayTooSmall.text.pick(ctx.LanguageFlag)).c_str());
         else
             Tell(prompter, ctx.LanguageFlag, texts::kDisplayTooSmall);

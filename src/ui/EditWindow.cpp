@@ -196,7 +196,8 @@ QWidget* EditWindow::buildButtonBar() {
                              &EditWindow::recallFactory));
     row->addWidget(barButton(QStringLiteral("LabelEqFlat"), pick("Flat PEQ", "PEQ 平直"), Glyph::Edit, &EditWindow::flatPeq));
     if (controller_->kind() == DeviceKind::Sat) {
-        // The FIR menu: the crossover modes, the external FIR of a way and the IR import.
+        // The FIR menu: the crossover modes, the external FIR of a way, the IR import and the
+        // FIR wizard.
         auto* firButton = new UCButton(Glyph::Edit, UCButton::Shape::Inline, ctx_.ScreenScale, bar);
         firButton->setObjectName(QStringLiteral("UCBtnFirMenu"));
         firButton->setText(QStringLiteral("FIR"));
@@ -205,7 +206,8 @@ QWidget* EditWindow::buildButtonBar() {
         const std::pair<const char*, FirWindowKind> items[] = {
             {"XOver Mode|输出分频模式", FirWindowKind::XoverMode},
             {"External FIR|外部 FIR", FirWindowKind::ExternalFir},
-            {"Import IR|导入 IR", FirWindowKind::ImportIr}};
+            {"Import IR|导入 IR", FirWindowKind::ImportIr},
+            {"FIR Wizard|FIR 向导", FirWindowKind::Wizard}};
         for (const auto& [text, kind] : items) {
             const QStringList both = QString::fromUtf8(text).split(QLatin1Char('|'));
             QAction* item = menu->addAction(both[ctx_.LanguageFlag == 1 ? 1 : 0]);

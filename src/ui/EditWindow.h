@@ -34,7 +34,7 @@ class UCButton;
 struct GraphCurve;
 
 // The FIR windows a satellite's edit window opens from its FIR menu.
-enum class FirWindowKind { XoverMode = 0, ExternalFir = 1, ImportIr = 2 };
+enum class FirWindowKind { XoverMode = 0, ExternalFir = 1, ImportIr = 2, Wizard = 3 };
 
 struct EditWindowDeps {
     AppContext& ctx;

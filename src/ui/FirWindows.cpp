@@ -45,6 +45,8 @@ std::vector<double> KeptCoefficients(const CoefficientTable<kFirTaps>& table) {
     return out;
 }
 
+}  // namespace
+
 // The filter list of an open dialog ("name|pattern|name|pattern") in Qt's form.
 QString QtFilter(std::string_view filter) {
     const QStringList parts = Utf8(filter).split(QLatin1Char('|'));
@@ -52,8 +54,6 @@ QString QtFilter(std::string_view filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
     return out.join(QStringLiteral(";;"));
 }
-
-}  // namespace
 
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
                   std::string name, std::function<void(device::FirStoreOutcome)> done) {

@@ -30,6 +30,8 @@ namespace plenum::ui {
 
 // Picks a file to open in `folder` with a filter in the "name|pattern|..." form; "" cancels.
 using FirFilePicker = std::function<QString(const QString& folder, const QString& filter)>;
+// The Qt form ("name (pattern);;...") of a dialog filter written "name|pattern|name|pattern".
+QString QtFilter(std::string_view filter);
 
 // Posts a FIR store for (slot, way) and calls `done` on `receiver`'s thread. A progress dialog
 // over `receiver` counts the blocks; its Cancel stops the store before the next block.

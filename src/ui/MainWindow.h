@@ -30,6 +30,7 @@
 #include "groups/GroupPresets.h"
 #include "sat/DeviceMemory.h"
 #include "ui/CommThread.h"
+#include "ui/SoundCards.h"
 #include "ui/logic/MeterPoll.h"
 
 class QDialog;
@@ -91,6 +92,8 @@ public:
     // Picks a project file (save = true for the save dialog); an empty result cancels.
     using FilePicker = std::function<QString(bool save, const QString& folder, const QString& filter)>;
     void setFilePicker(FilePicker picker) { pickFile_ = std::move(picker); }
+    // The real sound cards the FIR wizard lists beside its virtual one (PortAudio's by default).
+    void setSoundCards(SoundCards cards) { soundCards_ = std::move(cards); }
     // Where the edit windows' sends go; by default straight over the window's DeviceComm.
     void setEditSink(device::EditSink* sink) { editSink_ = sink != nullptr ? sink : postingSink_.get(); }
 
@@ -144,6 +147,8 @@ public:
     // The transaction: only for jobs on the communication thread, or while settled.
     comm::DeviceComm& comm() { return commThread_->comm(); }
     CommThread& commThread() { return *commThread_; }
+    // The port the automatic-EQ bridge listens on; 0 when it does not.
+    std::uint16_t bridgeListeningPort() const;
     bool meterPollRunning() const { return pollRunning_; }
     QProgressBar* connectProgress() const { return connectProgress_; }
     comm::DeviceConnector& connector() { return *connector_; }
@@ -251,6 +256,7 @@ private:
     int currentDevice_ = 0;
     ModalRunner runModal_;
     FilePicker pickFile_;
+    SoundCards soundCards_ = PortAudioCards();
     bool exitRan_ = false;
     bool exitRunning_ = false;
     bool pollRunning_ = false;

@@ -24,4 +24,6 @@ void MainWindow::startBridge() {
     if (!comm::IsOk(bridge_->start(bridgePort_))) bridge_.reset();
 }
 
+std::uint16_t MainWindow::bridgeListeningPort() const { return bridge_ ? bridge_->port() : std::uint16_t{0}; }
+
 }  // namespace plenum::ui

@@ -5,14 +5,15 @@
 #include "ui/EditWindow.h"
 #include "ui/FirWindows.h"
 #include "ui/MainWindow.h"
+#include "ui/WizardWindows.h"
 
 namespace plenum::ui {
 
 QDialog* MainWindow::openFirWindow(int slot, int kind) {
     EditWindow* edit = editWindow(slot);
     if (edit == nullptr || ctx_.device(slot).isSub()) return nullptr;
-    static const char* const kNames[] = {"FrmOutXoverMode", "FormExternalFIRPhaseOut", "FrmImportFdt"};
-    if (kind < 0 || kind > 2) return nullptr;
+    static const char* const kNames[] = {"FrmOutXoverMode", "FormExternalFIRPhaseOut", "FrmImportFdt", "FrmWizardFIR"};
+    if (kind < 0 || kind > 3) return nullptr;
     if (auto* open = edit->findChild<QDialog*>(QString::fromLatin1(kNames[kind]), Qt::FindDirectChildrenOnly)) {
         open->show();
         open->raise();
@@ -37,6 +38,17 @@ QDialog* MainWindow::openFirWindow(int slot, int kind) {
                 if (const auto& held = import->slotCurve(index)) edit->setExternalIr(ImportedIrCurve(*held));
             });
             dialog = import;
+            break;
+        }
+        case FirWindowKind::Wizard: {
+            // The demo has no sound card to speak of: its virtual card comes first and is chosen.
+            const FirFilePicker saver = [this](const QString& folder, const QString& filter) {
+                return pickFile_(true, folder, filter);
+            };
+            auto* wizard = new FrmWizardFIR(ctx_, *commThread_, prompter_, slot, soundCards_, demoPort_ != 0, picker,
+                                            saver, edit);
+            wizard->chooseOutput(way);
+            dialog = wizard;
             break;
         }
     }

@@ -193,6 +193,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     editStep(window, true);
     programStep(window, true);
     firStep(window, true);
+    wizardStep(window, true);
 
     // Edit windows: five open, the sixth refused.
     std::vector<int> listed;
@@ -223,6 +224,7 @@ void Tour::run(MainWindow& window, sim::Simulator& simulator) {
     camera_.shoot(window, QStringLiteral("main-window-chinese"));
     editStep(window, false);
     firStep(window, false);
+    wizardStep(window, false);
     groupStep(window, simulator, false);
     programStep(window, false);
     window.setModalRunner([&](QDialog& dialog) {

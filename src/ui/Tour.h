@@ -81,6 +81,9 @@ private:
     // The FIR windows of the demo satellite: a FIR crossover designed and stored, an external FIR
     // file loaded, a measured response imported onto the edit window's graph.
     void firStep(MainWindow& window, bool english);
+    // The FIR wizard with the virtual sound card: its pages, the measurement, the correction
+    // stored and verified, the EQ target editor (English), the welcome and the design (Chinese).
+    void wizardStep(MainWindow& window, bool english);
     // The group chooser, a group window with its graph and the drift window over its members.
     void groupStep(MainWindow& window, sim::Simulator& simulator, bool english);
     // A satellite's device bar: store, recall, backup, restore, password and settings windows.

@@ -2,6 +2,7 @@
 // a chain of invocations on one data folder (the kept FIR travels in the session project).
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "cli/CliRunner.h"
@@ -147,6 +148,28 @@ TEST_F(FirCli, IrImportPrintsTheCurveOnTheDisplayGrid) {
         EXPECT_EQ(refused.exitCode, 2);
         EXPECT_NE(refused.err.find("Admited value: 1/6, 1/5, 1/4, 1/3, 1/2"), std::string::npos) << refused.err;
     }
+}
+
+TEST_F(FirCli, WizardStoresTheDesignedFirIntoTheSatellite) {
+    const std::string saved = (dir.path() / "wizard.txt").string();
+    const auto r = run({"wizard", "--card", "virtual", "--response", "builtin", "--save-fir", saved, "--store", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("FIR: Name=FIR Wizard; Taps=1024\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.rfind("wizard: IR error "), std::string::npos);
+    std::vector<double> taps;
+    std::ifstream in(saved);
+    for (double v; in >> v;) taps.push_back(v);
+    ASSERT_EQ(taps.size(), 1024u);
+    const auto words = fir::EncodeFirWords(taps);
+    EXPECT_EQ(deviceWords(1024), std::vector<std::int32_t>(words.begin(), words.begin() + 1024));
+    EXPECT_TRUE(sessionMirrorsDevices());
+
+    // A subwoofer runs no FIR: refused, nothing sent.
+    devices[1]->clearLog();
+    const auto sub = run({"wizard", "--card", "virtual", "--response", "builtin", "--store", "2"});
+    EXPECT_EQ(sub.exitCode, 1);
+    EXPECT_NE(sub.err.find("is a subwoofer"), std::string::npos) << sub.err;
+    EXPECT_TRUE(requests(1).empty());
 }
 
 }  // namespace

@@ -93,6 +93,8 @@ protected:
     QString lastConnectTitle;
     // The search window's network object: a loopback host address, so the demo range is searched.
     HostAddressNetwork searchNetwork{"127.0.0.1"};
+    // The announce listener and the bridge server (on a free port of 127.0.0.1); off by default.
+    bool networkServices = false;
 
     void SetUp() override {
         App();
@@ -124,8 +126,9 @@ protected:
             port = simulator.commonPort();
         }
         MainWindowDeps deps{ctx,  paths(), prompter, network, serial, sleeper, {port, (dir.path() / "tty%d").string()},
-                            FastTimeouts(), false};
+                            FastTimeouts(), networkServices};
         deps.searchNetwork = &searchNetwork;
+        deps.bridgePort = 0;
         window = std::make_unique<MainWindow>(deps);
         useDefaultDialogs();
         window->load();
