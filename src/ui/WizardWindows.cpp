@@ -136,6 +136,9 @@ FrmWizardFIR::FrmWizardFIR(AppContext& ctx, CommThread& thread, Prompter& prompt
     layout->addLayout(statusRow);
     graph_ = new UCWizard(this);
     layout->addWidget(graph_, 1);
+    // Pages without a graph keep their controls at the top, and the buttons stay at the bottom.
+    filler_ = new QWidget(this);
+    layout->addWidget(filler_, 1);
     auto* buttons = new QHBoxLayout;
     back_ = new QPushButton(text(texts::kWizardBack), this);
     next_ = new QPushButton(text(texts::kWizardNext), this);
@@ -400,6 +403,7 @@ void FrmWizardFIR::refresh() {
     peak_->setText(peakText());
     const bool showsGraph = page == WizardPage::ViewIr || page == WizardPage::Calculate || page == WizardPage::Verify;
     graph_->setVisible(showsGraph);
+    filler_->setVisible(!showsGraph);
     outputs_->setCurrentIndex(way_);
     if (cardChoice_->currentIndex() != flow_.card()) cardChoice_->setCurrentIndex(flow_.card());
     outChannel_->setCurrentIndex(flow_.outputChannel());

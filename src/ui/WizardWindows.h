@@ -231,6 +231,7 @@ private:
     QLabel* peak_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     UCWizard* graph_ = nullptr;
+    QWidget* filler_ = nullptr;  // takes the graph's room on the pages without a graph
     QPushButton* back_ = nullptr;
     QPushButton* next_ = nullptr;
     QComboBox* outputs_ = nullptr;
