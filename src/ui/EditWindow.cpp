@@ -25,10 +25,6 @@
 namespace plenum::ui {
 namespace {
 
-const FrequencyGrid& Grid() {
-    static const FrequencyGrid grid;
-    return grid;
-}
 
 constexpr CurveStyle kInputStyle{{235, 235, 235}, 2};
 constexpr CurveStyle kLowStyle{{250, 204, 21}, 2};
@@ -55,7 +51,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
       runModal_(std::move(deps.runModal)),
       refreshDevice_(std::move(deps.refreshDevice)),
       controller_(std::move(controller)),
-      response_(Grid(), GraphLayout(controller_->kind())) {
+      response_(DisplayGrid(), GraphLayout(controller_->kind())) {
     const double scale = ctx_.ScreenScale;
     const bool sub = controller_->kind() == DeviceKind::Sub;
     setObjectName(sub ? QStringLiteral("FrmEditSub") : QStringLiteral("FrmEditSat"));
@@ -81,7 +77,7 @@ EditWindow::EditWindow(EditWindowDeps deps, std::unique_ptr<device::EditControll
     bands_ = new QComboBox(this);
     bands_->setObjectName(QStringLiteral("ComboBand"));
     bands_->setMinimumWidth(Px(scale, 90));
-    graph_ = new ResponseGraph(Grid(), this);
+    graph_ = new ResponseGraph(DisplayGrid(), this);
     graph_->setObjectName(QStringLiteral("Label5"));
     meters_ = new EditMeters(meterTable_, slot(), controller_->kind(), scale, this);
     panel_ = new EditPanel(*controller_, scale, ctx_.LanguageFlag, this);

@@ -9,11 +9,6 @@
 
 namespace plenum::ui {
 
-const FrequencyGrid& FirDisplayGrid() {
-    static const FrequencyGrid grid;
-    return grid;
-}
-
 GraphView FirGraphView() {
     GraphView view;
     view.zoomLevel = 3;
@@ -55,7 +50,7 @@ FirGraphBar::FirGraphBar(ResponseGraph& graph, int languageFlag, QWidget* parent
                         : QStringList{QStringLiteral("Wrapped"), QStringLiteral("Unwrapped")});
     range_ = new QComboBox(this);
     range_->setObjectName(QStringLiteral("ComboPhaseRange"));
-    for (const auto label : kUnwrappedRangeLabels) range_->addItem(Utf8(label));
+    for (const auto label : kUnwrappedRangeLabels) range_->addItem(Q(label));
     axis_ = new QComboBox(this);
     axis_->setObjectName(QStringLiteral("ComboFrequencyAxis"));
     axis_->addItems(zh ? QStringList{QStringLiteral("线性"), QStringLiteral("对数")}

@@ -11,12 +11,11 @@
 
 #include "dsp/FrequencyGrid.h"
 #include "ui/ResponseGraph.h"
+#include "ui/Theme.h"
 
 class QComboBox;
 
 namespace plenum::ui {
-
-const FrequencyGrid& FirDisplayGrid();
 
 // The FIR graphs span +20 to -100 dB: the whole stop band of a steep design stays in view.
 GraphView FirGraphView();
@@ -54,8 +53,5 @@ private:
     int rangeIndex_ = 0;
 };
 
-inline QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace plenum::ui

@@ -49,7 +49,7 @@ std::vector<double> KeptCoefficients(const CoefficientTable<kFirTaps>& table) {
 
 // The filter list of an open dialog ("name|pattern|name|pattern") in Qt's form.
 QString QtFilter(std::string_view filter) {
-    const QStringList parts = Utf8(filter).split(QLatin1Char('|'));
+    const QStringList parts = Q(filter).split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
     return out.join(QStringLiteral(";;"));
@@ -128,7 +128,7 @@ FormExternalFIRPhaseOut::FormExternalFIRPhaseOut(AppContext& ctx, CommThread& th
     row->addWidget(new QLabel(ctx_.LanguageFlag == 1 ? QStringLiteral("门限 [dB]") : QStringLiteral("Threshold [dB]"), this));
     row->addWidget(thresholdEntry_);
     layout->addLayout(row);
-    graph_ = new ResponseGraph(FirDisplayGrid(), this);
+    graph_ = new ResponseGraph(DisplayGrid(), this);
     graph_->setView(FirGraphView());
     graphBar_ = new FirGraphBar(*graph_, ctx_.LanguageFlag, this);
     layout->addWidget(graphBar_);
@@ -229,7 +229,7 @@ FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, fir::IrLibrary& 
     smoothing_ = new QComboBox(this);
     smoothing_->setObjectName(QStringLiteral("SmoothingMenu"));
     smoothing_->addItem(ctx_.LanguageFlag == 1 ? QStringLiteral("无平滑") : QStringLiteral("No smoothing"));
-    for (const auto text : kSmoothingWidthTexts) smoothing_->addItem(Utf8(text) + QStringLiteral(" Oct"));
+    for (const auto text : kSmoothingWidthTexts) smoothing_->addItem(Q(text) + QStringLiteral(" Oct"));
     slotChoice_ = new QComboBox(this);
     for (int i = 1; i <= kSlots; ++i) slotChoice_->addItem(QStringLiteral("IR %1").arg(i));
     auto* open = new QPushButton(ctx_.LanguageFlag == 1 ? QStringLiteral("导入") : QStringLiteral("Import"), this);

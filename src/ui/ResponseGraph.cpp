@@ -12,6 +12,11 @@
 
 namespace plenum::ui {
 
+const FrequencyGrid& DisplayGrid() {
+    static const FrequencyGrid grid;
+    return grid;
+}
+
 namespace {
 
 PointF ToPoint(const QPointF& p) { return {p.x(), p.y()}; }

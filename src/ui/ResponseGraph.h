@@ -36,6 +36,9 @@ GraphCurve CurveOf(const DeviceResponse& response, int channel, CurveStyle style
 // A satellite's LOW + HIGH acoustic sum (SummedWaysResponse) as a curve: the crossover graph's path.
 GraphCurve SummedWaysCurve(const DeviceResponse& response, CurveStyle style);
 
+// The one display grid every graph of the application draws on (made once, on first use).
+const FrequencyGrid& DisplayGrid();
+
 class ResponseGraph : public QWidget {
     Q_OBJECT
 

@@ -13,6 +13,7 @@
 
 #include "dsp/FrequencyGrid.h"
 #include "fir/FirResponse.h"
+#include "ui/Theme.h"
 #include "ui/WizardWindows.h"
 #include "ui/logic/WizardTexts.h"
 
@@ -20,10 +21,6 @@ namespace plenum::ui {
 
 namespace {
 
-const FrequencyGrid& Grid() {
-    static const FrequencyGrid grid;
-    return grid;
-}
 
 constexpr CurveStyle kIrStyle{{244, 114, 182}, 2};
 constexpr CurveStyle kFirStyle{{56, 189, 248}, 2};
@@ -31,7 +28,6 @@ constexpr CurveStyle kProductStyle{{74, 222, 128}, 2};
 constexpr CurveStyle kTargetStyle{{250, 204, 21}, 1};
 constexpr CurveStyle kAfterStyle{{74, 222, 128}, 2};
 
-QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The engine's magnitudes lie on 32769 bins of a 65536-point transform; the display grid's point
 // k (k * 48000 / 16384 Hz) is bin 4 k of it.
@@ -87,22 +83,22 @@ UCWizard::UCWizard(QWidget* parent) : QWidget(parent) {
     views_ = new QButtonGroup(this);
     int id = 0;
     for (const std::string_view name : texts::kWizardViewNames) {
-        auto* button = new QPushButton(Utf8(name), this);
+        auto* button = new QPushButton(Q(name), this);
         button->setCheckable(true);
         views_->addButton(button, id++);
         row->addWidget(button);
     }
-    auto* beforeAfter = new QPushButton(Utf8(texts::kWizardBefore) + QLatin1Char('/') + Utf8(texts::kWizardAfter), this);
+    auto* beforeAfter = new QPushButton(Q(texts::kWizardBefore) + QLatin1Char('/') + Q(texts::kWizardAfter), this);
     beforeAfter->setCheckable(true);
     views_->addButton(beforeAfter, id);
     row->addWidget(beforeAfter);
-    phase_ = new QPushButton(Utf8(texts::kWizardMagnPhase), this);
+    phase_ = new QPushButton(Q(texts::kWizardMagnPhase), this);
     phase_->setCheckable(true);
     row->addWidget(phase_);
     row->addStretch(1);
-    row->addWidget(new QLabel(Utf8(texts::kWizardZoomHint), this));
+    row->addWidget(new QLabel(Q(texts::kWizardZoomHint), this));
     layout->addLayout(row);
-    graph_ = new ResponseGraph(Grid(), this);
+    graph_ = new ResponseGraph(DisplayGrid(), this);
     GraphView view;
     view.zoomLevel = 1;
     graph_->setView(view);
@@ -232,14 +228,14 @@ FrmFIREq::FrmFIREq(AppContext& ctx, Prompter& prompter, std::vector<audio::EqBan
       pickSaveFile_(std::move(pickSaveFile)) {
     setObjectName(QStringLiteral("FrmFIREq"));
     const int lang = ctx_.LanguageFlag;
-    setWindowTitle(Utf8(texts::kEqTargetTitle.pick(lang)));
+    setWindowTitle(Q(texts::kEqTargetTitle.pick(lang)));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    for (int c = 0; c < 4; ++c) grid->addWidget(new QLabel(Utf8(texts::kEqColumnCaptions[static_cast<std::size_t>(c)].pick(lang)), this), 0, c + 1);
+    for (int c = 0; c < 4; ++c) grid->addWidget(new QLabel(Q(texts::kEqColumnCaptions[static_cast<std::size_t>(c)].pick(lang)), this), 0, c + 1);
     for (int b = 0; b < kEqTargetBands; ++b) {
         Row& row = rows_[static_cast<std::size_t>(b)];
         row.type = new QComboBox(this);
-        for (const auto& name : texts::kEqBandTypeNames) row.type->addItem(Utf8(name.pick(lang)));
+        for (const auto& name : texts::kEqBandTypeNames) row.type->addItem(Q(name.pick(lang)));
         row.gain = new QLineEdit(this);
         row.frequency = new QLineEdit(this);
         row.q = new QLineEdit(this);
@@ -263,14 +259,14 @@ FrmFIREq::FrmFIREq(AppContext& ctx, Prompter& prompter, std::vector<audio::EqBan
     }
     layout->addLayout(grid);
     auto* buttons = new QHBoxLayout;
-    auto* flatButton = new QPushButton(Utf8(texts::kEqFlatButton.pick(lang)), this);
-    auto* save = new QPushButton(Utf8(texts::kEqSaveButton.pick(lang)), this);
-    auto* load = new QPushButton(Utf8(texts::kEqLoadButton.pick(lang)), this);
-    auto* applyButton = new QPushButton(Utf8(texts::kEqApplyButton.pick(lang)), this);
+    auto* flatButton = new QPushButton(Q(texts::kEqFlatButton.pick(lang)), this);
+    auto* save = new QPushButton(Q(texts::kEqSaveButton.pick(lang)), this);
+    auto* load = new QPushButton(Q(texts::kEqLoadButton.pick(lang)), this);
+    auto* applyButton = new QPushButton(Q(texts::kEqApplyButton.pick(lang)), this);
     for (QPushButton* button : {flatButton, save, load, applyButton}) buttons->addWidget(button);
     buttons->addStretch(1);
     layout->addLayout(buttons);
-    graph_ = new ResponseGraph(Grid(), this);
+    graph_ = new ResponseGraph(DisplayGrid(), this);
     layout->addWidget(graph_, 1);
     const QString folder = QString::fromStdString((ctx_.dataDir / "TargetEq").string());
     connect(flatButton, &QPushButton::clicked, this, [this] { flat(); });

@@ -17,6 +17,7 @@
 
 #include "audio/PortAudioCard.h"
 #include "audio/VirtualCard.h"
+#include "ui/Theme.h"
 #include "ui/WizardWindows.h"
 #include "ui/logic/WizardTexts.h"
 
@@ -24,7 +25,6 @@ namespace plenum::ui {
 
 namespace {
 
-QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The virtual card's loudspeaker: the built-in two-way in a room, heard through a little noise
 // and the round trip of a real card.
@@ -164,7 +164,7 @@ FrmWizardFIR::FrmWizardFIR(AppContext& ctx, CommThread& thread, Prompter& prompt
 
 FrmWizardFIR::~FrmWizardFIR() { work_.cancel(); }
 
-QString FrmWizardFIR::text(const Bilingual& bilingual) const { return Utf8(bilingual.pick(ctx_.LanguageFlag)); }
+QString FrmWizardFIR::text(const Bilingual& bilingual) const { return Q(bilingual.pick(ctx_.LanguageFlag)); }
 
 QString FrmWizardFIR::pageTitle() const {
     return text(texts::kWizardPageTitles[static_cast<std::size_t>(flow_.page())]);

@@ -47,7 +47,7 @@ FrmOutXoverMode::FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& 
     auto* top = new QHBoxLayout;
     modes_ = new QComboBox(this);
     modes_->setObjectName(QStringLiteral("XoverOutModeMenu"));
-    for (const auto label : fir::kXoverModeLabels) modes_->addItem(Utf8(label));
+    for (const auto label : fir::kXoverModeLabels) modes_->addItem(Q(label));
     ways_ = new QComboBox(this);
     ways_->setObjectName(QStringLiteral("XoverHpLpMenu"));
     ways_->addItems({QStringLiteral("LOW"), QStringLiteral("HIGH")});
@@ -72,7 +72,7 @@ FrmOutXoverMode::FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& 
     bottom->addWidget(firLabel_, 1);
     bottom->addWidget(store_);
     layout->addLayout(bottom);
-    graph_ = new ResponseGraph(FirDisplayGrid(), this);
+    graph_ = new ResponseGraph(DisplayGrid(), this);
     graph_->setView(FirGraphView());
     graphBar_ = new FirGraphBar(*graph_, ctx_.LanguageFlag, this);
     layout->addWidget(graphBar_);
@@ -101,14 +101,14 @@ FrmOutXoverMode::Panel FrmOutXoverMode::buildPanel(bool highPass) {
     auto* grid = new QGridLayout(p.box);
     p.frequency = new QLineEdit(p.box);
     p.slope = new QComboBox(p.box);
-    for (int code = 0; code <= kXoverLastIirSlope; ++code) p.slope->addItem(Utf8(XoverSlopeLabel(code)));
+    for (int code = 0; code <= kXoverLastIirSlope; ++code) p.slope->addItem(Q(XoverSlopeLabel(code)));
     p.stopBand = new QComboBox(p.box);
-    for (const auto label : fir::kFirStopBandLabels) p.stopBand->addItem(Utf8(label));
+    for (const auto label : fir::kFirStopBandLabels) p.stopBand->addItem(Q(label));
     p.window = new QComboBox(p.box);
-    for (const auto& info : kFirWindows) p.window->addItem(Utf8(info.label));
+    for (const auto& info : kFirWindows) p.window->addItem(Q(info.label));
     p.attenuation = new QComboBox(p.box);
     p.attenuation->setEditable(true);
-    for (const auto label : fir::kFirAttenuationLabels) p.attenuation->addItem(Utf8(label));
+    for (const auto label : fir::kFirAttenuationLabels) p.attenuation->addItem(Q(label));
     p.taps = new QComboBox(p.box);
     for (const int taps : fir::kAcceptedFirTaps)
         if (FirTapsValid(taps)) p.taps->addItem(QString::number(taps), taps);
@@ -309,7 +309,7 @@ bool FrmOutXoverMode::storeWay() {
 
 // ---- Texts and drawing ----------------------------------------------------------------------
 
-QString FrmOutXoverMode::panelCaption(bool highPass) const { return Utf8(fir::SideCaption(mode(), highPass)); }
+QString FrmOutXoverMode::panelCaption(bool highPass) const { return Q(fir::SideCaption(mode(), highPass)); }
 
 QString FrmOutXoverMode::firLabelText() const {
     const auto& table = ctx_.satExtra[static_cast<std::size_t>(slot_)].fir[static_cast<std::size_t>(way_)];
@@ -342,8 +342,8 @@ void FrmOutXoverMode::fillPanel(Panel& p, bool highPass) {
     p.attenuation->setEditText(QStringLiteral("-") + QString::number(s.attenuationSetting, 'f', 0));
     p.taps->setCurrentIndex(p.taps->findData(s.taps));
     p.latency->setChecked(s.removeLatency);
-    p.latency->setText(Utf8(fir::kLatencySwitchStates[s.removeLatency ? 1 : 0]));
-    p.latencyCaption->setText(Utf8(fir::LatencySwitchCaption(s.kind)));
+    p.latency->setText(Q(fir::kLatencySwitchStates[s.removeLatency ? 1 : 0]));
+    p.latencyCaption->setText(Q(fir::LatencySwitchCaption(s.kind)));
     // An IIR side shows its slope; a FIR side its stop band, window, attenuation (adjustable
     // windows only), taps and latency switch.
     const bool adjustable = isFir && Info(s.window).adjustable;
@@ -399,7 +399,7 @@ void FrmOutXoverMode::redraw() {
         GraphCurve drawn;
         drawn.magnitudeDb = std::move(curve.magnitudeDb);
         drawn.phaseDeg = std::move(curve.phaseDeg);
-        drawn.delayMs = GroupDelayMsFromPhase(FirDisplayGrid(), drawn.phaseDeg);
+        drawn.delayMs = GroupDelayMsFromPhase(DisplayGrid(), drawn.phaseDeg);
         HoldWhereQuiet(drawn, kQuietDb);
         drawn.style = way == 0 ? kLowWayStyle : kHighWayStyle;
         drawn.name = way == 0 ? "LOW" : "HIGH";

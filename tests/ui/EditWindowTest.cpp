@@ -24,13 +24,6 @@ using device::Control;
 
 class EditWindowTest : public test_support::OnlineDemoTest {
 protected:
-    // Requests other than meter polls since the log was cleared.
-    static int editFrames(const sim::SimulatedDevice& device) {
-        int n = 0;
-        for (const std::uint8_t code : device.receivedCodes()) n += code == 24 ? 0 : 1;
-        return n;
-    }
-
     static void enter(QLineEdit& box, const QString& text) {
         box.setText(text);
         QTest::keyClick(&box, Qt::Key_Return);
@@ -75,11 +68,11 @@ TEST_F(EditWindowTest, AFaderDragSendsOneCommandPerMovement) {
     }
     mouse(*fader, QEvent::MouseButtonRelease, (top + bottom) / 2);
     settle();
-    EXPECT_EQ(editFrames(main), static_cast<int>(moves.size()));
+    EXPECT_EQ(test_support::EditFrames(main), static_cast<int>(moves.size()));
     // Moves after the release send nothing.
     mouse(*fader, QEvent::MouseMove, top);
     settle();
-    EXPECT_EQ(editFrames(main), static_cast<int>(moves.size()));
+    EXPECT_EQ(test_support::EditFrames(main), static_cast<int>(moves.size()));
     EXPECT_TRUE(mirrored());
     // The whole drag is one undo step.
     edit.undoAction().trigger();
@@ -161,7 +154,7 @@ TEST_F(EditWindowTest, ATypedRefusalShowsTheWindowsTextAndSendsNothing) {
             enter(*box, QString::fromUtf8(row.typed));
             EXPECT_EQ(prompter.lastText(), language == 0 ? row.english : row.chinese) << row.typed;
             EXPECT_EQ(box->text(), shown);
-            EXPECT_EQ(editFrames(target), 0);
+            EXPECT_EQ(test_support::EditFrames(target), 0);
             edit.close();
         }
     }
@@ -195,7 +188,7 @@ TEST_F(EditWindowTest, DraggingABandOnTheGraphSendsEachMovementAsOneUndoStep) {
     EXPECT_EQ(edit.panel().textBox(Control::EqFreq)->text().toStdString() + "Hz", readout.substr(5, readout.find(';') - 5));
     send(QEvent::MouseButtonRelease, at->x + 80, at->y - 40, Qt::NoButton);
     settle();
-    EXPECT_EQ(editFrames(main), 2);
+    EXPECT_EQ(test_support::EditFrames(main), 2);
     EXPECT_TRUE(mirrored());
     ASSERT_NE(main.readMemory(384, 576), beforeDrag);
     edit.undoAction().trigger();
@@ -304,7 +297,7 @@ TEST_F(EditWindowTest, TheLhLinkBoxAsksBeforeCopyingTheLowMakeUpToHigh) {
     settle();
     EXPECT_EQ(prompter.lastText(), std::string(texts::kLhLink.text.en));
     EXPECT_FALSE(link->isChecked()) << "a declined link leaves the box clear";
-    EXPECT_EQ(editFrames(device("127.0.0.2")), 0);
+    EXPECT_EQ(test_support::EditFrames(device("127.0.0.2")), 0);
     EXPECT_EQ(ctx.satImage[index][sat::kMakeUp + 1], high);
 
     prompter.answer(true);
@@ -312,7 +305,7 @@ TEST_F(EditWindowTest, TheLhLinkBoxAsksBeforeCopyingTheLowMakeUpToHigh) {
     settle();
     EXPECT_TRUE(link->isChecked());
     EXPECT_EQ(ctx.satImage[index][sat::kMakeUp + 1], ctx.satImage[index][sat::kMakeUp]);
-    EXPECT_GE(editFrames(device("127.0.0.2")), 1);
+    EXPECT_GE(test_support::EditFrames(device("127.0.0.2")), 1);
     EXPECT_TRUE(mirrored());
 }
 
@@ -325,7 +318,7 @@ TEST_F(EditWindowTest, RecallFactoryAsksFirstAndTheWindowShowsTheFactoryProgram)
     prompter.answer(false);
     edit.recallFactory();
     settle();
-    EXPECT_EQ(editFrames(subwoofer), 0) << "declined: nothing is sent";
+    EXPECT_EQ(test_support::EditFrames(subwoofer), 0) << "declined: nothing is sent";
     EXPECT_EQ(edit.panel().textBox(Control::EqFreq)->text(), QStringLiteral("80"));
 
     prompter.answer(true);

@@ -36,6 +36,14 @@
 
 namespace plenum::ui::test_support {
 
+// Requests other than meter polls (code 24) a simulated device received since its log was
+// cleared: an open edit window polls the meters on its own timer.
+inline int EditFrames(const sim::SimulatedDevice& device) {
+    int n = 0;
+    for (const std::uint8_t code : device.receivedCodes()) n += code == 24 ? 0 : 1;
+    return n;
+}
+
 template <typename Condition>
 bool Eventually(Condition condition) {
     for (int i = 0; i < 200 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
