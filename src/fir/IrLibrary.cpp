@@ -34,20 +34,31 @@ void IrLibrary::load() {
     const auto bytes = ReadWholeFile(folder_ / kIndexName, error);
     if (!bytes) return;
     const auto index = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
-    if (!index.is_object() || index.value("version", 0) != kIndexVersion || !index.contains("devices") ||
-        !index["devices"].is_object())
+    if (!index.is_object() || !index.contains("version") || index["version"] != kIndexVersion ||
+        !index.contains("devices") || !index["devices"].is_object())
         return;
     for (const auto& [device, slots] : index["devices"].items()) {
         if (!slots.is_array()) continue;
         for (const auto& entry : slots) {
+            // The index is a file a user can edit: an entry with a missing or mistyped field is
+            // skipped (nlohmann's value() would throw on a wrong type), the others still load.
             if (!entry.is_object()) continue;
-            const int slot = entry.value("slot", -1);
-            if (slot < 0 || slot >= kIrSlots || !entry.contains("file") || !entry["file"].is_string()) continue;
+            const auto field = [&entry](const char* key, bool (nlohmann::json::*is)() const noexcept) {
+                return entry.contains(key) && (entry[key].*is)();
+            };
+            if (!field("slot", &nlohmann::json::is_number_integer) || !field("file", &nlohmann::json::is_string) ||
+                !field("name", &nlohmann::json::is_string) || !field("smoothing", &nlohmann::json::is_number) ||
+                !field("way", &nlohmann::json::is_number_integer))
+                continue;
+            const auto slot = entry["slot"].get<std::int64_t>();
+            if (slot < 0 || slot >= kIrSlots) continue;
             KeptIr kept;
-            kept.name = entry.value("name", std::string());
+            kept.name = entry["name"].get<std::string>();
             kept.file = std::filesystem::path(entry["file"].get<std::string>());
-            kept.smoothingOctaves = entry.value("smoothing", 0.0);
-            kept.way = entry.value("way", 0);
+            kept.smoothingOctaves = entry["smoothing"].get<double>();
+            const auto way = entry["way"].get<std::int64_t>();
+            if (way < 0 || way > 1) continue;
+            kept.way = static_cast<int>(way);
             devices_[device][static_cast<std::size_t>(slot)] = std::move(kept);
         }
     }

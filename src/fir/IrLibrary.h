@@ -6,8 +6,9 @@
 // deleted, and "imported/index.json" records per device and slot the copy, the name shown, the
 // smoothing and the output way. A loudspeaker is known by its serial (DeviceRecord::UniqueId), or
 // by its address when it reported none. The index is written atomically after every change; a
-// missing or unreadable index loads nothing and the copies stay on disk. Replacing a slot's
-// import keeps the copy of the earlier file (an import is never deleted by the application).
+// missing or unreadable index loads nothing (an entry with a missing or mistyped field is
+// skipped) and the copies stay on disk. Replacing a slot's import keeps the copy of the earlier
+// file (an import is never deleted by the application).
 //
 // Index format (version 1):
 //   {"version": 1, "devices": {"<device>": [{"slot": 0, "name": "m.txt", "file": "<copy, relative

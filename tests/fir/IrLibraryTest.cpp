@@ -69,12 +69,47 @@ TEST_F(IrLibraryTest, ReplacingASlotNeverDeletesAnImport) {
 TEST_F(IrLibraryTest, ABadIndexLoadsNothing) {
     IrLibrary library(irFolder());
     ASSERT_TRUE(library.keep("SN-1", 0, writeExport("a.txt", 0), 0, 0));
-    for (const char* text : {"not json", "{\"version\": 2, \"devices\": {}}", "{\"version\": 1, \"devices\": []}"}) {
+    for (const char* text : {"not json", "", "[1, 2]", "{\"version\": 2, \"devices\": {}}",
+                             "{\"version\": \"1\", \"devices\": {}}", "{\"version\": 1, \"devices\": []}",
+                             "{\"version\": 1, \"devices\": {\"SN-1\": {\"slot\": 0}}}"}) {
         std::ofstream(library.folder() / "index.json") << text;
         IrLibrary reread(irFolder());
         reread.load();
         EXPECT_EQ(reread.find("SN-1", 0), nullptr) << text;
     }
+}
+
+// A hand-edited index with wrongly typed fields: the broken entries are skipped, the good one loads
+// and nothing throws (the index is read while the main window is built).
+TEST_F(IrLibraryTest, MistypedIndexEntriesAreSkipped) {
+    IrLibrary library(irFolder());
+    ASSERT_TRUE(library.keep("SN-1", 0, writeExport("a.txt", 0), 0, 0));
+    const std::string good = R"({"slot": 0, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})";
+    const char* const bad[] = {
+        R"({"slot": "1", "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})",
+        R"({"slot": 1.5, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})",
+        R"({"slot": 2, "name": 7, "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})",
+        R"({"slot": 3, "name": "a.txt", "file": ["x"], "smoothing": 0, "way": 0})",
+        R"({"slot": 4, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": "1/6", "way": 0})",
+        R"({"slot": 5, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": null})",
+        R"({"slot": 6, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 9})",
+        R"({"slot": 99, "name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})",
+        R"({"name": "a.txt", "file": "SN-1/1-a.txt", "smoothing": 0, "way": 0})",
+        R"("text")",
+    };
+    std::string entries = good;
+    for (const char* entry : bad) entries += std::string(",") + entry;
+    std::ofstream(library.folder() / "index.json")
+        << R"({"version": 1, "devices": {"SN-1": [)" << entries << R"(], "SN-2": 5}})";
+    IrLibrary reread(irFolder());
+    ASSERT_NO_THROW(reread.load());
+    ASSERT_NE(reread.find("SN-1", 0), nullptr);
+    EXPECT_EQ(reread.find("SN-1", 0)->name, "a.txt");
+    for (int slot = 1; slot < kIrSlots; ++slot) EXPECT_EQ(reread.find("SN-1", slot), nullptr) << slot;
+    EXPECT_EQ(reread.find("SN-2", 0), nullptr);
+}
+
+TEST_F(IrLibraryTest, DeviceKeys) {
     DeviceRecord device;
     device.Address = "192.168.1.20";
     EXPECT_EQ(IrDeviceKey(device), "address-192.168.1.20");
