@@ -239,6 +239,8 @@ bool FrmWizardFIR::enterSmoothing(const QString& entered) {
 }
 
 bool FrmWizardFIR::openIr(const QString& path) {
+    // A new measurement while a store runs would leave the stored FIR's measurement behind.
+    if (work_.busy() || storing_) return false;
     const bool ok = flow_.openIr(path.toStdString());
     refresh();
     redraw();
@@ -300,7 +302,8 @@ bool FrmWizardFIR::testMic() {
 }
 
 bool FrmWizardFIR::calculate() {
-    if (work_.busy()) return false;
+    // No new design while a store runs: the store's completion must meet the design it sent.
+    if (work_.busy() || storing_) return false;
     auto input = flow_.designInput();
     if (!input) return false;
     struct Outcome {
@@ -335,9 +338,10 @@ bool FrmWizardFIR::store() {
         return false;
     }
     storing_ = true;
-    PostFirStore(thread_, this, slot_, way_, flow_.correction()->taps, kStoredName, [this](device::FirStoreOutcome outcome) {
+    const std::vector<double> taps = flow_.correction()->taps;
+    PostFirStore(thread_, this, slot_, way_, taps, kStoredName, [this, taps](device::FirStoreOutcome outcome) {
         storing_ = false;
-        flow_.storeFinished(outcome);
+        flow_.storeFinished(outcome, taps);
         refresh();
         emit stored(outcome == device::FirStoreOutcome::Done);
     });

@@ -170,9 +170,9 @@ public:
     void back();
     bool enter(WizardSetting setting, const QString& text);
     bool enterSmoothing(const QString& text);
+    // Opening an IR, the measurements (the Measure page, the Test Mic pass, the verify pass) and
+    // the design: false when nothing was started, as while another job or a store runs.
     bool openIr(const QString& path);
-    // Measures (the Measure page), the Test Mic pass, the design, the verify pass: false when
-    // nothing was started.
     bool measure();
     bool testMic();
     bool calculate();

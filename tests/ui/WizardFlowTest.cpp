@@ -123,10 +123,19 @@ TEST(WizardFlow, StoreSaveAndVerifyAskWhatTheyMust) {
     EXPECT_FALSE(flow.confirmVerify());
     EXPECT_EQ(prompter.entries().back().title, "Verify FIR");
     EXPECT_EQ(prompter.lastText(), "The actual FIR has not been stored.\r\nDo you want to proceed anyway ?");
-    flow.storeFinished(device::FirStoreOutcome::Failed);
+    flow.storeFinished(device::FirStoreOutcome::Failed, c.taps);
     EXPECT_EQ(prompter.lastText(), "Communication problem, can't store FIR.");
     EXPECT_FALSE(flow.isStored());
-    flow.storeFinished(device::FirStoreOutcome::Done);
+    EXPECT_TRUE(flow.storedTaps().empty());
+    // A store of an earlier design that ends after a new one: the loudspeaker holds the earlier
+    // taps and the current design is not stored.
+    audio::Correction earlier = c;
+    earlier.taps[10] = 0.25;
+    flow.storeFinished(device::FirStoreOutcome::Done, earlier.taps);
+    EXPECT_FALSE(flow.isStored());
+    EXPECT_EQ(flow.storedTaps(), earlier.taps);
+    flow.storeFinished(device::FirStoreOutcome::Done, c.taps);
+    EXPECT_TRUE(flow.isStored());
     EXPECT_EQ(flow.storedTaps(), c.taps);
     prompter.clear();
     EXPECT_TRUE(flow.confirmVerify());

@@ -85,6 +85,10 @@ TEST_F(WizardWindowsTest, MeasuredAndCalculatedFirLandsInTheSatellite) {
     ASSERT_TRUE(wizard->flow().correction());
     satDevice().clearLog();
     ASSERT_TRUE(wizard->store());
+    // While the store runs nothing may replace the design or the measurement it came from.
+    EXPECT_FALSE(wizard->calculate());
+    EXPECT_FALSE(wizard->measure());
+    EXPECT_FALSE(wizard->openIr(QString::fromStdString((dir.path() / "any.irw").string())));
     ASSERT_TRUE(wizard->settle(20000));
     EXPECT_TRUE(wizard->flow().isStored());
     const auto& taps = wizard->flow().correction()->taps;

@@ -236,11 +236,11 @@ bool WizardFlow::confirmStore() {
     return true;
 }
 
-void WizardFlow::storeFinished(device::FirStoreOutcome outcome) {
+void WizardFlow::storeFinished(device::FirStoreOutcome outcome, const std::vector<double>& sentTaps) {
     switch (outcome) {
         case device::FirStoreOutcome::Done:
-            stored_ = true;
-            if (correction_) storedTaps_ = correction_->taps;
+            storedTaps_ = sentTaps;
+            stored_ = correction_ && correction_->taps == sentTaps;
             break;
         case device::FirStoreOutcome::Failed:
         case device::FirStoreOutcome::Refused:

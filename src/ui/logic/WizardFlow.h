@@ -122,7 +122,9 @@ public:
     // ---- store, save, verify ---------------------------------------------------------------
     // The questions before a store; false: nothing to store or the user said No.
     bool confirmStore();
-    void storeFinished(device::FirStoreOutcome outcome);
+    // A store's end with the taps it sent: the loudspeaker then holds those taps, and the FIR
+    // counts as stored only when they are still the current design.
+    void storeFinished(device::FirStoreOutcome outcome, const std::vector<double>& sentTaps);
     bool isStored() const { return stored_; }
     // What the loudspeaker holds from the wizard (empty before the first store).
     const std::vector<double>& storedTaps() const { return storedTaps_; }
