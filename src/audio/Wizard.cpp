@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "audio/Rbj.h"
+#include "core/AtomicText.h"
 #include "dsp/Fft.h"
 #include "dsp/MeasureGrid.h"
 #include "dsp/MinPhase.h"
@@ -413,10 +414,8 @@ bool SaveIrw(const std::filesystem::path& path, const std::vector<double>& taps,
     text << "IRW 1\n" << kAudioSampleRateHz << '\n';
     text.precision(17);
     for (const double v : taps) text << v << '\n';
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    if (!out) {
-        error = "cannot write " + path.string();
+    if (const auto failure = WriteTextFileAtomic(path, text.str())) {
+        error = "cannot write " + path.string() + ": " + failure.message();
         return false;
     }
     return true;

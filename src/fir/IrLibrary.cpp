@@ -3,6 +3,7 @@
 #include <cctype>
 #include <nlohmann/json.hpp>
 
+#include "core/AtomicText.h"
 #include "core/BinaryIO.h"
 
 namespace plenum::fir {
@@ -80,8 +81,7 @@ bool IrLibrary::save() const {
         devices[device] = std::move(list);
     }
     const std::string text = nlohmann::json{{"version", kIndexVersion}, {"devices", devices}}.dump(2);
-    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    return !WriteFileAtomic(folder_ / kIndexName, data);
+    return !WriteTextFileAtomic(folder_ / kIndexName, text);
 }
 
 bool IrLibrary::keep(const std::string& device, int slot, const std::filesystem::path& source,

@@ -155,6 +155,47 @@ TEST(WizardFlow, StoreSaveAndVerifyAskWhatTheyMust) {
     EXPECT_EQ(lines, audio::kWizardMaxTaps);
 }
 
+// Every file the wizard and the target editor write goes through a temporary file; a write that
+// cannot happen (here: a folder that does not exist) says so instead of passing silently.
+TEST(WizardFlow, FilesThatCannotBeWrittenAreReported) {
+    ScriptedPrompter prompter;
+    WizardFlow flow(prompter, 1, false);
+    test::TempDir dir;
+    audio::Measurement m;
+    m.ir.taps.assign(2000, 0.0);
+    m.ir.taps[5] = 1.0;
+    m.peakLevelDb = -10;
+    flow.measured({}, m);
+    ASSERT_TRUE(flow.measurement());
+    audio::Correction c;
+    c.taps.assign(audio::kWizardMaxTaps, 0.0);
+    c.taps[0] = 1.0;
+    flow.designed(c);
+    EqTargetEdit edit(prompter, 1, false, {});
+    const auto missing = dir.path() / "missing";
+    const std::vector<std::pair<const char*, std::function<bool(const std::filesystem::path&)>>> writers{
+        {"fir", [&](const std::filesystem::path& p) { return flow.saveFir(p / "f.txt"); }},
+        {"ir", [&](const std::filesystem::path& p) { return flow.saveIr(p / "m.irw"); }},
+        {"config", [&](const std::filesystem::path& p) { return flow.saveConfig(p / "c.wzn"); }},
+        {"target", [&](const std::filesystem::path& p) { return edit.save(p / "t.eqt"); }},
+        {"default target", [&](const std::filesystem::path& p) { return edit.applied(p); }},
+    };
+    for (const auto& [name, write] : writers) {
+        prompter.clear();
+        EXPECT_FALSE(write(missing)) << name;
+        ASSERT_EQ(prompter.entries().size(), 1u) << name;
+        EXPECT_EQ(prompter.lastText(), "无法写入文件。") << name;
+        prompter.clear();
+        EXPECT_TRUE(write(dir.path())) << name;
+        EXPECT_TRUE(prompter.entries().empty()) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    // Only the files themselves are left: no temporary file beside them.
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 5);
+}
+
 TEST(WizardFlow, ConfigurationRoundTripsThroughAFile) {
     ScriptedPrompter prompter;
     WizardFlow flow(prompter, 0, false);

@@ -1,8 +1,8 @@
 #include "ui/logic/EqTargetEdit.h"
 
 #include <cmath>
-#include <fstream>
 
+#include "core/AtomicText.h"
 #include "fir/NumberText.h"
 #include "ui/logic/WizardTexts.h"
 
@@ -27,9 +27,7 @@ std::vector<audio::EqBand> LoadDefaultEqTarget(const std::filesystem::path& data
 }
 
 bool SaveDefaultEqTarget(const std::filesystem::path& dataDir, const std::vector<audio::EqBand>& bands) {
-    std::ofstream out(dataDir / kDefaultTargetFile, std::ios::binary | std::ios::trunc);
-    out << audio::FormatEqTarget(bands, true);
-    return static_cast<bool>(out);
+    return !WriteTextFileAtomic(dataDir / kDefaultTargetFile, audio::FormatEqTarget(bands, true));
 }
 
 EqTargetEdit::EqTargetEdit(Prompter& prompter, int languageFlag, bool decimalComma, std::vector<audio::EqBand> bands)
@@ -85,9 +83,9 @@ bool EqTargetEdit::flat() {
 }
 
 bool EqTargetEdit::save(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << audio::FormatEqTarget(bands_, false);
-    return static_cast<bool>(out);
+    if (!WriteTextFileAtomic(path, audio::FormatEqTarget(bands_, false))) return true;
+    Tell(prompter_, language_, texts::kEqTargetCantWrite);
+    return false;
 }
 
 bool EqTargetEdit::load(const std::filesystem::path& path) {
@@ -102,9 +100,11 @@ bool EqTargetEdit::load(const std::filesystem::path& path) {
     return true;
 }
 
-void EqTargetEdit::applied(const std::filesystem::path& dataDir) {
-    SaveDefaultEqTarget(dataDir, bands_);
+bool EqTargetEdit::applied(const std::filesystem::path& dataDir) {
     changed_ = false;
+    if (SaveDefaultEqTarget(dataDir, bands_)) return true;
+    Tell(prompter_, language_, texts::kEqTargetCantWrite);
+    return false;
 }
 
 bool EqTargetEdit::askApply() const { return changed_ && Ask(prompter_, language_, texts::kEqApplyChanges); }

@@ -41,10 +41,12 @@ public:
     // "EQ Flat" / "Are you sure ?": every band disabled at 0 dB.
     bool flat();
 
+    // Written atomically; a failure says "Can't write the file.".
     bool save(const std::filesystem::path& path);
     bool load(const std::filesystem::path& path);
-    // The target is taken: it becomes the default and the editor has no changes left.
-    void applied(const std::filesystem::path& dataDir);
+    // The target is taken: it becomes the default and the editor has no changes left (the design
+    // uses it even when the default file cannot be written, which is then said).
+    bool applied(const std::filesystem::path& dataDir);
     // Closing: without changes nothing is asked; with changes "Do you want to apply EQ target
     // changes?" — true when the user wants them applied.
     bool askApply() const;

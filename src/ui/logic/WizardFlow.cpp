@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/AtomicText.h"
 #include "fir/NumberText.h"
 #include "ui/logic/WizardTexts.h"
 
@@ -148,9 +149,12 @@ bool WizardFlow::enterSmoothing(std::string_view text) {
 }
 
 bool WizardFlow::saveConfig(const std::filesystem::path& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << audio::FormatWizardSettings(settings_);
-    return static_cast<bool>(out);
+    return written(!WriteTextFileAtomic(path, audio::FormatWizardSettings(settings_)));
+}
+
+bool WizardFlow::written(bool ok) const {
+    if (!ok) Tell(prompter_, language_, texts::kWizardCantWrite);
+    return ok;
 }
 
 bool WizardFlow::loadConfig(const std::filesystem::path& path) {
@@ -256,15 +260,15 @@ bool WizardFlow::saveFir(const std::filesystem::path& path) {
         Tell(prompter_, language_, texts::kWizardCantSave);
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.precision(17);
-    for (const double t : correction_->taps) out << t << "\r\n";
-    return static_cast<bool>(out);
+    std::ostringstream text;
+    text.precision(17);
+    for (const double t : correction_->taps) text << t << "\r\n";
+    return written(!WriteTextFileAtomic(path, text.str()));
 }
 
 bool WizardFlow::saveIr(const std::filesystem::path& path) {
     std::string error;
-    return measurement_ && audio::SaveIrw(path, measurement_->taps, error);
+    return measurement_ && written(audio::SaveIrw(path, measurement_->taps, error));
 }
 
 bool WizardFlow::confirmVerify() { return stored_ || Ask(prompter_, language_, texts::kWizardVerifyNotStored); }

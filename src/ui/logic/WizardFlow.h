@@ -128,6 +128,8 @@ public:
     bool isStored() const { return stored_; }
     // What the loudspeaker holds from the wizard (empty before the first store).
     const std::vector<double>& storedTaps() const { return storedTaps_; }
+    // The files are written atomically; a failure says "Can't write the file." and leaves an
+    // earlier file as it was.
     bool saveFir(const std::filesystem::path& path);
     bool saveIr(const std::filesystem::path& path);
     // The question before a verify pass of a FIR not stored; true: go on.
@@ -147,6 +149,8 @@ public:
     bool askStoreConfig();
 
 private:
+    // Shows the write failure; returns `ok`.
+    bool written(bool ok) const;
     // A finished measurement worth keeping: nothing for a cancel, the ASIO message for a failure.
     std::optional<WizardMeasurement> accepted(const audio::AudioResult& result, const audio::Measurement& m);
     Prompter& prompter_;

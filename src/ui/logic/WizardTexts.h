@@ -99,6 +99,7 @@ inline constexpr MessageText kWizardStoreFailed{
     kWizardTitle, {"Communication problem, can't store FIR.", "通讯故障, 无法存储 FIR。"}, Icon::Exclamation};
 inline constexpr MessageText kWizardCantSave{
     kWizardTitle, {"Can't save, please recalculate the FIR first", "无法保存, 请先重新计算 FIR"}, Icon::Exclamation};
+inline constexpr MessageText kWizardCantWrite{kWizardTitle, {"Can't write the file.", "无法写入文件。"}, Icon::Exclamation};
 inline constexpr MessageText kWizardVerifyNotStored{
     {"Verify FIR", "验证 FIR"},
     {"The actual FIR has not been stored.\r\nDo you want to proceed anyway ?", "当前 FIR 尚未存储。\r\n是否仍要继续 ?"},
@@ -126,6 +127,7 @@ inline constexpr std::array<Bilingual, 4> kEqColumnCaptions{
 inline constexpr MessageText kEqFlat{{"EQ Flat", "EQ 平直"}, {"Are you sure ?", "确定吗 ?"}, Icon::Question};
 inline constexpr MessageText kEqApplyChanges{
     kEqTargetTitle, {"Do you want to apply EQ target changes?", "是否应用 EQ 目标的更改?"}, Icon::Question};
+inline constexpr MessageText kEqTargetCantWrite{kEqTargetTitle, {"Can't write the file.", "无法写入文件。"}, Icon::Exclamation};
 inline constexpr MessageText kEqTargetWrongFile{{"Warning", "警告"}, {"Wrong File", "错误的文件"}, Icon::Exclamation};
 
 }  // namespace plenum::texts
