@@ -9,6 +9,10 @@ namespace plenum::texts {
 // The accepted tap counts of a crossover FIR, as the message lists them.
 inline constexpr std::string_view kFirTapList = "256, 288, 320, 352, 384, 416, 448, 480, 512, 1024";
 
+inline constexpr Bilingual kImportIrTitle{"Import IR", "导入 IR"};
+// The store's progress dialog: its caption and its button.
+inline constexpr Bilingual kFirStoreCaption{"FIR", "FIR"};
+inline constexpr Bilingual kFirStoreCancel{"Cancel", "取消"};
 inline constexpr Bilingual kFirErrorTitle{"Error", " 错误"};
 
 inline constexpr Bilingual kFirWrongFile{"Wrong File", "错误的文件"};

@@ -24,6 +24,7 @@
 #include "fir/FirTexts.h"
 #include "fir/FirWord.h"
 #include "ui/FirGraph.h"
+#include "ui/Theme.h"
 
 namespace plenum::ui {
 
@@ -56,9 +57,10 @@ QString QtFilter(std::string_view filter) {
 }
 
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
-                  std::string name, std::function<void(device::FirStoreOutcome)> done) {
+                  std::string name, std::function<void(device::FirStoreOutcome)> done, int languageFlag) {
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    QPointer<QProgressDialog> bar = new QProgressDialog(QStringLiteral("FIR"), QStringLiteral("Cancel"), 0,
+    QPointer<QProgressDialog> bar = new QProgressDialog(Pick(texts::kFirStoreCaption, languageFlag),
+                                                        Pick(texts::kFirStoreCancel, languageFlag), 0,
                                                         device::kFirBlocks, receiver);
     bar->setWindowModality(Qt::WindowModal);
     bar->setMinimumDuration(0);
@@ -160,7 +162,8 @@ bool FormExternalFIRPhaseOut::store() {
                      rules_.storeFinished(ok, prompter_, ctx_.LanguageFlag);
                      refresh();
                      emit stored(ok);
-                 });
+                 },
+                 ctx_.LanguageFlag);
     return true;
 }
 
@@ -224,7 +227,7 @@ FrmImportFdt::FrmImportFdt(AppContext& ctx, Prompter& prompter, fir::IrLibrary& 
         if (kept != nullptr && curve) slots_[static_cast<std::size_t>(i)] = ImportedIr{kept->name, kept->way, std::move(*curve)};
     }
     setObjectName(QStringLiteral("FrmImportFdt"));
-    setWindowTitle(QStringLiteral("Import IR"));
+    setWindowTitle(Pick(texts::kImportIrTitle, ctx_.LanguageFlag));
     auto* layout = new QGridLayout(this);
     smoothing_ = new QComboBox(this);
     smoothing_->setObjectName(QStringLiteral("SmoothingMenu"));

@@ -34,9 +34,10 @@ using FirFilePicker = std::function<QString(const QString& folder, const QString
 QString QtFilter(std::string_view filter);
 
 // Posts a FIR store for (slot, way) and calls `done` on `receiver`'s thread. A progress dialog
-// over `receiver` counts the blocks; its Cancel stops the store before the next block.
+// over `receiver` counts the blocks (in the language `languageFlag`); its Cancel stops the store
+// before the next block.
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
-                  std::string name, std::function<void(device::FirStoreOutcome)> done);
+                  std::string name, std::function<void(device::FirStoreOutcome)> done, int languageFlag = 0);
 
 class FormExternalFIRPhaseOut : public QDialog {
     Q_OBJECT

@@ -43,7 +43,8 @@ SoundCards PortAudioCards() {
 
 // ---- BackgroundWork ---------------------------------------------------------------------------
 
-BackgroundWork::BackgroundWork(QWidget* owner) : QObject(owner), owner_(owner) {}
+BackgroundWork::BackgroundWork(QWidget* owner, int languageFlag)
+    : QObject(owner), owner_(owner), languageFlag_(languageFlag) {}
 
 BackgroundWork::~BackgroundWork() {
     cancel_ = true;
@@ -54,7 +55,7 @@ void BackgroundWork::run(const QString& caption, bool indeterminate, Work work, 
     if (thread_.joinable()) thread_.join();
     cancel_ = false;
     running_ = true;
-    bar_ = new QProgressDialog(caption, QStringLiteral("Cancel"), 0, indeterminate ? 0 : 1000, owner_);
+    bar_ = new QProgressDialog(caption, Pick(texts::kWizardCancel, languageFlag_), 0, indeterminate ? 0 : 1000, owner_);
     bar_->setWindowModality(Qt::WindowModal);
     bar_->setMinimumDuration(0);
     bar_->setAttribute(Qt::WA_DeleteOnClose);
@@ -102,7 +103,7 @@ FrmWizardFIR::FrmWizardFIR(AppContext& ctx, CommThread& thread, Prompter& prompt
       pickFile_(std::move(pickFile)),
       pickSaveFile_(std::move(pickSaveFile)),
       flow_(prompter, ctx.LanguageFlag, ctx.DecimalComma),
-      work_(this) {
+      work_(this, ctx.LanguageFlag) {
     setObjectName(QStringLiteral("FrmWizardFIR"));
     setWindowTitle(text(texts::kWizardTitle));
     if (cards_.list) cardList_ = cards_.list();
@@ -344,7 +345,7 @@ bool FrmWizardFIR::store() {
         flow_.storeFinished(outcome, taps);
         refresh();
         emit stored(outcome == device::FirStoreOutcome::Done);
-    });
+    }, ctx_.LanguageFlag);
     return true;
 }
 

@@ -40,7 +40,7 @@ class BackgroundWork final : public QObject {
     Q_OBJECT
 public:
     using Work = std::function<void(const std::atomic<bool>& cancel, const std::function<void(double)>& progress)>;
-    explicit BackgroundWork(QWidget* owner);
+    BackgroundWork(QWidget* owner, int languageFlag);
     ~BackgroundWork() override;  // cancels and waits for the work
     bool busy() const { return running_; }
     // `indeterminate`: a busy bar without fractions.
@@ -53,6 +53,7 @@ signals:
 
 private:
     QWidget* owner_;
+    int languageFlag_;
     std::thread thread_;
     std::atomic<bool> cancel_{false};
     bool running_ = false;

@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 #include "ui/logic/EqTargetEdit.h"
 #include "ui/logic/WizardFlow.h"
+#include "ui/logic/WizardTexts.h"
 
 namespace plenum::ui {
 namespace {
@@ -194,6 +195,12 @@ TEST(WizardFlow, FilesThatCannotBeWrittenAreReported) {
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
     EXPECT_EQ(files, 5);
+}
+
+// The band types of the target editor are translated, not copied from the English.
+TEST(WizardFlow, EqBandTypeNamesHaveChinese) {
+    for (const auto& name : texts::kEqBandTypeNames) EXPECT_NE(name.pick(1), name.pick(0)) << name.pick(0);
+    EXPECT_EQ(texts::kWizardCancel.pick(1), "取消");
 }
 
 TEST(WizardFlow, ConfigurationRoundTripsThroughAFile) {

@@ -117,7 +117,8 @@ inline constexpr MessageText kWizardSmoothingRefused{{"Warning", "警告"}, kSmo
 // The EQ target editor.
 inline constexpr Bilingual kEqTargetTitle{"EQ Target", "EQ 目标"};
 inline constexpr std::array<Bilingual, 4> kEqBandTypeNames{
-    {{"Bell", "Bell"}, {"Hi Shv", "Hi Shv"}, {"Lo Shv", "Lo Shv"}, {"Disabled", "Disabled"}}};
+    {{"Bell", "峰值"}, {"Hi Shv", "高架"}, {"Lo Shv", "低架"}, {"Disabled", "禁用"}}};
+inline constexpr Bilingual kWizardCancel{"Cancel", "取消"};
 inline constexpr Bilingual kEqFlatButton{"Flat", "平直"};
 inline constexpr Bilingual kEqSaveButton{"Save", "保存"};
 inline constexpr Bilingual kEqLoadButton{"Load", "载入"};
