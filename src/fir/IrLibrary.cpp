@@ -87,13 +87,23 @@ bool IrLibrary::save() const {
 bool IrLibrary::keep(const std::string& device, int slot, const std::filesystem::path& source,
                      double smoothingOctaves, int way) {
     if (slot < 0 || slot >= kIrSlots) return false;
-    const std::filesystem::path relative =
-        std::filesystem::path(FolderName(device)) / (std::to_string(slot + 1) + "-" + source.filename().string());
+    const std::filesystem::path deviceFolder(FolderName(device));
     std::error_code error;
-    std::filesystem::create_directories((folder_ / relative).parent_path(), error);
+    std::filesystem::create_directories(folder_ / deviceFolder, error);
     if (error) return false;
-    // Re-importing the kept copy itself needs no copy.
-    if (!std::filesystem::equivalent(source, folder_ / relative, error)) {
+    std::filesystem::path relative;
+    if (std::filesystem::equivalent(source.parent_path(), folder_ / deviceFolder, error)) {
+        // Re-importing a kept copy of this loudspeaker needs no copy.
+        relative = deviceFolder / source.filename();
+    } else {
+        // A new copy never replaces an existing one: the index (or its rollback when the index
+        // cannot be written) may still point at it. "<slot>-<name>", else "<slot>-<n>-<name>".
+        const std::string prefix = std::to_string(slot + 1) + "-";
+        relative = deviceFolder / (prefix + source.filename().string());
+        for (int n = 2; std::filesystem::exists(folder_ / relative, error) || error; ++n) {
+            if (error || n > 100000) return false;
+            relative = deviceFolder / (prefix + std::to_string(n) + "-" + source.filename().string());
+        }
         const auto bytes = ReadWholeFile(source, error);
         if (!bytes || WriteFileAtomic(folder_ / relative, *bytes)) return false;
     }

@@ -2,7 +2,8 @@
 // sessions.
 //
 // Where: below the data folder's "IR" folder, in "imported/". Each import is copied there first
-// ("imported/<device>/<slot>-<file name>"), so a curve survives its original being moved or
+// ("imported/<device>/<slot>-<file name>", "<slot>-<n>-<file name>" when that copy exists: a
+// copy is never overwritten), so a curve survives its original being moved or
 // deleted, and "imported/index.json" records per device and slot the copy, the name shown, the
 // smoothing and the output way. A loudspeaker is known by its serial (DeviceRecord::UniqueId), or
 // by its address when it reported none. The index is written atomically after every change; a

@@ -61,9 +61,29 @@ TEST_F(IrLibraryTest, ReplacingASlotNeverDeletesAnImport) {
     // Keeping the kept copy again (a re-import from the library folder) works on itself.
     ASSERT_TRUE(library.keep("address-10.0.0.7", 0, folder / "1-second.txt", 0.5, 0));
     EXPECT_TRUE(library.curve("address-10.0.0.7", 0).has_value());
+    EXPECT_EQ(library.find("address-10.0.0.7", 0)->file, std::filesystem::path("address-10_0_0_7") / "1-second.txt");
     EXPECT_FALSE(library.keep("address-10.0.0.7", 8, folder / "1-second.txt", 0, 0));
     EXPECT_FALSE(library.keep("address-10.0.0.7", 1, dir / "missing.txt", 0, 0));
     EXPECT_EQ(library.find("address-10.0.0.7", 1), nullptr);
+}
+
+// The same file name imported again into the same slot gets a copy of its own: the earlier copy
+// keeps its contents (the index kept so far, or its rollback, may still point at it).
+TEST_F(IrLibraryTest, ReimportingTheSameNameNeverOverwritesACopy) {
+    IrLibrary library(irFolder());
+    ASSERT_TRUE(library.keep("SN-7", 2, writeExport("m.txt", 0), 0, 0));
+    const auto first = library.curve("SN-7", 2);
+    const auto firstFile = library.find("SN-7", 2)->file;
+    ASSERT_TRUE(library.keep("SN-7", 2, writeExport("m.txt", -12), 0, 0));
+    const auto secondFile = library.find("SN-7", 2)->file;
+    EXPECT_NE(secondFile, firstFile);
+    EXPECT_EQ(secondFile.filename(), "3-2-m.txt");
+    ASSERT_TRUE(library.keep("SN-7", 2, writeExport("m.txt", -20), 0, 0));
+    EXPECT_EQ(library.find("SN-7", 2)->file.filename(), "3-3-m.txt");
+    const auto earlier = LoadIrFile(library.folder() / firstFile, false);
+    ASSERT_TRUE(earlier && first);
+    EXPECT_EQ(ConditionIr(*earlier, 0)->magnitudeDb, first->magnitudeDb);
+    EXPECT_EQ(library.find("SN-7", 2)->name, "m.txt");
 }
 
 TEST_F(IrLibraryTest, ABadIndexLoadsNothing) {
