@@ -233,9 +233,11 @@ void AddWizardCommand(CLI::App& app, std::ostream& out, std::ostream& err, const
     cmd->add_option("--save-ir", o->saveIr, "Write the measured impulse response (.irw)");
     cmd->add_option("--save-fir", o->saveFir, "Write the FIR coefficients (.txt, one a line)");
     cmd->add_option("--ts-dir", o->tsDir, "Write TS/SW.wav and TS/ISW.wav there and measure with them");
-    cmd->add_option("--store", o->storeSlot, "Store the designed FIR into the satellite in this slot (1-24)")
+    auto* storeOption = cmd->add_option("--store", o->storeSlot, "Store the designed FIR into the satellite in this slot (1-24)")
         ->check(CLI::Range(kFirstUserSlot, kLastUserSlot));
-    cmd->add_option("--way", o->way, "Output way the FIR is stored into: 0 LOW (default), 1 HIGH")->check(CLI::Range(0, 1));
+    cmd->add_option("--way", o->way, "Output way the FIR is stored into: 0 LOW (default), 1 HIGH")
+        ->check(CLI::Range(0, 1))
+        ->needs(storeOption);
     cmd->callback([o, &out, &err, &options] { RunWizard(*o, out, err, options); });
 }
 

@@ -87,6 +87,7 @@ TEST_F(WizardCommand, BadInputIsRefusedWithAClearError) {
         {{"--card", "virtual", "--response", "builtin", "--target", (dir_ / "bad.eqt").string()}, "gain must be"},
         {{"--card", "sideways", "--response", "builtin"}, "PortAudio device number"},
         {{"--card", "virtual", "--response", "builtin", "--smoothing", "1/7"}, "Admited value"},
+        {{"--card", "virtual", "--response", "builtin", "--way", "1"}, "--way requires --store"},
     };
     for (const Case& c : cases) {
         const auto r = Run(c.args);
