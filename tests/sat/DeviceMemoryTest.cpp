@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "core/FactoryPrograms.h"
+#include "sat/FirDefaults.h"
+#include "sat/FirSettings.h"
 #include "sat/ParamEditor.h"
 #include "sat/ParamSender.h"
 #include "support/SimRig.h"
@@ -64,6 +66,29 @@ TEST_F(DeviceMemory, SatImageWithFirParametersWritesNothing) {
     EXPECT_EQ(ctx.satImage[1], deviceImage);
     ASSERT_TRUE(test::Eventually([&] { return BlockRequests(requests(device)).size() == 3; }));
     EXPECT_EQ(BlockRequests(requests(device)).back().code, 22);
+}
+
+// A HIGH-way FIR high-pass at a multiple of 256 Hz used to read back as an empty way, so the next
+// read replaced the way's settings with the defaults and wrote them to the device.
+TEST_F(DeviceMemory, FirHighPassAt1024HzSurvivesReadBack) {
+    auto& device = addDevice("127.0.0.2", 8);
+    start();
+    bringOnline(1, device);
+    ctx.satImage[1] = SatFactoryImage(0);
+    device.writeMemory(384, ctx.satImage[1].bytes);
+    ParamEditor editor(ctx, 1);
+    const EditResult result = editor.firWay(1, {.window = 7, .highPassHz = 1024, .taps = 320});
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+    const FirWaySettings stored = ReadFirWay(ctx.satImage[1], 1);
+    ASSERT_EQ(ReadImage(*comm, 1), 0);
+    const FirWaySettings read = ReadFirWay(ctx.satImage[1], 1);
+    EXPECT_EQ(read, stored);
+    EXPECT_EQ(read.window, 7);
+    EXPECT_EQ(read.highPassHz, 1025);
+    EXPECT_EQ(read.taps, 320);
+    const auto design = PackFirDesign(ctx.satImage[1]);
+    EXPECT_EQ(device.readMemory(384 + 503, 14), WireBytes(design.begin(), design.end()));
 }
 
 TEST_F(DeviceMemory, SubImageIsOneReadAndStatusTwo) {
