@@ -148,8 +148,10 @@ std::vector<const NamedParam*> CompareWithSnapshot(const AppContext& ctx, int sl
         bool differs = false;
         for (const CarriedByte& byte : param.image)
             differs |= ((ImageByte(ctx, slot, byte.offset) ^ snapshot.program[static_cast<std::size_t>(byte.offset)]) & byte.mask) != 0;
-        for (const int offset : param.status)
-            differs |= ctx.statusOf(slot)[static_cast<std::size_t>(offset)] != snapshot.status[static_cast<std::size_t>(offset)];
+        for (const CarriedByte& byte : param.status)
+            differs |= ((ctx.statusOf(slot)[static_cast<std::size_t>(byte.offset)] ^
+                         snapshot.status[static_cast<std::size_t>(byte.offset)]) &
+                        byte.mask) != 0;
         if (differs) differing.push_back(&param);
     }
     return differing;
@@ -188,8 +190,11 @@ void TakeFromDevice(AppContext& ctx, int slot, const DeviceSnapshot& snapshot, c
             std::uint8_t& mine = ctx.device(slot).isSub() ? ctx.subImage[index][at] : ctx.satImage[index][at];
             mine = static_cast<std::uint8_t>((mine & ~byte.mask) | (snapshot.program[at] & byte.mask));
         }
-        for (const int offset : param->status)
-            ctx.statusOf(slot)[static_cast<std::size_t>(offset)] = snapshot.status[static_cast<std::size_t>(offset)];
+        for (const CarriedByte& byte : param->status) {
+            const auto at = static_cast<std::size_t>(byte.offset);
+            std::uint8_t& mine = ctx.statusOf(slot)[at];
+            mine = static_cast<std::uint8_t>((mine & ~byte.mask) | (snapshot.status[at] & byte.mask));
+        }
     }
 }
 

@@ -245,8 +245,8 @@ CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddres
             case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
             case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
             case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
-            case Src::K::Status:
-            case Src::K::StatusBitWay: carried.status.push_back(ImageOffset(src, a)); break;
+            case Src::K::Status: carried.status.push_back({ImageOffset(src, a)}); break;
+            case Src::K::StatusBitWay: carried.status.push_back({src.base, BitMask(a.way)}); break;
             default: break;
         }
     }

@@ -232,6 +232,32 @@ TEST_P(LinkFanOutSharedBytes, EachLinkedImageEqualsItsDevice) {
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 
+// The FIR enables of both ways share status byte 380; enabling way 1 on the source sends only way
+// 1's bit to a linked satellite, so the target keeps its own way 0 bit in the app as on the device.
+TEST_F(DeviceMemory, LinkedFirEnableCopiesOnlyItsWayBit) {
+    std::vector<sim::SimulatedDevice*> devices{&addDevice("127.0.0.2", 8), &addDevice("127.0.0.3", 8)};
+    start();
+    for (int slot = 1; slot <= 2; ++slot) {
+        auto& device = *devices[static_cast<std::size_t>(slot - 1)];
+        bringOnline(slot, device);
+        ctx.satImage[static_cast<std::size_t>(slot)] = SatFactoryImage(0);
+        ctx.satStatus[static_cast<std::size_t>(slot)][status::kLinkMask] = 0b001;
+        ctx.satStatus[static_cast<std::size_t>(slot)][status::kFirEnabled] = slot == 1 ? 0x00 : 0x01;
+        device.writeMemory(0, ctx.satStatus[static_cast<std::size_t>(slot)].bytes);
+        device.writeMemory(384, ctx.satImage[static_cast<std::size_t>(slot)].bytes);
+    }
+    ParamEditor editor(ctx, 1);
+    const EditResult result = editor.firEnable(1, true);
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) {
+        ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+        SendParamToLinked(*comm, 1, target.family, target.address);
+    }
+    EXPECT_EQ(ctx.satStatus[1][status::kFirEnabled], 0x02);
+    EXPECT_EQ(ctx.satStatus[2][status::kFirEnabled], 0x03);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Bits, LinkFanOutSharedBytes,
     ::testing::Values(
