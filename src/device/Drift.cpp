@@ -44,7 +44,7 @@ struct NameRule {
     Spread spread;
 };
 
-// In the order of plenumctl help params. The input family carries the source choice and both
+// In the order of plenumctl help params, then the FIR settings that have no such name. The input family carries the source choice and both
 // source gains in one command; each has its own name and is compared on its own byte.
 constexpr NameRule kNameRules[] = {
     {"input.gain", ParamFamily::InputGain, Spread::One},
@@ -73,6 +73,10 @@ constexpr NameRule kNameRules[] = {
     {"limiter.W", ParamFamily::Limiter, Spread::Way},
     {"noise", ParamFamily::NoiseGenerator, Spread::One},
     {"room", ParamFamily::RoomCorrection, Spread::One},
+    // The satellite's crossover FIR settings: the output mode (byte 520) and both ways' design
+    // bytes (503..516), which the device sends and takes as one block.
+    {"fir.output", ParamFamily::FirOutput, Spread::One},
+    {"fir.design", ParamFamily::FirDesign, Spread::One},
 };
 
 void AddRule(std::vector<NamedParam>& params, DeviceKind kind, const NameRule& rule) {
