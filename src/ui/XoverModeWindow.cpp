@@ -90,6 +90,11 @@ FrmOutXoverMode::FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& 
     refresh();
 }
 
+void FrmOutXoverMode::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    refresh();
+}
+
 QString FrmOutXoverMode::pick(const char* en, const char* zh) const {
     return QString::fromUtf8(ctx_.LanguageFlag == 1 ? zh : en);
 }

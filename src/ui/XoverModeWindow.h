@@ -87,6 +87,11 @@ public:
 signals:
     void stored(int way, int outcome);
 
+protected:
+    // The window is hidden, not closed, and the edit window refreshes it only while it is shown:
+    // showing it again reads the image afresh.
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Panel {
         QGroupBox* box = nullptr;

@@ -2,6 +2,7 @@
 // and that refusals send nothing.
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTabBar>
 #include <QLineEdit>
@@ -201,6 +202,24 @@ TEST_F(FirWindowsTest, TheEditWindowsFirControlsReachTheDevice) {
     ASSERT_TRUE(window->settle(5000));
     EXPECT_EQ(prompter.lastText(), "Wrong value");
     EXPECT_EQ(sentFrames(), 0);
+}
+
+// The crossover window is hidden when closed; changes made meanwhile in the edit window show when
+// it is opened again.
+TEST_F(FirWindowsTest, AReopenedCrossoverWindowShowsTheCurrentSettings) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    auto* modes = xover.findChild<QComboBox*>(QStringLiteral("XoverOutModeMenu"));
+    ASSERT_NE(modes, nullptr);
+    EXPECT_EQ(modes->currentIndex(), static_cast<int>(fir::XoverMode::Iir));
+    xover.hide();
+    ASSERT_TRUE(edit->controller().setXoverMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(edit->controller().editFirWay(0, {.lowPassHz = 3100}));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(&openFir<FrmOutXoverMode>(FirWindowKind::XoverMode), &xover);
+    EXPECT_EQ(modes->currentIndex(), static_cast<int>(fir::XoverMode::Mir));
+    auto* lowPass = xover.findChild<QGroupBox*>(QStringLiteral("FrameLP"))->findChild<QLineEdit*>();
+    ASSERT_NE(lowPass, nullptr);
+    EXPECT_EQ(lowPass->text(), "3100");
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
