@@ -113,6 +113,8 @@ FrmOutXoverMode::Panel FrmOutXoverMode::buildPanel(bool highPass) {
     for (const auto& info : kFirWindows) p.window->addItem(Q(info.label));
     p.attenuation = new QComboBox(p.box);
     p.attenuation->setEditable(true);
+    // A typed level is an entry, not a new list item.
+    p.attenuation->setInsertPolicy(QComboBox::NoInsert);
     for (const auto label : fir::kFirAttenuationLabels) p.attenuation->addItem(Q(label));
     p.taps = new QComboBox(p.box);
     for (const int taps : fir::kAcceptedFirTaps)
@@ -153,7 +155,7 @@ void FrmOutXoverMode::connectPanel(Panel& p, bool highPass) {
     connect(p.window, &QComboBox::currentIndexChanged, this, [this, highPass](int index) {
         if (!filling_) chooseWindow(highPass, index);
     });
-    connect(p.attenuation, &QComboBox::textActivated, this, [this, highPass](const QString& text) {
+    auto attenuationEntered = [this, highPass](const QString& text) {
         if (filling_) return;
         // The list shows the stop band as a level ("-55"); "<-70" is the deepest entry.
         QString value = text;
@@ -161,6 +163,13 @@ void FrmOutXoverMode::connectPanel(Panel& p, bool highPass) {
         value.remove(QLatin1Char('-'));
         if (text.startsWith(QLatin1Char('<'))) value = QStringLiteral("75");
         enterAttenuation(highPass, value);
+    };
+    connect(p.attenuation, &QComboBox::textActivated, this, attenuationEntered);
+    // A typed level that is not in the list is not activated (nothing is inserted): take it here.
+    QComboBox* attenuation = p.attenuation;
+    connect(attenuation->lineEdit(), &QLineEdit::returnPressed, this, [attenuation, attenuationEntered] {
+        const QString text = attenuation->currentText();
+        if (attenuation->findText(text) < 0) attenuationEntered(text);
     });
     connect(p.taps, &QComboBox::currentIndexChanged, this, [this, highPass](int index) {
         if (!filling_) chooseTaps(highPass, panels_[highPass ? 0 : 1].taps->itemData(index).toInt());

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -220,6 +221,25 @@ TEST_F(FirWindowsTest, AReopenedCrossoverWindowShowsTheCurrentSettings) {
     auto* lowPass = xover.findChild<QGroupBox*>(QStringLiteral("FrameLP"))->findChild<QLineEdit*>();
     ASSERT_NE(lowPass, nullptr);
     EXPECT_EQ(lowPass->text(), "3100");
+}
+
+// A level typed into the attenuation list is sent, and the list keeps its own entries.
+TEST_F(FirWindowsTest, ATypedAttenuationDoesNotGrowTheList) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(xover.chooseWindow(true, static_cast<int>(FirWindow::Kaiser)));
+    QComboBox* attenuation = nullptr;
+    for (auto* combo : xover.findChild<QGroupBox*>(QStringLiteral("FrameHP"))->findChildren<QComboBox*>())
+        if (combo->isEditable()) attenuation = combo;
+    ASSERT_NE(attenuation, nullptr);
+    const int entries = attenuation->count();
+    for (const char* typed : {"-33", "-44"}) {
+        attenuation->lineEdit()->setText(QString::fromLatin1(typed));
+        QTest::keyClick(attenuation->lineEdit(), Qt::Key_Return);
+    }
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(attenuation->count(), entries);
+    EXPECT_EQ(ReadFirWay(ctx.satImage[static_cast<std::size_t>(sat)], 0).attenuationSetting, 44);
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
