@@ -339,8 +339,7 @@ QString FrmOutXoverMode::latencyText() const {
             ms += s.latencyMs;
             continue;
         }
-        FirDesign design;
-        if (DesignFir(requestOf(way_, highPass), design) == FirDesignResult::Ok) ms += design.latencyMs;
+        if (const FirDesign* design = currentDesign(way_, highPass)) ms += design->latencyMs;
     }
     return QString::fromStdString(fir::LatencyText(ms));
 }
@@ -389,9 +388,20 @@ std::vector<double> FrmOutXoverMode::tapsForGraph(int way, bool highPass) const 
     const FirDesignRequest request = requestOf(way, highPass);
     const Side& s = sides_[static_cast<std::size_t>(way * 2 + (highPass ? 0 : 1))];
     if (!s.designed.empty() && s.request == request) return s.designed;
-    FirDesign design;
-    if (DesignFir(request, design) != FirDesignResult::Ok) return {};
-    return design.coefficients;
+    const FirDesign* design = currentDesign(way, highPass);
+    return design != nullptr ? design->coefficients : std::vector<double>{};
+}
+
+const FirDesign* FrmOutXoverMode::currentDesign(int way, bool highPass) const {
+    const FirDesignRequest request = requestOf(way, highPass);
+    CachedDesign& cached = designs_[static_cast<std::size_t>(way * 2 + (highPass ? 0 : 1))];
+    if (!cached.made || !(cached.request == request)) {
+        cached.made = true;
+        cached.request = request;
+        ++designsMade_;
+        cached.ok = DesignFir(request, cached.design) == FirDesignResult::Ok;
+    }
+    return cached.ok ? &cached.design : nullptr;
 }
 
 void FrmOutXoverMode::redraw() {

@@ -242,6 +242,24 @@ TEST_F(FirWindowsTest, ATypedAttenuationDoesNotGrowTheList) {
     EXPECT_EQ(ReadFirWay(ctx.satImage[static_cast<std::size_t>(sat)], 0).attenuationSetting, 44);
 }
 
+// Redrawing for an edit that leaves the FIR settings alone (a fader step) designs nothing again;
+// changing a side's settings designs that side once.
+TEST_F(FirWindowsTest, RedrawsReuseTheDesignOfUnchangedSides) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(window->settle(5000));
+    const int made = xover.designsMade();
+    EXPECT_GT(made, 0);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(edit->controller().step(device::Control::InGain, -1));
+        ASSERT_TRUE(window->settle(5000));
+        xover.refresh();
+    }
+    EXPECT_EQ(xover.designsMade(), made);
+    ASSERT_TRUE(xover.enterFrequency(false, QStringLiteral("2600")));
+    EXPECT_EQ(xover.designsMade(), made + 1);
+}
+
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
     auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
     EXPECT_FALSE(xover.storeWay());  // mode 0: nothing to store
