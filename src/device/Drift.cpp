@@ -44,7 +44,7 @@ struct NameRule {
     Spread spread;
 };
 
-// In the order of plenumctl help params. The input family carries the source choice and both
+// In the order of plenumctl help params, then the FIR settings that have no such name. The input family carries the source choice and both
 // source gains in one command; each has its own name and is compared on its own byte.
 constexpr NameRule kNameRules[] = {
     {"input.gain", ParamFamily::InputGain, Spread::One},
@@ -73,6 +73,10 @@ constexpr NameRule kNameRules[] = {
     {"limiter.W", ParamFamily::Limiter, Spread::Way},
     {"noise", ParamFamily::NoiseGenerator, Spread::One},
     {"room", ParamFamily::RoomCorrection, Spread::One},
+    // The satellite's crossover FIR settings: the output mode (byte 520) and both ways' design
+    // bytes (503..516), which the device sends and takes as one block.
+    {"fir.output", ParamFamily::FirOutput, Spread::One},
+    {"fir.design", ParamFamily::FirDesign, Spread::One},
 };
 
 void AddRule(std::vector<NamedParam>& params, DeviceKind kind, const NameRule& rule) {
@@ -148,8 +152,10 @@ std::vector<const NamedParam*> CompareWithSnapshot(const AppContext& ctx, int sl
         bool differs = false;
         for (const CarriedByte& byte : param.image)
             differs |= ((ImageByte(ctx, slot, byte.offset) ^ snapshot.program[static_cast<std::size_t>(byte.offset)]) & byte.mask) != 0;
-        for (const int offset : param.status)
-            differs |= ctx.statusOf(slot)[static_cast<std::size_t>(offset)] != snapshot.status[static_cast<std::size_t>(offset)];
+        for (const CarriedByte& byte : param.status)
+            differs |= ((ctx.statusOf(slot)[static_cast<std::size_t>(byte.offset)] ^
+                         snapshot.status[static_cast<std::size_t>(byte.offset)]) &
+                        byte.mask) != 0;
         if (differs) differing.push_back(&param);
     }
     return differing;
@@ -188,8 +194,11 @@ void TakeFromDevice(AppContext& ctx, int slot, const DeviceSnapshot& snapshot, c
             std::uint8_t& mine = ctx.device(slot).isSub() ? ctx.subImage[index][at] : ctx.satImage[index][at];
             mine = static_cast<std::uint8_t>((mine & ~byte.mask) | (snapshot.program[at] & byte.mask));
         }
-        for (const int offset : param->status)
-            ctx.statusOf(slot)[static_cast<std::size_t>(offset)] = snapshot.status[static_cast<std::size_t>(offset)];
+        for (const CarriedByte& byte : param->status) {
+            const auto at = static_cast<std::size_t>(byte.offset);
+            std::uint8_t& mine = ctx.statusOf(slot)[at];
+            mine = static_cast<std::uint8_t>((mine & ~byte.mask) | (snapshot.status[at] & byte.mask));
+        }
     }
 }
 

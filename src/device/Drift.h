@@ -23,7 +23,7 @@ struct NamedParam {
     ParamFamily family;
     ParamAddress address;
     std::vector<CarriedByte> image;
-    std::vector<int> status;
+    std::vector<CarriedByte> status;
 };
 
 // Every named parameter of the kind, in the order of plenumctl help params.

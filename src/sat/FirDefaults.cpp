@@ -1,6 +1,7 @@
 #include "sat/FirDefaults.h"
 
 #include "core/ImageLayout.h"
+#include "sat/FirSettings.h"
 
 namespace plenum {
 namespace {
@@ -12,10 +13,18 @@ void FillWay(SatParamImage& image, int way) {
 
 }  // namespace
 
+bool FirWayReadsEmpty(const SatParamImage& image, int way) {
+    auto byte = [&](int i) { return image[static_cast<std::size_t>(FirWayByte(way, i))]; };
+    const bool lowPassZero = byte(1) == 0 && byte(2) == 0;
+    const bool highPassLowByteZero = byte(4) == 0;
+    if (way == 0) return lowPassZero || (byte(2) == 0 && highPassLowByteZero);
+    return lowPassZero || highPassLowByteZero;
+}
+
 FirDefaultsResult InitFirDefaults(SatParamImage& image) {
     FirDefaultsResult result;
-    result.way0Filled = (image[505] == 0 && image[507] == 0) || (image[507] == 0 && image[511] == 0);
-    result.way1Filled = (image[506] == 0 && image[508] == 0) || image[512] == 0;
+    result.way0Filled = FirWayReadsEmpty(image, 0);
+    result.way1Filled = FirWayReadsEmpty(image, 1);
     if (result.way0Filled) FillWay(image, 0);
     if (result.way1Filled) FillWay(image, 1);
     return result;

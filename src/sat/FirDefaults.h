@@ -22,7 +22,12 @@ struct FirDefaultsResult {
 };
 
 // Way 0 counts as empty when bytes 505 and 507 are both zero or bytes 507 and 511 are both zero;
-// way 1 when bytes 506 and 508 are both zero or byte 512 is zero. Empty ways get the defaults.
+// way 1 when bytes 506 and 508 are both zero or byte 512 is zero. In frequencies: a way reads as
+// empty when its low-pass is 0 Hz, or, on the HIGH way, when its high-pass is a multiple of 256 Hz,
+// or, on the LOW way, when both its low-pass and its high-pass are multiples of 256 Hz. Reading the
+// image refills such a way, so settings written to a device must never read as empty.
+bool FirWayReadsEmpty(const SatParamImage& image, int way);
+// Empty ways get the defaults.
 FirDefaultsResult InitFirDefaults(SatParamImage& image);
 
 // The 14 design bytes in offset order (503, 504, ... 516): pair by pair, way 0 then way 1.

@@ -21,7 +21,8 @@
 // low-pass) holding 13 + the entry's position; a slope byte below 13 shows "---".
 //
 // The device refills a way with the defaults when it reads it as empty (FirDefaults.h), which
-// includes a high-pass frequency whose low byte is 0 (a multiple of 256 Hz) on way 1.
+// includes a high-pass frequency whose low byte is 0 (a multiple of 256 Hz) on way 1; the editor
+// never writes such a value (ParamEditor::firWay).
 #pragma once
 
 #include <array>

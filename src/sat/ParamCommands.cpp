@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cassert>
 
+#include "core/ImageLayout.h"
+#include "sat/DeviceMemory.h"
+#include "sat/FirDefaults.h"
+
 namespace plenum {
 namespace {
 
@@ -54,8 +58,7 @@ constexpr Form Nine(std::array<Src, 9> p, AddressLimits limits = {}) {
 template <std::size_t N>
 constexpr Form ImageBlock(int first) {
     static_assert(N <= kParamBlockMax);
-    constexpr int kLiveProgram = 384;
-    const int address = kLiveProgram + first;
+    const int address = static_cast<int>(kLiveProgramAddress) + first;
     Form form;
     form.params = {C((address >> 16) & 0xFF), C((address >> 8) & 0xFF), C(address & 0xFF), C(0), C(static_cast<int>(N)),
                    Src{}, Src{}, Src{}};
@@ -143,7 +146,7 @@ const std::array<Row, kParamFamilyCount> kTable{{
      Short({S(500), Z, Z, Z, Z, Z, Z, Z}), std::nullopt},
     {{ParamFamily::FirOutput, "fir.output", 31, true, false},
      Short({C(0), S(520), Z, Z, Z, Z, Z, Z}), std::nullopt},
-    {{ParamFamily::FirDesign, "fir.design", 23, true, false}, ImageBlock<14>(503), std::nullopt},
+    {{ParamFamily::FirDesign, "fir.design", 23, true, false}, ImageBlock<kFirDesignBlockSize>(sat::kFirDesign), std::nullopt},
     {{ParamFamily::AutoStandby, "standby", 20, true, true},
      Short({A(227), A(228), Z, Z, Z, Z, Z, Z}), Short({A(227), A(228), Z, Z, Z, Z, Z, Z})},
     {{ParamFamily::AutoSleep, "sleep", 21, true, true},
@@ -245,8 +248,8 @@ CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddres
             case Src::K::Image: carried.image.push_back({ImageOffset(src, a)}); break;
             case Src::K::ImageBitWay: carried.image.push_back({src.base, BitMask(a.way)}); break;
             case Src::K::ImageBitSection: carried.image.push_back({src.base, BitMask(a.section)}); break;
-            case Src::K::Status:
-            case Src::K::StatusBitWay: carried.status.push_back(ImageOffset(src, a)); break;
+            case Src::K::Status: carried.status.push_back({ImageOffset(src, a)}); break;
+            case Src::K::StatusBitWay: carried.status.push_back({src.base, BitMask(a.way)}); break;
             default: break;
         }
     }

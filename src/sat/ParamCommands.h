@@ -115,9 +115,9 @@ template <std::size_t N>
 ParamCommand BuildParamCommand(ParamFamily family, DeviceKind kind, const ParamAddress& address,
                                const ByteImage<N>& image, const DeviceStatusRecord& status);
 
-// One image byte a family instance carries, and the bits of it that belong to the instance: the
-// whole byte, or the one bit of a way or section in a byte those share (output mutes, polarities
-// and EQ bypasses, the input EQ sections). The link fan-out copies only these bits, since only
+// One image or status byte a family instance carries, and the bits of it that belong to the
+// instance: the whole byte, or the one bit of a way or section in a byte those share (output
+// mutes, polarities and EQ bypasses, the input EQ sections, the FIR enables). The link fan-out copies only these bits, since only
 // they reach the device.
 struct CarriedByte {
     int offset = 0;
@@ -129,7 +129,7 @@ struct CarriedByte {
 // fan-out copies.
 struct CarriedBytes {
     std::vector<CarriedByte> image;
-    std::vector<int> status;
+    std::vector<CarriedByte> status;
 };
 CarriedBytes BytesCarried(ParamFamily family, DeviceKind kind, const ParamAddress& address);
 

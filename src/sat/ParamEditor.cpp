@@ -6,6 +6,7 @@
 
 #include "core/ImageLayout.h"
 #include "core/ValueCodecs.h"
+#include "sat/FirDefaults.h"
 #include "sat/FirSettings.h"
 
 namespace plenum {
@@ -361,7 +362,15 @@ EditResult ParamEditor::firWay(int way, const FirWayChange& change) {
     if (change.taps) settings.taps = *change.taps;
     if (change.removeLatency) settings.removeLatency = *change.removeLatency;
     if (!FirWaySettingsValid(settings)) return Refused();
-    WriteFirWay(sat, way, settings);
+    SatParamImage written = sat;
+    WriteFirWay(written, way, settings);
+    if (FirWayReadsEmpty(written, way)) {
+        // Every multiple of 256 Hz in the FIR range is at most 19968 Hz, so one more stays in range.
+        int& moved = way == 0 && change.lowPassHz && !change.highPassHz ? settings.lowPassHz : settings.highPassHz;
+        moved += 1;
+        WriteFirWay(written, way, settings);
+    }
+    sat = written;
     return Send(ParamFamily::FirDesign);
 }
 

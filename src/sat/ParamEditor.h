@@ -120,6 +120,10 @@ public:
         std::optional<int> taps{};
         std::optional<bool> removeLatency{};
     };
+    // A frequency that would make the device read the way as empty (FirWayReadsEmpty) and refill it
+    // with the defaults is kept 1 Hz higher instead (1024 Hz is kept as 1025 Hz): the user asked for
+    // that frequency and 1 Hz is inaudible, while losing the whole way's settings is not. The moved
+    // side is the LOW way's low-pass when the change sets only that, otherwise the high-pass.
     EditResult firWay(int way, const FirWayChange& change);
     EditResult firStopBand(int way, bool lowPass, int entry);
     EditResult firEnable(int way, bool on);

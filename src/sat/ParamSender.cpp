@@ -64,8 +64,11 @@ std::vector<LinkedSend> PrepareLinked(AppContext& ctx, int source, ParamFamily f
             const std::uint8_t source = kind == DeviceKind::Sub ? ctx.subImage[from][at] : ctx.satImage[from][at];
             target = static_cast<std::uint8_t>((target & ~byte.mask) | (source & byte.mask));
         }
-        for (const int offset : carried.status)
-            ctx.statusOf(target)[static_cast<std::size_t>(offset)] = ctx.statusOf(source)[static_cast<std::size_t>(offset)];
+        for (const CarriedByte& byte : carried.status) {
+            const auto at = static_cast<std::size_t>(byte.offset);
+            std::uint8_t& kept = ctx.statusOf(target)[at];
+            kept = static_cast<std::uint8_t>((kept & ~byte.mask) | (ctx.statusOf(source)[at] & byte.mask));
+        }
         RefreshOpenWindow(ctx, windows, target);
         sends.push_back({target, PrepareParam(ctx, target, family, address)});
     }

@@ -90,6 +90,11 @@ FrmOutXoverMode::FrmOutXoverMode(AppContext& ctx, CommThread& thread, Prompter& 
     refresh();
 }
 
+void FrmOutXoverMode::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    refresh();
+}
+
 QString FrmOutXoverMode::pick(const char* en, const char* zh) const {
     return QString::fromUtf8(ctx_.LanguageFlag == 1 ? zh : en);
 }
@@ -108,6 +113,8 @@ FrmOutXoverMode::Panel FrmOutXoverMode::buildPanel(bool highPass) {
     for (const auto& info : kFirWindows) p.window->addItem(Q(info.label));
     p.attenuation = new QComboBox(p.box);
     p.attenuation->setEditable(true);
+    // A typed level is an entry, not a new list item.
+    p.attenuation->setInsertPolicy(QComboBox::NoInsert);
     for (const auto label : fir::kFirAttenuationLabels) p.attenuation->addItem(Q(label));
     p.taps = new QComboBox(p.box);
     for (const int taps : fir::kAcceptedFirTaps)
@@ -148,7 +155,7 @@ void FrmOutXoverMode::connectPanel(Panel& p, bool highPass) {
     connect(p.window, &QComboBox::currentIndexChanged, this, [this, highPass](int index) {
         if (!filling_) chooseWindow(highPass, index);
     });
-    connect(p.attenuation, &QComboBox::textActivated, this, [this, highPass](const QString& text) {
+    auto attenuationEntered = [this, highPass](const QString& text) {
         if (filling_) return;
         // The list shows the stop band as a level ("-55"); "<-70" is the deepest entry.
         QString value = text;
@@ -156,6 +163,13 @@ void FrmOutXoverMode::connectPanel(Panel& p, bool highPass) {
         value.remove(QLatin1Char('-'));
         if (text.startsWith(QLatin1Char('<'))) value = QStringLiteral("75");
         enterAttenuation(highPass, value);
+    };
+    connect(p.attenuation, &QComboBox::textActivated, this, attenuationEntered);
+    // A typed level that is not in the list is not activated (nothing is inserted): take it here.
+    QComboBox* attenuation = p.attenuation;
+    connect(attenuation->lineEdit(), &QLineEdit::returnPressed, this, [attenuation, attenuationEntered] {
+        const QString text = attenuation->currentText();
+        if (attenuation->findText(text) < 0) attenuationEntered(text);
     });
     connect(p.taps, &QComboBox::currentIndexChanged, this, [this, highPass](int index) {
         if (!filling_) chooseTaps(highPass, panels_[highPass ? 0 : 1].taps->itemData(index).toInt());
@@ -325,8 +339,7 @@ QString FrmOutXoverMode::latencyText() const {
             ms += s.latencyMs;
             continue;
         }
-        FirDesign design;
-        if (DesignFir(requestOf(way_, highPass), design) == FirDesignResult::Ok) ms += design.latencyMs;
+        if (const FirDesign* design = currentDesign(way_, highPass)) ms += design->latencyMs;
     }
     return QString::fromStdString(fir::LatencyText(ms));
 }
@@ -375,9 +388,20 @@ std::vector<double> FrmOutXoverMode::tapsForGraph(int way, bool highPass) const 
     const FirDesignRequest request = requestOf(way, highPass);
     const Side& s = sides_[static_cast<std::size_t>(way * 2 + (highPass ? 0 : 1))];
     if (!s.designed.empty() && s.request == request) return s.designed;
-    FirDesign design;
-    if (DesignFir(request, design) != FirDesignResult::Ok) return {};
-    return design.coefficients;
+    const FirDesign* design = currentDesign(way, highPass);
+    return design != nullptr ? design->coefficients : std::vector<double>{};
+}
+
+const FirDesign* FrmOutXoverMode::currentDesign(int way, bool highPass) const {
+    const FirDesignRequest request = requestOf(way, highPass);
+    CachedDesign& cached = designs_[static_cast<std::size_t>(way * 2 + (highPass ? 0 : 1))];
+    if (!cached.made || !(cached.request == request)) {
+        cached.made = true;
+        cached.request = request;
+        ++designsMade_;
+        cached.ok = DesignFir(request, cached.design) == FirDesignResult::Ok;
+    }
+    return cached.ok ? &cached.design : nullptr;
 }
 
 void FrmOutXoverMode::redraw() {

@@ -83,9 +83,16 @@ public:
     FirGraphBar& graphBar() { return *graphBar_; }
     // Re-reads the image (the edit window changed it, or a read-back replaced it).
     void refresh();
+    // How many FIR designs the graph and latency texts have made so far.
+    int designsMade() const { return designsMade_; }
 
 signals:
     void stored(int way, int outcome);
+
+protected:
+    // The window is hidden, not closed, and the edit window refreshes it only while it is shown:
+    // showing it again reads the image afresh.
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Panel {
@@ -108,6 +115,18 @@ private:
     // The side's design for the graph: the last design when it still matches the settings,
     // otherwise a fresh one (without a message).
     std::vector<double> tapsForGraph(int way, bool highPass) const;
+    // The design of a side's current settings, kept per side until its request changes (a fader
+    // step elsewhere in the edit window redraws this window without changing its FIRs); null when
+    // the settings cannot be designed.
+    const FirDesign* currentDesign(int way, bool highPass) const;
+    struct CachedDesign {
+        bool made = false;
+        bool ok = false;
+        FirDesignRequest request;
+        FirDesign design;
+    };
+    mutable std::array<CachedDesign, 4> designs_{};
+    mutable int designsMade_ = 0;
     bool editFir(const ParamEditor::FirWayChange& change);
     QString pick(const char* en, const char* zh) const;
 

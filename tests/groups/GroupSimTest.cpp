@@ -12,6 +12,7 @@
 #include "device/Drift.h"
 #include "groups/GroupEditor.h"
 #include "sat/DeviceMemory.h"
+#include "sat/FirSettings.h"
 #include "support/SimRig.h"
 
 namespace plenum {
@@ -213,6 +214,32 @@ TEST_F(GroupVenue, TheDriftViewNamesExactlyTheChangedParametersAndSyncsOnlyThem)
     for (int i = 0; i < 5; ++i) EXPECT_NE(frames[static_cast<std::size_t>(i)][3], 5);
     device::TakeFromDevice(ctx, 1, *left, {differing[0]});
     EXPECT_EQ(ctx.satImage[1][20], 100);
+    EXPECT_TRUE(test::MirrorsDevice(ctx, 1, *devices[0]));
+}
+
+// The crossover FIR settings are compared too (satellites only): the output mode and the design
+// block, which a sync writes back as one block.
+TEST_F(GroupVenue, TheDriftViewCoversTheCrossoverFirSettings) {
+    devices[0]->writeMemory(384 + sat::kFirMirOutput, WireBytes{2});
+    devices[1]->writeMemory(384 + FirWayByte(1, 4), WireBytes{7});
+    std::vector<std::string> names;
+    for (int slot = 1; slot <= 3; ++slot) {
+        const auto snapshot = device::ReadSnapshot(*comm, slot);
+        ASSERT_TRUE(snapshot);
+        for (const auto* param : device::CompareWithSnapshot(ctx, slot, *snapshot)) names.push_back(param->name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"fir.output", "fir.design"}));
+    EXPECT_EQ(device::FindNamedParam(DeviceKind::Sub, "fir.design"), nullptr);
+    EXPECT_EQ(device::FindNamedParam(DeviceKind::Sub, "fir.output"), nullptr);
+
+    const auto right = device::ReadSnapshot(*comm, 2);
+    const auto differing = device::CompareWithSnapshot(ctx, 2, *right);
+    ASSERT_EQ(differing.size(), 1u);
+    for (const LinkedSend& send : device::PrepareProjectToDevice(ctx, 2, differing)) SendPrepared(*comm, send.slot, send.command);
+    EXPECT_TRUE(test::MirrorsDevice(ctx, 2, *devices[1]));
+    const auto left = device::ReadSnapshot(*comm, 1);
+    device::TakeFromDevice(ctx, 1, *left, device::CompareWithSnapshot(ctx, 1, *left));
+    EXPECT_EQ(ctx.satImage[1][sat::kFirMirOutput], 2);
     EXPECT_TRUE(test::MirrorsDevice(ctx, 1, *devices[0]));
 }
 

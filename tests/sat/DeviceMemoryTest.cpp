@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "core/FactoryPrograms.h"
+#include "sat/FirDefaults.h"
+#include "sat/FirSettings.h"
 #include "sat/ParamEditor.h"
 #include "sat/ParamSender.h"
 #include "support/SimRig.h"
@@ -64,6 +66,29 @@ TEST_F(DeviceMemory, SatImageWithFirParametersWritesNothing) {
     EXPECT_EQ(ctx.satImage[1], deviceImage);
     ASSERT_TRUE(test::Eventually([&] { return BlockRequests(requests(device)).size() == 3; }));
     EXPECT_EQ(BlockRequests(requests(device)).back().code, 22);
+}
+
+// A HIGH-way FIR high-pass at a multiple of 256 Hz used to read back as an empty way, so the next
+// read replaced the way's settings with the defaults and wrote them to the device.
+TEST_F(DeviceMemory, FirHighPassAt1024HzSurvivesReadBack) {
+    auto& device = addDevice("127.0.0.2", 8);
+    start();
+    bringOnline(1, device);
+    ctx.satImage[1] = SatFactoryImage(0);
+    device.writeMemory(384, ctx.satImage[1].bytes);
+    ParamEditor editor(ctx, 1);
+    const EditResult result = editor.firWay(1, {.window = 7, .highPassHz = 1024, .taps = 320});
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+    const FirWaySettings stored = ReadFirWay(ctx.satImage[1], 1);
+    ASSERT_EQ(ReadImage(*comm, 1), 0);
+    const FirWaySettings read = ReadFirWay(ctx.satImage[1], 1);
+    EXPECT_EQ(read, stored);
+    EXPECT_EQ(read.window, 7);
+    EXPECT_EQ(read.highPassHz, 1025);
+    EXPECT_EQ(read.taps, 320);
+    const auto design = PackFirDesign(ctx.satImage[1]);
+    EXPECT_EQ(device.readMemory(384 + 503, 14), WireBytes(design.begin(), design.end()));
 }
 
 TEST_F(DeviceMemory, SubImageIsOneReadAndStatusTwo) {
@@ -204,6 +229,32 @@ TEST_P(LinkFanOutSharedBytes, EachLinkedImageEqualsItsDevice) {
         SendParamToLinked(*comm, 1, target.family, target.address);
     }
     EXPECT_EQ(ctx.satImage[2][static_cast<std::size_t>(edit.offset)], edit.targetAfter);
+    EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
+}
+
+// The FIR enables of both ways share status byte 380; enabling way 1 on the source sends only way
+// 1's bit to a linked satellite, so the target keeps its own way 0 bit in the app as on the device.
+TEST_F(DeviceMemory, LinkedFirEnableCopiesOnlyItsWayBit) {
+    std::vector<sim::SimulatedDevice*> devices{&addDevice("127.0.0.2", 8), &addDevice("127.0.0.3", 8)};
+    start();
+    for (int slot = 1; slot <= 2; ++slot) {
+        auto& device = *devices[static_cast<std::size_t>(slot - 1)];
+        bringOnline(slot, device);
+        ctx.satImage[static_cast<std::size_t>(slot)] = SatFactoryImage(0);
+        ctx.satStatus[static_cast<std::size_t>(slot)][status::kLinkMask] = 0b001;
+        ctx.satStatus[static_cast<std::size_t>(slot)][status::kFirEnabled] = slot == 1 ? 0x00 : 0x01;
+        device.writeMemory(0, ctx.satStatus[static_cast<std::size_t>(slot)].bytes);
+        device.writeMemory(384, ctx.satImage[static_cast<std::size_t>(slot)].bytes);
+    }
+    ParamEditor editor(ctx, 1);
+    const EditResult result = editor.firEnable(1, true);
+    ASSERT_TRUE(result.ok());
+    for (const EditTarget& target : result.sends) {
+        ASSERT_EQ(SendParam(*comm, 1, target.family, target.address), 0);
+        SendParamToLinked(*comm, 1, target.family, target.address);
+    }
+    EXPECT_EQ(ctx.satStatus[1][status::kFirEnabled], 0x02);
+    EXPECT_EQ(ctx.satStatus[2][status::kFirEnabled], 0x03);
     EXPECT_TRUE(test::MirrorsDevices(ctx, simulator));
 }
 

@@ -1,4 +1,5 @@
 #include "sat/FirDefaults.h"
+#include "sat/FirSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,30 @@ TEST(FirDefaults, EmptinessRulesPerWay) {
     EXPECT_EQ(image[504], 4);
     EXPECT_EQ(image[512], 250);
     EXPECT_FALSE(InitFirDefaults(image).any());  // a second pass finds nothing empty
+}
+
+// Which frequencies make a way read as empty: byte i of a way sits at 503 + way + 2 i.
+TEST(FirDefaults, WayReadsEmptyByFrequency) {
+    struct Row {
+        int way;
+        int lowPassHz;
+        int highPassHz;
+        bool empty;
+    };
+    const Row rows[] = {
+        {0, 20000, 250, false}, {0, 0, 250, true},      {0, 1024, 512, true},  {0, 1024, 513, false},
+        {0, 1025, 512, false},  {1, 20000, 250, false}, {1, 20000, 1024, true}, {1, 0, 250, true},
+        {1, 1024, 1025, false}, {1, 19968, 256, true},
+    };
+    for (const Row& row : rows) {
+        SatParamImage image;
+        FirWaySettings settings;
+        settings.lowPassHz = row.lowPassHz;
+        settings.highPassHz = row.highPassHz;
+        WriteFirWay(image, row.way, settings);
+        EXPECT_EQ(FirWayReadsEmpty(image, row.way), row.empty) << row.way << " " << row.lowPassHz << " " << row.highPassHz;
+        EXPECT_EQ(InitFirDefaults(image).any(), true);  // the other way is all zero
+    }
 }
 
 TEST(FirDefaults, OtherBytesUntouched) {

@@ -165,12 +165,11 @@ TEST(ParamCommands, CarriedBytesFollowThePayload) {
     EXPECT_EQ(band.image, (Bytes{{358}, {374}, {390}, {406}, {422}}));
     EXPECT_TRUE(band.status.empty());
     EXPECT_EQ(BytesCarried(ParamFamily::NoiseGenerator, DeviceKind::Sat, {}).status,
-              (std::vector<int>{222, 223, 224}));
+              (Bytes{{222}, {223}, {224}}));
     EXPECT_EQ(BytesCarried(ParamFamily::Dlf, DeviceKind::Sub, {}).image, (Bytes{{29}}));
     Bytes design;
     for (int offset = 503; offset <= 516; ++offset) design.push_back({offset});
     EXPECT_EQ(BytesCarried(ParamFamily::FirDesign, DeviceKind::Sat, {}).image, design);
-    EXPECT_EQ(BytesCarried(ParamFamily::FirEnable, DeviceKind::Sat, {1, 0, 0, 0}).status, (std::vector<int>{380}));
 }
 
 // The FIR design block carries the 14 design bytes through TxBlockBuffer.
@@ -192,6 +191,8 @@ TEST(ParamCommands, SharedBytesCarryOnlyTheirBit) {
     EXPECT_EQ(BytesCarried(ParamFamily::InputEqBypass, DeviceKind::Sub, {}).image, (Bytes{{33, 0x01}}));
     EXPECT_EQ(BytesCarried(ParamFamily::OutputMute, DeviceKind::Sub, {}).image, (Bytes{{128, 0x01}}));
     EXPECT_EQ(BytesCarried(ParamFamily::OutputDelay, DeviceKind::Sub, {}).image, (Bytes{{67}, {68}, {69}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::FirEnable, DeviceKind::Sat, {1, 0, 0, 0}).status, (Bytes{{380, 0x02}}));
+    EXPECT_EQ(BytesCarried(ParamFamily::FirEnable, DeviceKind::Sat, {0, 0, 0, 0}).status, (Bytes{{380, 0x01}}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/FactoryPrograms.h"
+#include "sat/FirDefaults.h"
 #include "sat/FirSettings.h"
 
 namespace plenum {
@@ -234,6 +235,22 @@ TEST_F(Editor, CrossoverFirSettings) {
     EXPECT_EQ(kept.window, 2);
     EXPECT_EQ(kept.highPassHz, 800);
     EXPECT_EQ(kept.taps, 448);
+
+    // A multiple of 256 Hz would make the way read as empty: it is kept 1 Hz higher.
+    ASSERT_TRUE(sat.firWay(1, {.highPassHz = 1024}).ok());
+    EXPECT_EQ(ReadFirWay(satImage(), 1).highPassHz, 1025);
+    ASSERT_TRUE(sat.firWay(0, {.lowPassHz = 2048, .highPassHz = 512}).ok());
+    EXPECT_EQ(ReadFirWay(satImage(), 0).lowPassHz, 2048);
+    EXPECT_EQ(ReadFirWay(satImage(), 0).highPassHz, 513);
+    ASSERT_TRUE(sat.firWay(0, {.highPassHz = 768}).ok());
+    EXPECT_EQ(ReadFirWay(satImage(), 0).highPassHz, 769);
+    ASSERT_TRUE(sat.firWay(0, {.lowPassHz = 1000}).ok());
+    ASSERT_TRUE(sat.firWay(0, {.highPassHz = 768}).ok());
+    ASSERT_TRUE(sat.firWay(0, {.lowPassHz = 4096}).ok());
+    EXPECT_EQ(ReadFirWay(satImage(), 0).lowPassHz, 4097);
+    EXPECT_EQ(ReadFirWay(satImage(), 0).highPassHz, 768);
+    EXPECT_FALSE(FirWayReadsEmpty(satImage(), 0));
+    EXPECT_FALSE(FirWayReadsEmpty(satImage(), 1));
 
     const SatParamImage before = satImage();
     EXPECT_EQ(sat.firWay(1, {.lowPassHz = 249}).refusal, Refusal::WrongFrequency);

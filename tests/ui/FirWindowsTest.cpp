@@ -2,8 +2,10 @@
 // and that refusals send nothing.
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -201,6 +203,61 @@ TEST_F(FirWindowsTest, TheEditWindowsFirControlsReachTheDevice) {
     ASSERT_TRUE(window->settle(5000));
     EXPECT_EQ(prompter.lastText(), "Wrong value");
     EXPECT_EQ(sentFrames(), 0);
+}
+
+// The crossover window is hidden when closed; changes made meanwhile in the edit window show when
+// it is opened again.
+TEST_F(FirWindowsTest, AReopenedCrossoverWindowShowsTheCurrentSettings) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    auto* modes = xover.findChild<QComboBox*>(QStringLiteral("XoverOutModeMenu"));
+    ASSERT_NE(modes, nullptr);
+    EXPECT_EQ(modes->currentIndex(), static_cast<int>(fir::XoverMode::Iir));
+    xover.hide();
+    ASSERT_TRUE(edit->controller().setXoverMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(edit->controller().editFirWay(0, {.lowPassHz = 3100}));
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(&openFir<FrmOutXoverMode>(FirWindowKind::XoverMode), &xover);
+    EXPECT_EQ(modes->currentIndex(), static_cast<int>(fir::XoverMode::Mir));
+    auto* lowPass = xover.findChild<QGroupBox*>(QStringLiteral("FrameLP"))->findChild<QLineEdit*>();
+    ASSERT_NE(lowPass, nullptr);
+    EXPECT_EQ(lowPass->text(), "3100");
+}
+
+// A level typed into the attenuation list is sent, and the list keeps its own entries.
+TEST_F(FirWindowsTest, ATypedAttenuationDoesNotGrowTheList) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(xover.chooseWindow(true, static_cast<int>(FirWindow::Kaiser)));
+    QComboBox* attenuation = nullptr;
+    for (auto* combo : xover.findChild<QGroupBox*>(QStringLiteral("FrameHP"))->findChildren<QComboBox*>())
+        if (combo->isEditable()) attenuation = combo;
+    ASSERT_NE(attenuation, nullptr);
+    const int entries = attenuation->count();
+    for (const char* typed : {"-33", "-44"}) {
+        attenuation->lineEdit()->setText(QString::fromLatin1(typed));
+        QTest::keyClick(attenuation->lineEdit(), Qt::Key_Return);
+    }
+    ASSERT_TRUE(window->settle(5000));
+    EXPECT_EQ(attenuation->count(), entries);
+    EXPECT_EQ(ReadFirWay(ctx.satImage[static_cast<std::size_t>(sat)], 0).attenuationSetting, 44);
+}
+
+// Redrawing for an edit that leaves the FIR settings alone (a fader step) designs nothing again;
+// changing a side's settings designs that side once.
+TEST_F(FirWindowsTest, RedrawsReuseTheDesignOfUnchangedSides) {
+    auto& xover = openFir<FrmOutXoverMode>(FirWindowKind::XoverMode);
+    ASSERT_TRUE(xover.chooseMode(static_cast<int>(fir::XoverMode::Mir)));
+    ASSERT_TRUE(window->settle(5000));
+    const int made = xover.designsMade();
+    EXPECT_GT(made, 0);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(edit->controller().step(device::Control::InGain, -1));
+        ASSERT_TRUE(window->settle(5000));
+        xover.refresh();
+    }
+    EXPECT_EQ(xover.designsMade(), made);
+    ASSERT_TRUE(xover.enterFrequency(false, QStringLiteral("2600")));
+    EXPECT_EQ(xover.designsMade(), made + 1);
 }
 
 TEST_F(FirWindowsTest, RefusedEntriesAndIirModeSendNothing) {
