@@ -37,7 +37,7 @@ QString QtFilter(std::string_view filter);
 // over `receiver` counts the blocks (in the language `languageFlag`); its Cancel stops the store
 // before the next block.
 void PostFirStore(CommThread& thread, QWidget* receiver, int slot, int way, std::vector<double> coefficients,
-                  std::string name, std::function<void(device::FirStoreOutcome)> done, int languageFlag = 0);
+                  std::string name, std::function<void(device::FirStoreOutcome)> done, int languageFlag);
 
 class FormExternalFIRPhaseOut : public QDialog {
     Q_OBJECT

@@ -297,7 +297,18 @@ bool FrmOutXoverMode::design() {
 }
 
 bool FrmOutXoverMode::storeWay() {
-    if (mode() == fir::XoverMode::Iir || thread_.busy()) return false;
+    if (mode() == fir::XoverMode::Iir) return false;
+    if (thread_.busy()) {
+        // The edits just made are still on their way to the loudspeaker, and the design reads the
+        // image they change: the store starts as soon as the communication thread is idle, so
+        // the click is not lost.
+        store_->setEnabled(false);
+        if (!storePending_) {
+            storePending_ = true;
+            connect(&thread_, &CommThread::jobFinished, this, &FrmOutXoverMode::storeWhenIdle, Qt::QueuedConnection);
+        }
+        return true;
+    }
     if (!design()) return false;
     std::vector<double> first, second;
     std::string name;
@@ -313,12 +324,23 @@ bool FrmOutXoverMode::storeWay() {
     std::vector<double> taps = fir::CascadeSides(first, second, kCrossoverFirMaxTaps);
     const int way = way_;
     store_->setEnabled(false);
-    PostFirStore(thread_, this, slot_, way, std::move(taps), name, [this, way](device::FirStoreOutcome outcome) {
-        store_->setEnabled(true);
-        refresh();
-        emit stored(way, static_cast<int>(outcome));
-    });
+    PostFirStore(
+        thread_, this, slot_, way, std::move(taps), name,
+        [this, way](device::FirStoreOutcome outcome) {
+            store_->setEnabled(true);
+            refresh();
+            emit stored(way, static_cast<int>(outcome));
+        },
+        ctx_.LanguageFlag);
     return true;
+}
+
+void FrmOutXoverMode::storeWhenIdle() {
+    if (!storePending_ || thread_.busy()) return;
+    storePending_ = false;
+    disconnect(&thread_, &CommThread::jobFinished, this, &FrmOutXoverMode::storeWhenIdle);
+    store_->setEnabled(true);
+    storeWay();
 }
 
 // ---- Texts and drawing ----------------------------------------------------------------------

@@ -72,6 +72,8 @@ public:
     bool design();
     // Designs and posts the store of the shown way's FIR (FirStore, with progress); false when
     // nothing was posted.
+    // Designs the current way's FIR sides and stores them. While the communication thread is
+    // still sending earlier edits the store waits for it (the button is disabled meanwhile).
     bool storeWay();
 
     fir::XoverMode mode() const;
@@ -95,6 +97,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void storeWhenIdle();
     struct Panel {
         QGroupBox* box = nullptr;
         QLineEdit* frequency = nullptr;
@@ -143,6 +146,7 @@ private:
     QLabel* firLabel_ = nullptr;
     QLabel* latency_ = nullptr;
     QPushButton* store_ = nullptr;
+    bool storePending_ = false;
     ResponseGraph* graph_ = nullptr;
     FirGraphBar* graphBar_ = nullptr;
     bool filling_ = false;
