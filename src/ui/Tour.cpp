@@ -343,4 +343,15 @@ void Tour::firmwareStep(MainWindow& window, int slot, bool load) {
     QFile::remove(file);
 }
 
+EditWindow* Tour::openDemoSatellite(MainWindow& window, int& slot) {
+    slot = -1;
+    for (int s = kFirstUserSlot; s <= kLastUserSlot; ++s)
+        if (ctx_.device(s).isPresent() && ctx_.device(s).Address == "127.0.0.2") slot = s;
+    if (slot <= 0 || !ctx_.device(slot).isConnected()) return nullptr;
+    window.openEditWindow(slot);
+    EditWindow* edit = window.editWindow(slot);
+    if (edit != nullptr) edit->show();
+    return edit;
+}
+
 }  // namespace plenum::ui

@@ -19,6 +19,7 @@ class Simulator;
 
 namespace plenum::ui {
 
+class EditWindow;
 class MainWindow;
 
 // Writes the numbered pictures.
@@ -70,6 +71,9 @@ public:
     void run(MainWindow& window, sim::Simulator& simulator);
 
 private:
+    // The demo's first satellite (at 127.0.0.2) with its edit window open and shown, or null when it
+    // is not listed or not on-line; `slot` receives its slot.
+    EditWindow* openDemoSatellite(MainWindow& window, int& slot);
     // The search window before (and, with `search`, after) a search of the demo's range.
     void searchStep(MainWindow& window, bool search);
     // The connection dialog for one slot or ConnectDialog::kAllDevices; `connect` presses OK.

@@ -19,12 +19,6 @@
 namespace plenum::ui {
 namespace {
 
-int SatSlot(const AppContext& ctx) {
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
-        if (ctx.device(slot).isPresent() && ctx.device(slot).Address == "127.0.0.2") return slot;
-    return -1;
-}
-
 // A coefficient file as a filter design program exports it: a 384-tap Blackman low-pass at 2 kHz.
 std::filesystem::path WriteFirFile(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
@@ -64,12 +58,9 @@ std::filesystem::path WriteIrFile(const std::filesystem::path& folder) {
 
 void Tour::firStep(MainWindow& window, bool english) {
     const QString suffix = english ? QString() : QStringLiteral("-chinese");
-    const int sat = SatSlot(ctx_);
-    if (sat <= 0 || !ctx_.device(sat).isConnected()) return;
-    window.openEditWindow(sat);
-    EditWindow* edit = window.editWindow(sat);
+    int sat = -1;
+    EditWindow* edit = openDemoSatellite(window, sat);
     if (edit == nullptr) return;
-    edit->show();
 
     // The crossover: the LOW way's low-pass as a 512-tap Kaiser FIR at 1.2 kHz, stored, shown
     // with its group delay; then the same way's phase unwrapped over the widest range.

@@ -21,12 +21,6 @@
 namespace plenum::ui {
 namespace {
 
-int SatSlot(const AppContext& ctx) {
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
-        if (ctx.device(slot).isPresent() && ctx.device(slot).Address == "127.0.0.2") return slot;
-    return -1;
-}
-
 // Waits (with the event loop running) until the window's own job has finished.
 template <typename Window>
 void WaitFor(const Window& window) {
@@ -46,12 +40,9 @@ void TypeName(StoreWindow& store, int position, const QString& name) {
 
 void Tour::programStep(MainWindow& window, bool english) {
     const QString suffix = english ? QString() : QStringLiteral("-chinese");
-    const int sat = SatSlot(ctx_);
-    if (sat <= 0 || !ctx_.device(sat).isConnected()) return;
-    window.openEditWindow(sat);
-    EditWindow* edit = window.editWindow(sat);
+    int sat = -1;
+    EditWindow* edit = openDemoSatellite(window, sat);
     if (edit == nullptr) return;
-    edit->show();
     // The questions and messages of these windows are shown over the edit window too.
     prompter_.setBackdrop(edit);
     CommThread& thread = window.commThread();

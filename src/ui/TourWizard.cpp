@@ -13,11 +13,7 @@ namespace plenum::ui {
 void Tour::wizardStep(MainWindow& window, bool english) {
     const QString suffix = english ? QString() : QStringLiteral("-chinese");
     int sat = -1;
-    for (int slot = kFirstUserSlot; slot <= kLastUserSlot; ++slot)
-        if (ctx_.device(slot).isPresent() && ctx_.device(slot).Address == "127.0.0.2") sat = slot;
-    if (sat <= 0 || !ctx_.device(sat).isConnected()) return;
-    window.openEditWindow(sat);
-    EditWindow* edit = window.editWindow(sat);
+    EditWindow* edit = openDemoSatellite(window, sat);
     if (edit == nullptr) return;
     auto* wizard = dynamic_cast<FrmWizardFIR*>(window.openFirWindow(sat, static_cast<int>(FirWindowKind::Wizard)));
     if (wizard == nullptr) return;
