@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -296,6 +297,11 @@ bool FrmOutXoverMode::design() {
     return true;
 }
 
+namespace {
+// How often a waiting store looks whether the communication thread has become idle.
+constexpr int kStoreRetryMs = 20;
+}  // namespace
+
 bool FrmOutXoverMode::storeWay() {
     if (mode() == fir::XoverMode::Iir) return false;
     if (thread_.busy()) {
@@ -305,7 +311,7 @@ bool FrmOutXoverMode::storeWay() {
         store_->setEnabled(false);
         if (!storePending_) {
             storePending_ = true;
-            connect(&thread_, &CommThread::jobFinished, this, &FrmOutXoverMode::storeWhenIdle, Qt::QueuedConnection);
+            QTimer::singleShot(kStoreRetryMs, this, &FrmOutXoverMode::storeWhenIdle);
         }
         return true;
     }
@@ -336,9 +342,12 @@ bool FrmOutXoverMode::storeWay() {
 }
 
 void FrmOutXoverMode::storeWhenIdle() {
-    if (!storePending_ || thread_.busy()) return;
+    if (!storePending_) return;
+    if (thread_.busy()) {
+        QTimer::singleShot(kStoreRetryMs, this, &FrmOutXoverMode::storeWhenIdle);
+        return;
+    }
     storePending_ = false;
-    disconnect(&thread_, &CommThread::jobFinished, this, &FrmOutXoverMode::storeWhenIdle);
     store_->setEnabled(true);
     storeWay();
 }
