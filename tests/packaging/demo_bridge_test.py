@@ -7,6 +7,7 @@ Starts the desktop application on Qt's offscreen platform with a free bridge por
 the outside application would, selects the first device's FIR way and checks the answer
 (0x81, 0). The program is stopped by its own pid at the end.
 """
+import importlib.util
 import os
 import socket
 import struct
@@ -22,14 +23,16 @@ def free_port():
         return s.getsockname()[1]
 
 
-def read_exactly(sock, n):
-    data = b""
-    while len(data) < n:
-        chunk = sock.recv(n - len(data))
-        if not chunk:
-            raise RuntimeError("the bridge closed the connection")
-        data += chunk
-    return data
+def load_client():
+    """The bridge client users run (scripts/aeq-send.py): the test reads answers with its reader."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "aeq-send.py")
+    spec = importlib.util.spec_from_file_location("aeq_send", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+read_exactly = load_client().recv_exact
 
 
 def main():
